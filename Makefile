@@ -1,0 +1,41 @@
+# The two commands of the README: `make run` and `make test`.
+# Build directories under build/ are reused between runs.
+
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+export QT_QPA_PLATFORM_TEST := offscreen
+
+.PHONY: run test deps build-dev build-asan build-release test-dev test-asan bench clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+build-release: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j $(JOBS)
+
+run: build-release
+	./build/release/src/app/ramulet
+
+build-dev: deps
+	@cmake --preset dev >/dev/null
+	@cmake --build --preset dev -j $(JOBS)
+
+build-asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+
+test-dev: build-dev
+	cd build/dev && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+test-asan: build-asan
+	cd build/asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
+
+test: test-dev test-asan
+
+bench: deps
+	@cmake --preset release -DRAMULET_BUILD_BENCH=ON >/dev/null
+	@cmake --build --preset release -j $(JOBS)
+	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf build

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/numeric.h"
+
+#include <cstdint>
+
+namespace ramulet {
+
+// Width of the tree picture in picture units; its height is ViewState::PictureHeight.
+constexpr int32_t PictureWidth = 8000;
+
+// Mouse buttons and modifier keys of a tree-view click, as a set: the keys held and the
+// mouse buttons still held at the moment of the release.
+enum ShiftFlag : unsigned {
+    ssShift = 1u << 0,
+    ssAlt = 1u << 1,
+    ssCtrl = 1u << 2,
+    ssLeft = 1u << 3,
+    ssRight = 1u << 4,
+    ssMiddle = 1u << 5,
+};
+using ShiftState = unsigned;
+
+enum class MouseButton { Left, Right, Middle };
+
+// What a tree-view click did to the view.
+enum class ClickEffect { Recentred, ZoomedIn, ZoomedOut };
+
+// The view state that relates model space (y up), view pixels (y down, shared by the editor
+// and the tree view, which always have the same size) and picture units (8000 wide).
+struct ViewState {
+    long double ViewScale = 1.0L; // view pixels per model unit, always positive
+    TPixel ViewOrigin;            // the view pixel at which ViewCenter is shown
+    TPointE ViewCenter;           // the model point shown at ViewOrigin
+    long double PictureFactor = 1.0L; // picture units per tree-view pixel
+    int32_t PictureHeight = 0;        // picture height in picture units
+    int32_t viewWidth = 0;            // size of the views in pixels
+    int32_t viewHeight = 0;
+
+    // Zoom limits: beyond them pixel and picture coordinates stop being meaningful.
+    static constexpr long double MaxScale = 1.0e15L;
+    static constexpr long double MinScale = 1.0e-15L;
+
+    TPointE ScreenToModel(TPixel p) const;
+    TPixel ModelToScreen(TPointE m) const;
+    TPointE ModelToPicture(TPointE m) const;
+
+    // The default view for the current view size.
+    void ResetView();
+
+    // Records the new view size and, when it is not empty, the picture geometry that
+    // follows from it. Returns false for a view of zero width or height, whose picture
+    // geometry is left as it was.
+    bool SetViewSize(int32_t width, int32_t height);
+    bool HasArea() const { return viewWidth > 0 && viewHeight > 0; }
+
+    // The view change of a released click in the tree view at pixel (x, y): recentre for
+    // the middle button or a shift state of exactly {Shift} or exactly {Ctrl}, otherwise zoom
+    // about the pixel, in for the left button and out for the others.
+    ClickEffect ApplyClick(int32_t x, int32_t y, MouseButton button, ShiftState shift);
+};
+
+} // namespace ramulet

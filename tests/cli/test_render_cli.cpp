@@ -1,0 +1,92 @@
+#include <QProcess>
+#include <QtTest>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run Render(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(RAMULET_RENDER), args);
+    p.waitForFinished(120000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+} // namespace
+
+class TestRenderCli : public QObject {
+    Q_OBJECT
+private slots:
+    void dumpDepth2MatchesTheTable()
+    {
+        const Run r = Render({"--size", "500x500", "--depth", "2", "--dump-segments"});
+        QCOMPARE(r.exitCode, 0);
+        const QList<QByteArray> lines = r.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 8);
+        QCOMPARE(lines[0], QByteArray("index,start_x,start_y,end_x,end_y,level,width_factor"));
+        const char *geometry[] = {
+            "0,0,0,0,1,3",           "1,0,1,0.5,1.5,2",        "2,0.5,1.5,0.5,2,1",
+            "3,0.5,1.5,1,1.5,1",     "4,0,1,-0.5,1.5,2",       "5,-0.5,1.5,-1,1.5,1",
+            "6,-0.5,1.5,-0.5,2,1",
+        };
+        for (int i = 0; i < 7; ++i) {
+            const QByteArray line = lines[i + 1];
+            const QByteArray withoutWidth = line.left(line.lastIndexOf(','));
+            QCOMPARE(withoutWidth, QByteArray(geometry[i]));
+            const double w = line.mid(line.lastIndexOf(',') + 1).toDouble();
+            const double expected = i == 0 ? 1.0 : (i == 1 || i == 4) ? std::sqrt(0.5) : 0.5;
+            QVERIFY(std::fabs(w - expected) < 1e-15);
+        }
+        // Reals carry all their digits: the ratio is the 80-bit square root of 0.5.
+        char root[64];
+        std::snprintf(root, sizeof root, ",%.21Lg", std::sqrt(0.5L));
+        QVERIFY(lines[2].endsWith(root));
+    }
+
+    void depth16Count()
+    {
+        const Run r = Render({"--depth", "16", "--dump-segments"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out.count('\n'), 131071 + 1);
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addRow("depth 0") << QStringList{"--depth", "0"};
+        QTest::addRow("depth 17") << QStringList{"--depth", "17"};
+        QTest::addRow("depth not a number") << QStringList{"--depth", "x"};
+        QTest::addRow("depth missing value") << QStringList{"--depth"};
+        QTest::addRow("bad size") << QStringList{"--size", "636"};
+        QTest::addRow("zero size") << QStringList{"--size", "0x10"};
+        QTest::addRow("unknown option") << QStringList{"--frobnicate"};
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, args);
+        const Run r = Render(args);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains("Usage:"));
+        QVERIFY(r.out.isEmpty());
+    }
+
+    void helpAndVersion()
+    {
+        QCOMPARE(Render({"--help"}).exitCode, 0);
+        const Run v = Render({"--version"});
+        QCOMPARE(v.exitCode, 0);
+        QVERIFY(v.out.contains("2.3"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRenderCli)
+#include "test_render_cli.moc"
