@@ -1,0 +1,88 @@
+#pragma once
+
+// The template file (.rm2): its exact text, the writer and the all-or-nothing reader.
+//
+// A file holds the header "Ramulet 2.3", the label "Count of Data", BranchCount, the label
+// "Data", one line per row 0..BranchCount (P.x P.y V.x V.y as 23-character reals, then the
+// kind) and the four drawing settings, every line ended by CR LF. Files of the older format
+// "Ramulet 2" end after the rows.
+
+#include "core/branches.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <string>
+
+class QIODevice;
+
+namespace ramulet {
+
+// The four drawing settings that travel in a file. Colours are laid out 0x00BBGGRR.
+struct TemplateSettings {
+    int32_t BackColor = 0xF8FFE0;
+    int32_t TipColor = 0x00A000;
+    int32_t TrunkColor = 0x0000A0;
+    int32_t PenWidthSetting = 40; // 20 times the index of the pen-width list
+    friend bool operator==(const TemplateSettings &, const TemplateSettings &) = default;
+};
+
+// What a file holds. `table` has P, V and kind of rows 0..BranchCount set (other rows and all
+// screen points are left default: the caller computes screen points for its own view).
+// `hasSettings` is false for a file whose header does not sort after "Ramulet 2"; `settings`
+// are then the defaults above.
+struct LoadedTemplate {
+    BranchTable table;
+    bool hasSettings = false;
+    TemplateSettings settings;
+};
+
+enum class LoadStatus {
+    Accepted,  // `data` holds the complete, checked template
+    Refused,   // the content is not a template this program can use; nothing is to change
+    Unreadable // the file could not be opened or read
+};
+
+// For Unreadable, `message` names the file and the reason; for Refused it is a short
+// technical reason (the window shows its own warning text, the command line prints it).
+struct LoadResult {
+    LoadStatus status = LoadStatus::Refused;
+    LoadedTemplate data;
+    QString message;
+};
+
+// The whole reader on the bytes of a file: the header rule, the token reader and every
+// check. All or nothing: `data` is meaningful only when the status is Accepted.
+LoadResult ParseTemplate(const QByteArray &bytes);
+
+// The same reader on a device open for reading, consumed in chunks, so that a huge file
+// does not have to fit in memory. A read error gives Unreadable with `message` naming
+// `name` and the reason.
+LoadResult ReadTemplate(QIODevice &device, const QString &name);
+
+// Opens `path`, reads and parses it.
+LoadResult ReadTemplateFile(const QString &path);
+
+// A real as the file writes it: exactly 23 characters, e.g. ' 1.50000000000000E+0002',
+// '-2.50000000000000E-0001'; 15 significant digits rounded half away from zero on the
+// value's exact decimal expansion; "Nan", "+Inf", "-Inf" right-aligned.
+std::string FormatReal(long double v);
+
+// The exact text of a file holding rows 0..t.BranchCount of `t` (model values P, V, kind) and
+// the settings `s`, every line ended by CR LF.
+QByteArray FormatTemplate(const BranchTable &t, const TemplateSettings &s);
+
+// Writes `bytes` to `path` through a temporary file that replaces the target only once it
+// is complete, so a failure leaves any old file intact. On failure returns false and, when
+// `error` is given, sets it to a message naming the file and the reason.
+bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *error);
+
+// The name a save writes to: `chosen` with ".rm2" appended unless its extension (the text
+// from the last "." after the last "/") is exactly ".rm2", case included.
+QString SaveFileName(const QString &chosen);
+
+// The text after the last "/" (the whole text when there is none); the caption shows it.
+QString FileNamePart(const QString &path);
+
+} // namespace ramulet
