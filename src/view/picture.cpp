@@ -1,0 +1,459 @@
+#include "view/picture.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QMimeData>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace ramulet {
+
+namespace {
+
+// A pen wider than this (picture units) covers any frame a view can have many times over;
+// wider requests are drawn at this width so that every coordinate stays well inside int32.
+constexpr int32_t MaxPenWidth = 1 << 20;
+
+// Extra clip margin in picture units beyond half the pen width: covers the one-pixel cosmetic
+// line and antialiasing whenever a device pixel is smaller than this many picture units.
+constexpr long double ClipSlack = 64.0L;
+
+// Lines per SVG path element, so that no single attribute grows without bound.
+constexpr uint32_t SvgLinesPerPath = 4096;
+
+QPen PenFor(const TreePicture::PenRun &run)
+{
+    QPen pen(ToQColor(run.color));
+    pen.setStyle(Qt::SolidLine);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    if (run.width <= 0) {
+        // The thinnest line the surface has: one device pixel whatever the stretch.
+        pen.setWidth(0);
+        pen.setCosmetic(true);
+    } else {
+        pen.setWidth(run.width);
+        pen.setCosmetic(false);
+    }
+    return pen;
+}
+
+// Clips the segment (x0, y0)-(x1, y1) to the rectangle [lo, hiX] x [lo, hiY] (Liang-Barsky),
+// in extended precision. Returns false when nothing of it lies inside or a value is not finite.
+bool ClipSegment(long double &x0, long double &y0, long double &x1, long double &y1,
+                 long double lo, long double hiX, long double hiY)
+{
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) {
+        return false;
+    }
+    if (x0 >= lo && x0 <= hiX && y0 >= lo && y0 <= hiY && x1 >= lo && x1 <= hiX && y1 >= lo &&
+        y1 <= hiY) {
+        return true;
+    }
+    const long double dx = x1 - x0;
+    const long double dy = y1 - y0;
+    if (!std::isfinite(dx) || !std::isfinite(dy)) {
+        return false;
+    }
+    long double t0 = 0.0L;
+    long double t1 = 1.0L;
+    const long double p[4] = {-dx, dx, -dy, dy};
+    const long double q[4] = {x0 - lo, hiX - x0, y0 - lo, hiY - y0};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0L) {
+            if (q[i] < 0.0L) {
+                return false; // parallel to this edge and outside it
+            }
+            continue;
+        }
+        const long double r = q[i] / p[i];
+        if (p[i] < 0.0L) {
+            if (r > t1) {
+                return false;
+            }
+            t0 = std::max(t0, r);
+        } else {
+            if (r < t0) {
+                return false;
+            }
+            t1 = std::min(t1, r);
+        }
+    }
+    const long double sx = x0;
+    const long double sy = y0;
+    if (t0 > 0.0L) {
+        x0 = sx + t0 * dx;
+        y0 = sy + t0 * dy;
+    }
+    if (t1 < 1.0L) {
+        x1 = sx + t1 * dx;
+        y1 = sy + t1 * dy;
+    }
+    return true;
+}
+
+void AppendInt(QByteArray &out, int64_t v)
+{
+    char buf[24];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, static_cast<qsizetype>(res.ptr - buf));
+}
+
+void AppendHexColor(QByteArray &out, TColor c)
+{
+    static const char digits[] = "0123456789abcdef";
+    const unsigned channels[3] = {c & 0xFFu, (c >> 8) & 0xFFu, (c >> 16) & 0xFFu};
+    out.append('#');
+    for (unsigned ch : channels) {
+        out.append(digits[ch >> 4]);
+        out.append(digits[ch & 0xFu]);
+    }
+}
+
+QSize PictureImageSize(const TreePicture &pic, QSize size)
+{
+    if (size.width() > 0 && size.height() > 0) {
+        return size;
+    }
+    // No view size given: one pixel per ten picture units.
+    return {PictureWidth / 10, std::max(1, pic.pictureHeight() / 10)};
+}
+
+} // namespace
+
+QColor ToQColor(TColor c)
+{
+    return QColor(static_cast<int>(c & 0xFFu), static_cast<int>((c >> 8) & 0xFFu),
+                  static_cast<int>((c >> 16) & 0xFFu));
+}
+
+TColor FromQColor(const QColor &c)
+{
+    const QColor rgb = c.toRgb();
+    return static_cast<TColor>(rgb.red()) | (static_cast<TColor>(rgb.green()) << 8) |
+           (static_cast<TColor>(rgb.blue()) << 16);
+}
+
+void BuildColorRamp(ColorRampTable &ramp, const DrawSettings &s, int32_t depth)
+{
+    const int32_t d = std::clamp(depth, 1, MaxDepth);
+    const long double steps = static_cast<long double>(d + 1);
+    auto channel = [](TColor c, int shift) {
+        return static_cast<long double>((c >> shift) & 0xFFu);
+    };
+    for (int32_t i = 0; i <= d + 1; ++i) {
+        const long double t = static_cast<long double>(i) / steps;
+        uint32_t value = 0x02000000u;
+        for (int shift : {0, 8, 16}) {
+            const int32_t blended =
+                RoundEven(channel(s.TrunkColor, shift) * t + channel(s.TipColor, shift) * (1.0L - t));
+            value += (static_cast<uint32_t>(blended) & 0xFFu) << shift;
+        }
+        ramp[static_cast<size_t>(i)] = value;
+    }
+}
+
+int32_t SegmentPenWidth(int32_t penWidthSetting, long double widthFactor)
+{
+    const int32_t w = RoundEven(static_cast<long double>(penWidthSetting) * widthFactor);
+    // A negative width cannot be drawn; the thinnest line stands in for it.
+    return std::clamp(w, 0, MaxPenWidth);
+}
+
+QRect TreePicture::backgroundRect() const
+{
+    // (0, 0)-(8500, PictureHeight + 500): 500 units past the frame's right and bottom edges.
+    return QRect(QPoint(0, 0), QPoint(PictureWidth + 500, m_pictureHeight + 500))
+        .adjusted(0, 0, -1, -1);
+}
+
+void TreePicture::Play(QPainter &painter) const
+{
+    if (m_hasBackground) {
+        painter.fillRect(QRectF(0, 0, PictureWidth + 500, m_pictureHeight + 500),
+                         ToQColor(m_backColor));
+    }
+    painter.setBrush(Qt::NoBrush);
+    for (const PenRun &run : m_runs) {
+        painter.setPen(PenFor(run));
+        painter.drawLines(m_lines.data() + run.first, static_cast<int>(run.count));
+    }
+}
+
+void TreePicture::PlayStretched(QPainter &painter, const QRectF &target) const
+{
+    if (m_pictureHeight <= 0 || target.isEmpty()) {
+        return;
+    }
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / PictureWidth, target.height() / m_pictureHeight);
+    Play(painter);
+    painter.restore();
+}
+
+Placement ComputePlacement(const Tseglines &store, const ViewState &view, bool autoFit)
+{
+    Placement pl;
+    if (!autoFit) {
+        return pl;
+    }
+    const TPointE a = view.ModelToPicture({store.minX, store.minY});
+    const TPointE b = view.ModelToPicture({store.maxX, store.maxY});
+    // A box of zero extent in one direction takes the factor 1 there. A difference that
+    // vanishes only through underflow is treated the same way rather than divided by.
+    const long double spanX = std::fabs(b.x - a.x);
+    const long double spanY = std::fabs(b.y - a.y);
+    const long double fx =
+        (store.maxX != store.minX && spanX > 0.0L) ? PictureWidth / spanX : 1.0L;
+    const long double fy =
+        (store.maxY != store.minY && spanY > 0.0L) ? view.PictureHeight / spanY : 1.0L;
+    pl.k = fy < fx ? 0.95L * fy : 0.95L * fx;
+    pl.offX = (PictureWidth - pl.k * (a.x + b.x)) / 2.0L;
+    pl.offY = (view.PictureHeight - pl.k * (a.y + b.y)) / 2.0L;
+    return pl;
+}
+
+class TreePictureRecorder {
+public:
+    static std::shared_ptr<TreePicture> Record(const Tseglines &store, const ViewState &view,
+                                               const DrawSettings &s,
+                                               const ColorRampTable &ramp, bool autoFit)
+    {
+        auto pic = std::make_shared<TreePicture>();
+        pic->m_pictureHeight = view.PictureHeight;
+        pic->m_backColor = s.BackColor & 0xFFFFFFu;
+        pic->m_hasBackground = pic->m_backColor != White;
+
+        const Placement pl = ComputePlacement(store, view, autoFit);
+        const int32_t count = std::max(0, store.Count());
+        pic->m_lines.reserve(static_cast<size_t>(count));
+
+        const long double frameH = view.PictureHeight;
+        for (int32_t i = 0; i < count; ++i) {
+            const TSegLine &seg = store.line(i);
+            const int32_t width = SegmentPenWidth(s.PenWidthSetting, seg.widthFactor);
+            const size_t level = static_cast<size_t>(std::clamp(seg.level, 0, 17));
+            const TColor color = ramp[level] & 0xFFFFFFu;
+
+            const TPointE sp = view.ModelToPicture(seg.startPt);
+            const TPointE ep = view.ModelToPicture(seg.endPt);
+            long double x0 = pl.k * sp.x + pl.offX;
+            long double y0 = pl.k * sp.y + pl.offY;
+            long double x1 = pl.k * ep.x + pl.offX;
+            long double y1 = pl.k * ep.y + pl.offY;
+            // Whatever lies farther than half the pen from the frame cannot show in it.
+            const long double margin = width / 2.0L + ClipSlack;
+            if (!ClipSegment(x0, y0, x1, y1, -margin, PictureWidth + margin, frameH + margin)) {
+                continue;
+            }
+            auto &runs = pic->m_runs;
+            if (runs.empty() || runs.back().color != color || runs.back().width != width) {
+                runs.push_back({color, width, static_cast<uint32_t>(pic->m_lines.size()), 0});
+            }
+            ++runs.back().count;
+            pic->m_lines.emplace_back(RoundEven(x0), RoundEven(y0), RoundEven(x1), RoundEven(y1));
+        }
+        return pic;
+    }
+};
+
+std::shared_ptr<const TreePicture> RecordTreePicture(const Tseglines &store, const ViewState &view,
+                                                     const DrawSettings &s,
+                                                     const ColorRampTable &ramp, bool autoFit)
+{
+    return TreePictureRecorder::Record(store, view, s, ramp, autoFit);
+}
+
+void ShowTreePicture(QImage &viewImage, const TreePicture &pic, TColor backColor)
+{
+    if (viewImage.isNull()) {
+        return;
+    }
+    QPainter painter(&viewImage);
+    if ((backColor & 0xFFFFFFu) == White) {
+        painter.fillRect(viewImage.rect(), Qt::white);
+    }
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    pic.PlayStretched(painter, QRectF(0, 0, viewImage.width(), viewImage.height()));
+}
+
+QByteArray TreePictureToSvg(const TreePicture &pic)
+{
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(512 + pic.lines().size() * 24));
+    const int32_t h = pic.pictureHeight();
+    out.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"8000\" height=\"");
+    AppendInt(out, h);
+    out.append("\" viewBox=\"0 0 8000 ");
+    AppendInt(out, h);
+    out.append("\">\n<title>Ramulet</title>\n");
+    if (pic.hasBackground()) {
+        out.append("<rect x=\"0\" y=\"0\" width=\"8500\" height=\"");
+        AppendInt(out, int64_t{h} + 500);
+        out.append("\" fill=\"");
+        AppendHexColor(out, pic.backColor());
+        out.append("\"/>\n");
+    }
+    out.append("<g fill=\"none\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n");
+    const auto &lines = pic.lines();
+    for (const TreePicture::PenRun &run : pic.runs()) {
+        for (uint32_t start = 0; start < run.count; start += SvgLinesPerPath) {
+            const uint32_t end = std::min(run.count, start + SvgLinesPerPath);
+            out.append("<path stroke=\"");
+            AppendHexColor(out, run.color);
+            if (run.width <= 0) {
+                // One device pixel whatever the scale, as on the screen.
+                out.append("\" stroke-width=\"1\" vector-effect=\"non-scaling-stroke");
+            } else {
+                out.append("\" stroke-width=\"");
+                AppendInt(out, run.width);
+            }
+            out.append("\" d=\"");
+            for (uint32_t i = start; i < end; ++i) {
+                const QLine &l = lines[run.first + i];
+                out.append('M');
+                AppendInt(out, l.x1());
+                out.append(' ');
+                AppendInt(out, l.y1());
+                out.append('L');
+                AppendInt(out, l.x2());
+                out.append(' ');
+                AppendInt(out, l.y2());
+            }
+            out.append("\"/>\n");
+        }
+    }
+    out.append("</g>\n</svg>\n");
+    return out;
+}
+
+QImage TreePictureToImage(const TreePicture &pic, QSize size)
+{
+    const QSize s = PictureImageSize(pic, size);
+    QImage image(s, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        return image;
+    }
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    pic.PlayStretched(painter, QRectF(0, 0, s.width(), s.height()));
+    painter.end();
+    return image;
+}
+
+PictureFormat PictureFormatForPath(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("svg")) {
+        return PictureFormat::Svg;
+    }
+    if (suffix == QLatin1String("png")) {
+        return PictureFormat::Png;
+    }
+    if (suffix == QLatin1String("pdf")) {
+        return PictureFormat::Pdf;
+    }
+    return PictureFormat::None;
+}
+
+namespace {
+
+bool WritePdf(const TreePicture &pic, QIODevice &device, QSize pageSize)
+{
+    const QSize s = PictureImageSize(pic, pageSize);
+    QPdfWriter writer(&device);
+    writer.setCreator(QStringLiteral("Ramulet 2.3"));
+    writer.setTitle(QStringLiteral("Ramulet"));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    // One point per view pixel: the page has the view's proportions, as the window shows it.
+    writer.setPageSize(QPageSize(QSizeF(s), QPageSize::Point, QString(), QPageSize::ExactMatch));
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        return false;
+    }
+    const QRectF target(0, 0, writer.width(), writer.height());
+    pic.PlayStretched(painter, target);
+    return painter.end();
+}
+
+} // namespace
+
+bool WriteTreePicture(const TreePicture &pic, const QString &path, QSize pngSize,
+                      QString *error)
+{
+    auto fail = [&](const QString &reason) {
+        if (error) {
+            *error = QStringLiteral("cannot write %1: %2").arg(path, reason);
+        }
+        return false;
+    };
+    const PictureFormat format = PictureFormatForPath(path);
+    if (format == PictureFormat::None) {
+        return fail(QStringLiteral("the extension is not one of .svg, .png, .pdf"));
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return fail(file.errorString());
+    }
+    bool ok = false;
+    switch (format) {
+    case PictureFormat::Svg: {
+        const QByteArray svg = TreePictureToSvg(pic);
+        ok = file.write(svg) == svg.size();
+        break;
+    }
+    case PictureFormat::Png: {
+        const QImage image = TreePictureToImage(pic, pngSize);
+        QImageWriter writer(&file, "png");
+        ok = !image.isNull() && writer.write(image);
+        if (!ok && file.error() == QFileDevice::NoError) {
+            file.cancelWriting();
+            return fail(image.isNull() ? QStringLiteral("the image is too large")
+                                       : writer.errorString());
+        }
+        break;
+    }
+    case PictureFormat::Pdf:
+        ok = WritePdf(pic, file, pngSize);
+        break;
+    case PictureFormat::None:
+        break;
+    }
+    if (!ok) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return fail(reason);
+    }
+    if (!file.commit()) {
+        return fail(file.errorString());
+    }
+    return true;
+}
+
+QMimeData *MakeClipboardData(const TreePicture &pic, QSize viewSize)
+{
+    auto *mime = new QMimeData;
+    mime->setData(QStringLiteral("image/svg+xml"), TreePictureToSvg(pic));
+    const QImage image = TreePictureToImage(pic, viewSize);
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+    }
+    mime->setData(QStringLiteral("image/png"), png);
+    mime->setImageData(image);
+    return mime;
+}
+
+} // namespace ramulet
