@@ -5,9 +5,11 @@
 namespace ramulet {
 
 // A point or vector in model space (y up) or in picture units (y down), in 80-bit reals.
+// A plain aggregate, so that arrays of segments are not zero-filled on creation: write
+// `TPointE p{}` for a zeroed one.
 struct TPointE {
-    long double x = 0.0L;
-    long double y = 0.0L;
+    long double x;
+    long double y;
     friend bool operator==(const TPointE &, const TPointE &) = default;
 };
 

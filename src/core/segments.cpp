@@ -17,11 +17,11 @@ void Tseglines::Clear()
 
 void Tseglines::AddSegment(const TSegLine &seg)
 {
-    if (lastIndex >= MaxSegIndex) {
+    TSegLine *slot = Append();
+    if (slot == nullptr) {
         return;
     }
-    ++lastIndex;
-    lines_[static_cast<size_t>(lastIndex)] = seg;
+    *slot = seg;
     if (lastIndex == 0) {
         minX = std::fmin(seg.startPt.x, seg.endPt.x);
         maxX = std::fmax(seg.startPt.x, seg.endPt.x);
@@ -29,21 +29,27 @@ void Tseglines::AddSegment(const TSegLine &seg)
         maxY = std::fmax(seg.startPt.y, seg.endPt.y);
         return;
     }
-    // Every later segment starts on a segment stored before it, so its end point alone
-    // widens the box.
-    const long double x = seg.endPt.x;
-    const long double y = seg.endPt.y;
-    if (x < minX) {
-        minX = x;
-    } else if (x > maxX) {
-        maxX = x;
-    }
-    if (y < minY) {
-        minY = y;
-    } else if (y > maxY) {
-        maxY = y;
-    }
+    WidenByEnd(seg.endPt.x, seg.endPt.y);
 }
+
+namespace {
+
+// The child of template row `row` on a parent from S with vector (dx, dy) and width factor w,
+// under mirror sign m. Shared by ExpandChildren and the growth's last level, which writes
+// straight into the store.
+inline void ComputeChild(const TBranch &row, long double dx, long double dy, const TPointE &S,
+                         long double w, int32_t m, TSegLine &child)
+{
+    child.startPt.x = dx * row.P.y + S.x;
+    child.startPt.y = dy * row.P.y + S.y;
+    const long double s = static_cast<long double>(m) * row.V.x;
+    // V.y along the parent plus s times the parent turned 90 degrees clockwise, (dy, -dx).
+    child.endPt.x = (dx * row.V.y + dy * s) + child.startPt.x;
+    child.endPt.y = (-dx * s + dy * row.V.y) + child.startPt.y;
+    child.widthFactor = w * row.ratio;
+}
+
+} // namespace
 
 void ExpandChildren(const BranchTable &t, const TSegLine &parent, int32_t m,
                     TSegLine (&children)[MaxBranches + 1])
@@ -51,40 +57,48 @@ void ExpandChildren(const BranchTable &t, const TSegLine &parent, int32_t m,
     const long double dx = parent.endPt.x - parent.startPt.x;
     const long double dy = parent.endPt.y - parent.startPt.y;
     for (int32_t r = 1; r <= t.BranchCount; ++r) {
-        const TBranch &row = t.Branches[static_cast<size_t>(r)];
-        TSegLine &child = children[r];
-        child.startPt.x = dx * row.P.y + parent.startPt.x;
-        child.startPt.y = dy * row.P.y + parent.startPt.y;
-        const long double s = static_cast<long double>(m) * row.V.x;
-        // V.y along the parent plus s times the parent turned 90 degrees clockwise, (dy, -dx).
-        child.endPt.x = (dx * row.V.y + dy * s) + child.startPt.x;
-        child.endPt.y = (-dx * s + dy * row.V.y) + child.startPt.y;
-        child.widthFactor = parent.widthFactor * row.ratio;
+        ComputeChild(t.Branches[static_cast<size_t>(r)], dx, dy, parent.startPt,
+                     parent.widthFactor, m, children[r]);
     }
 }
 
-void Grow(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &seg, int32_t m)
+namespace {
+
+// Stores the children of `parent` (already stored) and everything grown on them, in pre-order:
+// each child goes straight into its place in the store and serves from there as the parent of
+// its own children, so nothing is computed or copied twice.
+void GrowChildren(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &parent,
+                  int32_t m)
 {
-    store.AddSegment(seg);
-    if (m == 0 || store.Full()) {
-        return;
-    }
-    TSegLine children[MaxBranches + 1];
-    ExpandChildren(t, seg, m, children);
+    const long double dx = parent.endPt.x - parent.startPt.x;
+    const long double dy = parent.endPt.y - parent.startPt.y;
     for (int32_t r = 1; r <= t.BranchCount; ++r) {
-        children[r].level = n;
-    }
-    if (n <= 1) {
-        for (int32_t r = 1; r <= t.BranchCount; ++r) {
-            store.AddSegment(children[r]);
-        }
-        return;
-    }
-    for (int32_t r = 1; r <= t.BranchCount; ++r) {
-        if (store.Full()) {
+        TSegLine *child = store.Append();
+        if (child == nullptr) {
             return;
         }
-        Grow(store, t, n - 1, children[r], m * t.Branches[static_cast<size_t>(r)].kind);
+        const TBranch &row = t.Branches[static_cast<size_t>(r)];
+        ComputeChild(row, dx, dy, parent.startPt, parent.widthFactor, m, *child);
+        child->level = n;
+        store.WidenByEnd(child->endPt.x, child->endPt.y);
+        // The kinds play no part at the last level; a child of kind 0 grows nothing.
+        const int32_t childSign = m * row.kind;
+        if (n > 1 && childSign != 0) {
+            GrowChildren(store, t, n - 1, *child, childSign);
+        }
+    }
+}
+
+} // namespace
+
+void Grow(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &seg, int32_t m)
+{
+    if (store.Full()) {
+        return;
+    }
+    store.AddSegment(seg);
+    if (m != 0) {
+        GrowChildren(store, t, n, store.line(store.lastIndex), m);
     }
 }
 

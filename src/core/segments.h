@@ -11,12 +11,14 @@ namespace ramulet {
 constexpr int32_t MaxSegIndex = 200000; // the store has MaxSegIndex + 1 places
 constexpr int32_t MaxDepth = 16;
 
-// One grown segment in model space.
+// One grown segment in model space. A plain aggregate without default member values (write
+// `TSegLine s{}` for a zeroed one): the growth fills every field itself, and zero-filling its
+// 21-place array on every recursion step would cost more than the growth's own arithmetic.
 struct TSegLine {
     TPointE startPt;
     TPointE endPt;
-    int32_t level = 0;              // depth + 1 for the trunk, down to 1 for the last generation
-    long double widthFactor = 0.0L; // 1 for the trunk; a child's is its parent's times ratio
+    int32_t level;           // depth + 1 for the trunk, down to 1 for the last generation
+    long double widthFactor; // 1 for the trunk; a child's is its parent's times ratio
 };
 
 // The segment store: a fixed number of places, allocated once, and the bounding box of what
@@ -37,6 +39,33 @@ public:
     // Appends a copy of `seg` if there is room; the first segment sets the box from both of
     // its points, later ones widen it by their end point only.
     void AddSegment(const TSegLine &seg);
+
+    // The next free place, counted as stored, or nullptr when the store is full. The caller
+    // fills it and widens the box (a store's first segment goes through AddSegment).
+    TSegLine *Append()
+    {
+        if (lastIndex >= MaxSegIndex) {
+            return nullptr;
+        }
+        ++lastIndex;
+        return &lines_[static_cast<size_t>(lastIndex)];
+    }
+
+    // Every segment after the first starts on a segment stored before it, so its end point
+    // alone widens the box.
+    void WidenByEnd(long double x, long double y)
+    {
+        if (x < minX) {
+            minX = x;
+        } else if (x > maxX) {
+            maxX = x;
+        }
+        if (y < minY) {
+            minY = y;
+        } else if (y > maxY) {
+            maxY = y;
+        }
+    }
 
     bool Full() const { return lastIndex >= MaxSegIndex; }
     int32_t Count() const { return lastIndex + 1; }

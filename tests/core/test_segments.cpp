@@ -189,6 +189,22 @@ private slots:
         QVERIFY(store->minX == minX && store->maxX == maxX);
     }
 
+    void expandChildrenMatchesTheGrowth()
+    {
+        BranchTable t;
+        SetDefaultTemplate(t, View150());
+        GrowTree(t, *store, 3);
+        // The children of segment 1 under its sign (mirrored) are stored at 2 and 5.
+        TSegLine children[MaxBranches + 1];
+        ExpandChildren(t, store->line(1), -1, children);
+        for (auto [r, index] : {std::pair{1, 2}, std::pair{2, 5}}) {
+            const TSegLine &stored = store->line(index);
+            QCOMPARE(children[r].startPt, stored.startPt);
+            QCOMPARE(children[r].endPt, stored.endPt);
+            QVERIFY(children[r].widthFactor == stored.widthFactor);
+        }
+    }
+
     void zeroVectorBranch()
     {
         BranchTable t;
