@@ -57,7 +57,7 @@ constexpr bool DepthUsable(int32_t estimate) { return estimate < DepthSegmentLim
 std::array<bool, 16> UpdateDepthButtons(const BranchTable &t);
 
 // The trunk's length on screen in editor pixels (0 for a collapsed trunk). The squares are
-// taken in 64 bits so that no pair of pixel points overflows.
+// taken in extended precision so that no pair of pixel points overflows.
 long double TrunkPixelLength(const BranchTable &t);
 
 // Where the parts of a row's arrow go, in editor pixels (64-bit, so that a point dragged to
