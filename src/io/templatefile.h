@@ -82,6 +82,10 @@ bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *er
 // from the last "." after the last "/") is exactly ".rm2", case included.
 QString SaveFileName(const QString &chosen);
 
+// The pen-width list index (0..10) that a pen width setting selects: the setting divided by
+// 20, truncated toward zero, clamped to the list.
+int32_t PenIndexForSetting(int32_t penWidthSetting);
+
 // The text after the last "/" (the whole text when there is none); the caption shows it.
 QString FileNamePart(const QString &path);
 

@@ -1,0 +1,567 @@
+#include "io/templatefile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+#include <string_view>
+#include <vector>
+
+namespace ramulet {
+
+namespace {
+
+constexpr std::string_view kHeader = "Ramulet 2.3";  // written, and the newest one read
+constexpr std::string_view kOldHeader = "Ramulet 2"; // up to this one, no settings follow
+
+constexpr size_t kIntTokenMax = 32;  // bytes of an integer token
+constexpr size_t kRealTokenMax = 64; // bytes of a real token
+constexpr int kCtrlZ = 26;           // ends the file for the reader
+constexpr int kEnd = -1;             // what Input::peek gives at the end of the file
+
+// The "C" locale, so that reals are read and written with "." whatever the program's
+// locale (a Qt application adopts the user's locale at start).
+locale_t CLocale()
+{
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return c;
+}
+
+// Ordinal comparison of bytes taken as unsigned; a proper prefix sorts first.
+int CompareOrdinal(std::string_view a, std::string_view b)
+{
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        if (ca != cb) {
+            return ca < cb ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// A byte text made fit for a message: printable ASCII kept, anything else as \xNN.
+QString Printable(std::string_view bytes)
+{
+    QString out;
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 32 && c < 127) {
+            out += QLatin1Char(static_cast<char>(c));
+        } else {
+            out += QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'));
+        }
+    }
+    return out;
+}
+
+// The bytes of a file, from memory or read from a device in chunks. A byte 26 (Ctrl-Z) ends
+// the file. A device's read error ends it too and is remembered.
+class Input {
+public:
+    explicit Input(const QByteArray &bytes)
+        : data_(bytes.constData()), size_(static_cast<size_t>(bytes.size()))
+    {
+    }
+    explicit Input(QIODevice &device) : device_(&device), buffer_(kChunk) {}
+
+    int peek()
+    {
+        if (ended_) {
+            return kEnd;
+        }
+        if (pos_ == size_ && !refill()) {
+            ended_ = true;
+            return kEnd;
+        }
+        const int c = static_cast<unsigned char>(data_[pos_]);
+        if (c == kCtrlZ) {
+            ended_ = true;
+            return kEnd;
+        }
+        return c;
+    }
+    void next() { ++pos_; } // only after a peek that gave a byte
+
+    bool failed() const { return failed_; }
+    QString error() const { return error_; }
+
+private:
+    static constexpr qint64 kChunk = 64 * 1024;
+
+    bool refill()
+    {
+        if (device_ == nullptr) {
+            return false;
+        }
+        const qint64 n = device_->read(buffer_.data(), kChunk);
+        if (n < 0) {
+            failed_ = true;
+            error_ = device_->errorString();
+            return false;
+        }
+        if (n == 0) {
+            return false;
+        }
+        data_ = buffer_.data();
+        size_ = static_cast<size_t>(n);
+        pos_ = 0;
+        return true;
+    }
+
+    const char *data_ = nullptr;
+    size_t size_ = 0;
+    size_t pos_ = 0;
+    bool ended_ = false;
+    QIODevice *device_ = nullptr;
+    std::vector<char> buffer_;
+    bool failed_ = false;
+    QString error_;
+};
+
+// The reader's steps on one input. Every read that fails a check records the reason and
+// the reading stops; nothing is handed out unless the whole file passed.
+class Reader {
+public:
+    explicit Reader(Input &in) : in_(in) {}
+
+    LoadResult Read();
+
+private:
+    // The first line, without its line end (LF, or CR LF). Only the first bytes are kept:
+    // they decide every comparison with the known headers; `headerCut_` tells that more
+    // followed.
+    void ReadHeader();
+    void DiscardLine();
+    std::string_view Token(size_t maxBytes);
+    bool ReadInt(int32_t &out, const QString &what);
+    bool ReadReal(long double &out, const QString &what);
+    bool Refuse(const QString &reason)
+    {
+        reason_ = reason;
+        return false;
+    }
+
+    Input &in_;
+    std::string header_;
+    bool headerCut_ = false;
+    char token_[kRealTokenMax] = {};
+    QString reason_;
+};
+
+void Reader::ReadHeader()
+{
+    constexpr size_t kKept = 64;
+    bool sawLf = false;
+    for (int c = in_.peek(); c != kEnd; c = in_.peek()) {
+        in_.next();
+        if (c == '\n') {
+            sawLf = true;
+            break;
+        }
+        if (header_.size() < kKept) {
+            header_.push_back(static_cast<char>(c));
+        } else {
+            headerCut_ = true;
+        }
+    }
+    // A CR directly before the LF belongs to the line end.
+    if (sawLf && !headerCut_ && !header_.empty() && header_.back() == '\r') {
+        header_.pop_back();
+    }
+}
+
+void Reader::DiscardLine()
+{
+    for (int c = in_.peek(); c != kEnd; c = in_.peek()) {
+        in_.next();
+        if (c == '\n') {
+            return;
+        }
+    }
+}
+
+std::string_view Reader::Token(size_t maxBytes)
+{
+    int c = in_.peek();
+    while (c != kEnd && c <= 32) {
+        in_.next();
+        c = in_.peek();
+    }
+    size_t n = 0;
+    while (n < maxBytes && c != kEnd && c > 32) {
+        token_[n++] = static_cast<char>(c);
+        in_.next();
+        c = in_.peek();
+    }
+    return {token_, n};
+}
+
+bool Reader::ReadInt(int32_t &out, const QString &what)
+{
+    const std::string_view t = Token(kIntTokenMax);
+    out = 0;
+    if (t.empty()) {
+        return true; // the file ended: a missing value reads as 0
+    }
+    size_t i = 0;
+    const bool negative = t[0] == '-';
+    if (t[0] == '+' || t[0] == '-') {
+        ++i;
+    }
+    if (i == t.size()) {
+        return Refuse(QStringLiteral("%1: '%2' is not a whole number").arg(what, Printable(t)));
+    }
+    // Accumulated as a magnitude up to 2^31, which the negative side still reaches.
+    int64_t magnitude = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] < '0' || t[i] > '9') {
+            return Refuse(
+                QStringLiteral("%1: '%2' is not a whole number").arg(what, Printable(t)));
+        }
+        magnitude = magnitude * 10 + (t[i] - '0');
+        if (magnitude > int64_t{INT32_MAX} + 1) {
+            return Refuse(QStringLiteral("%1: %2 does not fit 32 bits").arg(what, Printable(t)));
+        }
+    }
+    if (!negative && magnitude > INT32_MAX) {
+        return Refuse(QStringLiteral("%1: %2 does not fit 32 bits").arg(what, Printable(t)));
+    }
+    out = static_cast<int32_t>(negative ? -magnitude : magnitude);
+    return true;
+}
+
+// A real token: [sign] digits ["." [digits]] [("E"|"e") [sign] digits], or with the
+// integer digits left out before the point (".5"); at least one mantissa digit.
+bool WellFormedReal(std::string_view t)
+{
+    size_t i = 0;
+    auto digits = [&] {
+        const size_t start = i;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9') {
+            ++i;
+        }
+        return i - start;
+    };
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        ++i;
+    }
+    size_t mantissa = digits();
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) {
+        return false;
+    }
+    if (i < t.size() && (t[i] == 'E' || t[i] == 'e')) {
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+            ++i;
+        }
+        if (digits() == 0) {
+            return false;
+        }
+    }
+    return i == t.size();
+}
+
+bool Reader::ReadReal(long double &out, const QString &what)
+{
+    const std::string_view t = Token(kRealTokenMax);
+    out = 0.0L;
+    if (t.empty()) {
+        return true; // the file ended: a missing value reads as 0
+    }
+    if (!WellFormedReal(t)) {
+        return Refuse(QStringLiteral("%1: '%2' is not a number").arg(what, Printable(t)));
+    }
+    const std::string text(t);
+    char *end = nullptr;
+    errno = 0;
+    const long double v = strtold_l(text.c_str(), &end, CLocale());
+    // Overflow is refused; an underflow has rounded to a tiny or zero value, which is kept.
+    if (end != text.c_str() + text.size() || !std::isfinite(v) ||
+        (errno == ERANGE && std::fabs(v) > 1.0L)) {
+        return Refuse(QStringLiteral("%1: %2 is out of range").arg(what, Printable(t)));
+    }
+    out = v;
+    return true;
+}
+
+LoadResult Reader::Read()
+{
+    LoadResult result;
+    result.status = LoadStatus::Refused;
+
+    ReadHeader();
+    if (headerCut_ || CompareOrdinal(header_, kHeader) > 0) {
+        result.message = QStringLiteral("the header '%1%2' is newer than '%3'")
+                             .arg(Printable(header_), headerCut_ ? QStringLiteral("...") : QString(),
+                                  QLatin1String(kHeader.data(), qsizetype(kHeader.size())));
+        return result;
+    }
+    const bool withSettings = CompareOrdinal(header_, kOldHeader) > 0;
+
+    LoadedTemplate data;
+    BranchTable &t = data.table;
+    DiscardLine(); // the label "Count of Data"
+    int32_t count = 0;
+    if (!ReadInt(count, QStringLiteral("the branch count"))) {
+        result.message = reason_;
+        return result;
+    }
+    if (count < 0 || count > MaxBranches) {
+        result.message =
+            QStringLiteral("the branch count %1 is outside 0..%2").arg(count).arg(MaxBranches);
+        return result;
+    }
+    t.BranchCount = count;
+    DiscardLine(); // the rest of the count's line
+    DiscardLine(); // the label "Data"
+
+    for (int32_t i = 0; i <= count; ++i) {
+        TBranch &row = t.Branches[static_cast<size_t>(i)];
+        const QString r = QStringLiteral("row %1").arg(i);
+        if (!ReadReal(row.P.x, r + QStringLiteral(", P.x")) ||
+            !ReadReal(row.P.y, r + QStringLiteral(", P.y")) ||
+            !ReadReal(row.V.x, r + QStringLiteral(", V.x")) ||
+            !ReadReal(row.V.y, r + QStringLiteral(", V.y")) ||
+            !ReadInt(row.kind, r + QStringLiteral(", kind"))) {
+            result.message = reason_;
+            return result;
+        }
+        if (row.kind != kindOrder && row.kind != kindReverse && row.kind != kindSegment) {
+            result.message = QStringLiteral("%1: the kind %2 is not 1, -1 or 0").arg(r).arg(row.kind);
+            return result;
+        }
+        DiscardLine();
+    }
+
+    if (withSettings) {
+        data.hasSettings = true;
+        TemplateSettings &s = data.settings;
+        int32_t *const fields[] = {&s.BackColor, &s.TipColor, &s.TrunkColor, &s.PenWidthSetting};
+        const char *const names[] = {"the background colour", "the tip colour",
+                                     "the trunk colour", "the pen width setting"};
+        for (size_t k = 0; k < 4; ++k) {
+            if (!ReadInt(*fields[k], QString::fromLatin1(names[k]))) {
+                result.message = reason_;
+                return result;
+            }
+            DiscardLine();
+        }
+    }
+
+    // Every later step divides by the trunk's length (squared, in 80-bit reals): it must
+    // neither vanish nor overflow.
+    const TPointE v = t.Branches[0].V;
+    const long double lengthSquared = v.x * v.x + v.y * v.y;
+    if (lengthSquared == 0.0L) {
+        result.message = QStringLiteral("the trunk has zero length");
+        return result;
+    }
+    if (!std::isfinite(lengthSquared)) {
+        result.message = QStringLiteral("the trunk is too long");
+        return result;
+    }
+
+    result.status = LoadStatus::Accepted;
+    result.data = data;
+    return result;
+}
+
+LoadResult Unreadable(const QString &name, const QString &reason)
+{
+    LoadResult r;
+    r.status = LoadStatus::Unreadable;
+    r.message = QStringLiteral("Cannot read %1: %2").arg(name, reason);
+    return r;
+}
+
+void AppendInt(QByteArray &out, int32_t v)
+{
+    out += QByteArray::number(v);
+    out += "\r\n";
+}
+
+} // namespace
+
+LoadResult ParseTemplate(const QByteArray &bytes)
+{
+    Input in(bytes);
+    return Reader(in).Read();
+}
+
+LoadResult ReadTemplate(QIODevice &device, const QString &name)
+{
+    Input in(device);
+    LoadResult r = Reader(in).Read();
+    // A read error can make any file look malformed: it decides over a refusal.
+    if (in.failed()) {
+        return Unreadable(name, in.error());
+    }
+    return r;
+}
+
+LoadResult ReadTemplateFile(const QString &path)
+{
+    if (QFileInfo(path).isDir()) {
+        return Unreadable(path, QStringLiteral("it is a folder"));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return Unreadable(path, file.errorString());
+    }
+    return ReadTemplate(file, path);
+}
+
+std::string FormatReal(long double v)
+{
+    constexpr size_t kWidth = 23;
+    if (std::isnan(v)) {
+        return std::string(kWidth - 3, ' ') + "Nan";
+    }
+    if (std::isinf(v)) {
+        return std::string(kWidth - 4, ' ') + (v > 0 ? "+Inf" : "-Inf");
+    }
+    const char sign = std::signbit(v) ? '-' : ' ';
+    const long double a = std::fabs(v);
+    if (a == 0.0L) {
+        return sign + std::string("0.00000000000000E+0000");
+    }
+
+    // a = M * 2^(e2 - 64) with a 64-bit integer M, so its exact decimal expansion has at
+    // most 64 - e2 digits after the point and about e2 * log10(2) + 1 before it. Asking
+    // printf for that many digits makes it print the exact expansion (padded with zeros),
+    // from which the first 16 digits are taken unrounded.
+    int e2 = 0;
+    std::frexp(a, &e2);
+    const int fractionDigits = std::max(0, 64 - e2);
+    const int integerDigits = std::max(1, e2 * 30103 / 100000 + 2);
+    const int precision = std::max(16, fractionDigits + integerDigits);
+    std::vector<char> buf(static_cast<size_t>(precision) + 32);
+    const locale_t previous = uselocale(CLocale());
+    std::snprintf(buf.data(), buf.size(), "%.*Le", precision, a);
+    uselocale(previous);
+
+    // Digits before the exponent mark, the point skipped.
+    char digits[16];
+    size_t n = 0;
+    const char *p = buf.data();
+    for (; *p != '\0' && *p != 'e'; ++p) {
+        if (*p >= '0' && *p <= '9' && n < 16) {
+            digits[n++] = *p;
+        }
+    }
+    int exponent = (*p == 'e') ? static_cast<int>(std::strtol(p + 1, nullptr, 10)) : 0;
+
+    // A remainder of one half or more (the 16th digit 5..9) rounds away from zero.
+    if (digits[15] >= '5') {
+        int i = 14;
+        for (; i >= 0 && digits[i] == '9'; --i) {
+            digits[i] = '0';
+        }
+        if (i >= 0) {
+            ++digits[i];
+        } else {
+            digits[0] = '1'; // 9.99...9 became 10.0...0
+            ++exponent;
+        }
+    }
+
+    std::string out;
+    out.reserve(kWidth);
+    out += sign;
+    out += digits[0];
+    out += '.';
+    out.append(digits + 1, 14);
+    out += 'E';
+    out += exponent < 0 ? '-' : '+';
+    // Decimal exponents of long double stay within -4951..4932: four digits suffice.
+    const int magnitude = std::abs(exponent);
+    for (int scale = 1000; scale > 0; scale /= 10) {
+        out += static_cast<char>('0' + magnitude / scale % 10);
+    }
+    return out;
+}
+
+QByteArray FormatTemplate(const BranchTable &t, const TemplateSettings &s)
+{
+    const int32_t count = std::clamp(t.BranchCount, int32_t{0}, MaxBranches);
+    QByteArray out;
+    out.reserve(64 + (count + 1) * 104);
+    out += QByteArray(kHeader.data(), qsizetype(kHeader.size()));
+    out += "\r\nCount of Data\r\n";
+    AppendInt(out, count);
+    out += "Data\r\n";
+    for (int32_t i = 0; i <= count; ++i) {
+        const TBranch &row = t.Branches[static_cast<size_t>(i)];
+        for (const long double v : {row.P.x, row.P.y, row.V.x, row.V.y}) {
+            out += FormatReal(v);
+            out += ' ';
+        }
+        AppendInt(out, row.kind);
+    }
+    AppendInt(out, s.BackColor);
+    AppendInt(out, s.TipColor);
+    AppendInt(out, s.TrunkColor);
+    AppendInt(out, s.PenWidthSetting);
+    return out;
+}
+
+bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    auto fail = [&](const QString &reason) {
+        if (error != nullptr) {
+            *error = QStringLiteral("Cannot write %1: %2").arg(path, reason);
+        }
+        return false;
+    };
+    if (QFileInfo(path).isDir()) {
+        return fail(QStringLiteral("it is a folder"));
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return fail(file.errorString());
+    }
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        file.commit(); // discards the temporary file
+        return fail(reason);
+    }
+    if (!file.commit()) {
+        return fail(file.errorString());
+    }
+    return true;
+}
+
+QString SaveFileName(const QString &chosen)
+{
+    const qsizetype slash = chosen.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = chosen.lastIndexOf(QLatin1Char('.'));
+    const bool hasRm2 = dot > slash && QStringView(chosen).mid(dot) == QLatin1String(".rm2");
+    return hasRm2 ? chosen : chosen + QLatin1String(".rm2");
+}
+
+int32_t PenIndexForSetting(int32_t penWidthSetting)
+{
+    return std::clamp(penWidthSetting / 20, int32_t{0}, int32_t{10});
+}
+
+QString FileNamePart(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+} // namespace ramulet
