@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 export QT_QPA_PLATFORM_TEST := offscreen
 
-.PHONY: run test deps build-dev build-asan build-release test-dev test-asan bench clean
+.PHONY: install run test deps build-dev build-asan build-release test-dev test-asan bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -36,6 +36,10 @@ bench: deps
 	@cmake --preset release -DRAMULET_BUILD_BENCH=ON >/dev/null
 	@cmake --build --preset release -j $(JOBS)
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+PREFIX ?= /usr/local
+install: build-release
+	cmake --install build/release --prefix $(PREFIX)
 
 clean:
 	rm -rf build

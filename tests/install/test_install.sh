@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and checks the desktop integration files.
+# Usage: test_install.sh BUILD_DIR
+set -u
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+passed=0
+failed=0
+check() {
+  local what=$1
+  shift
+  if "$@" >/dev/null 2>&1; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL: $what"
+  fi
+}
+
+if ! cmake --install "$build" --prefix "$prefix" >/dev/null; then
+  echo "FAIL: cmake --install"
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+
+for f in bin/ramulet-render \
+         share/applications/ramulet.desktop \
+         share/mime/packages/ramulet.xml \
+         share/icons/hicolor/scalable/apps/ramulet.svg \
+         share/icons/hicolor/16x16/apps/ramulet.png \
+         share/icons/hicolor/48x48/apps/ramulet.png \
+         share/icons/hicolor/256x256/apps/ramulet.png \
+         share/man/man1/ramulet-render.1 \
+         share/man/man1/ramulet.1; do
+  check "installed $f" test -s "$prefix/$f"
+done
+if [ -n "${RAMULET_EXPECT_GUI:-}" ]; then
+  check "installed bin/ramulet" test -x "$prefix/bin/ramulet"
+fi
+check "bin/ramulet-render runs" "$prefix/bin/ramulet-render" --version
+check "desktop-file-validate" desktop-file-validate "$prefix/share/applications/ramulet.desktop"
+check "desktop file opens templates" grep -qx 'MimeType=application/x-ramulet-template;' \
+  "$prefix/share/applications/ramulet.desktop"
+check "desktop file passes the file" grep -qx 'Exec=ramulet %f' "$prefix/share/applications/ramulet.desktop"
+check "MIME XML well-formed" xmllint --noout "$prefix/share/mime/packages/ramulet.xml"
+check "icon SVG well-formed" xmllint --noout "$prefix/share/icons/hicolor/scalable/apps/ramulet.svg"
+check "manual page formats" man -l -Tutf8 "$prefix/share/man/man1/ramulet-render.1"
+
+# The MIME database built from the definition recognises a template by name and by content.
+if command -v update-mime-database >/dev/null; then
+  update-mime-database "$prefix/share/mime" >/dev/null 2>&1
+  check "MIME glob registered" grep -q 'application/x-ramulet-template:\*.rm2' "$prefix/share/mime/globs"
+  check "MIME magic registered" grep -q 'Ramulet 2' "$prefix/share/mime/magic"
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
