@@ -1,0 +1,851 @@
+#include "app/Main.h"
+
+#include "app/bevelpanel.h"
+#include "app/glyphs.h"
+#include "app/pictureview.h"
+#include "app/swatch.h"
+#include "editor/editordraw.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace ramulet {
+
+namespace {
+
+// Design sizes of the views and their panel.
+constexpr int DesignViewWidth = 636;
+constexpr int DesignViewHeight = 634;
+constexpr int AddButtonRightGap = 8;
+constexpr int AddButtonBottomGap = 4;
+
+// The window's Japanese UI face and the stand-ins for the classic Latin faces.
+QFont UiFont(int pixelSize, bool bold = false)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans CJK"),
+                   QStringLiteral("Noto Sans")});
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+
+QFont LatinFont(const QString &classic, const QString &standIn, int pixelSize, bool bold)
+{
+    QFont f;
+    f.setFamilies({standIn, classic});
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+
+void SetTextColor(QWidget *w, const QColor &c)
+{
+    QPalette pal = w->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::ButtonText, c);
+        pal.setColor(group, QPalette::WindowText, c);
+        pal.setColor(group, QPalette::Text, c);
+    }
+    w->setPalette(pal);
+}
+
+// 0x00BBGGRR colours of the side bar.
+QColor Bgr(uint32_t bgr) { return ToQColor(bgr); }
+
+QToolButton *MakeToolButton(QWidget *parent, const char *name, const QRect &geometry)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(geometry);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus); // speed buttons never take the keyboard focus
+    return b;
+}
+
+QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, const QPoint &pos,
+                  const QFont &font)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setFont(font);
+    l->move(pos);
+    l->adjustSize();
+    return l;
+}
+
+} // namespace
+
+QMessageBox *MakeWarningBox(QWidget *parent, const QString &text, bool question)
+{
+    auto *box = new QMessageBox(QMessageBox::Warning, QString::fromUtf8(WarningCaption), text,
+                                question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
+                                parent);
+    box->setFont(UiFont(15));
+    if (question) {
+        box->button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+        box->button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+        box->setDefaultButton(QMessageBox::Yes);
+        box->setEscapeButton(QMessageBox::No);
+    } else {
+        box->button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+        box->setDefaultButton(QMessageBox::Ok);
+        box->setEscapeButton(QMessageBox::Ok);
+    }
+    return box;
+}
+
+QSize InitialClientSize(int screenHeight)
+{
+    // The classic window is 704 high outside and 672 inside; on a 600-pixel screen it was
+    // made 560 high outside, that is 144 less.
+    if (screenHeight == 600) {
+        return {DesignClientWidth, DesignClientHeight - (704 - 560)};
+    }
+    return {DesignClientWidth, DesignClientHeight};
+}
+
+TMainform::TMainform(QWidget *parent)
+    : QMainWindow(parent), m_table(ProgramTemplate()), m_editor(m_table, m_mouseIsDown)
+{
+    BuildControls();
+    FormCreate();
+}
+
+TMainform::~TMainform() = default;
+
+void TMainform::setDialogHooks(DialogHooks hooks) { m_hooks = std::move(hooks); }
+
+bool TMainform::editMode() const { return SBEdit->isChecked(); }
+
+QCursor TMainform::cursorById(int id) const
+{
+    const auto it = m_cursors.find(id);
+    return it != m_cursors.end() ? it->second : QCursor(Qt::ArrowCursor);
+}
+
+QToolButton *TMainform::depthButton(int n) const
+{
+    return n >= 1 && n <= MaxDepth ? m_depthButtons[static_cast<size_t>(n)] : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------
+// Controls
+
+void TMainform::BuildControls()
+{
+    setObjectName(QStringLiteral("Mainform"));
+    setWindowTitle(QStringLiteral("Ramulet ver.2"));
+    setFont(UiFont(15));
+
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    auto *row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+
+    // The image panel: an 8-pixel bevel around the two views, which lie on top of each
+    // other. Qt paints every widget through a back buffer, so the panel is double-buffered.
+    ImagePanel = new BevelPanel(central);
+    ImagePanel->setObjectName(QStringLiteral("ImagePanel"));
+    ImagePanel->setBevels(BevelPanel::Bevel::Lowered, BevelPanel::Bevel::Raised,
+                          ImageBevelWidth);
+    ImagePanel->setColor(palette().color(QPalette::Button));
+    row->addWidget(ImagePanel, 1);
+
+    const QRect viewRect(2 * ImageBevelWidth, 2 * ImageBevelWidth, DesignViewWidth,
+                         DesignViewHeight);
+    CImg = new PictureView(ImagePanel);
+    CImg->setObjectName(QStringLiteral("CImg"));
+    CImg->setGeometry(viewRect);
+    CImg->ResetImage(viewRect.size());
+    CImg->setStatusTip(QStringLiteral("左クリック：拡大，右クリック：縮小，Shift+クリック：中央へ移動"));
+    CImg->hide();
+
+    Img1 = new PictureView(ImagePanel);
+    Img1->setObjectName(QStringLiteral("Img1"));
+    Img1->setGeometry(viewRect);
+    Img1->ResetImage(viewRect.size());
+    Img1->setStatusTip(
+        QStringLiteral("点のドラッグで移動，枝のドラッグで平行移動，枝の右クリックで属性変更と削除"));
+    m_view.SetViewSize(DesignViewWidth, DesignViewHeight);
+
+    sbAdd = new QToolButton(ImagePanel);
+    sbAdd->setObjectName(QStringLiteral("sbAdd"));
+    sbAdd->setText(QStringLiteral("枝の追加"));
+    sbAdd->resize(81, 33);
+    sbAdd->setFocusPolicy(Qt::NoFocus);
+    sbAdd->move(viewRect.right() + 1 - 81 - AddButtonRightGap,
+                viewRect.bottom() + 1 - 33 - AddButtonBottomGap);
+
+    BuildSideBar();
+    row->addWidget(ScrollBox1);
+    setCentralWidget(central);
+
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setFixedHeight(StatusBarHeight);
+
+    BuildPopupMenu();
+
+    // Wiring.
+    connect(ImagePanel, &BevelPanel::resized, this, &TMainform::FormResize);
+    connect(CImg, &PictureView::mouseDown, this, &TMainform::CImgMouseDown);
+    connect(CImg, &PictureView::mouseMove, this, &TMainform::CImgMouseMove);
+    connect(CImg, &PictureView::mouseUp, this, &TMainform::CImgMouseUp);
+    connect(Img1, &PictureView::mouseDown, this, &TMainform::Img1MouseDown);
+    connect(Img1, &PictureView::mouseMove, this, &TMainform::Img1MouseMove);
+    connect(Img1, &PictureView::mouseUp, this, &TMainform::Img1MouseUp);
+    connect(Img1, &PictureView::contextMenuRequested, this, &TMainform::Img1ContextMenu);
+    connect(sbAdd, &QToolButton::clicked, this, &TMainform::sbAddClick);
+    connect(SBEdit, &QToolButton::clicked, this, &TMainform::SBEditClick);
+    connect(SBInit, &QToolButton::clicked, this, &TMainform::SBInitClick);
+    connect(BBclose, &QToolButton::clicked, this, &TMainform::BBCloseClick);
+    connect(SpeedButton17, &QToolButton::clicked, this, &TMainform::SpeedButton17Click);
+    connect(shapeB, &ColorSwatch::released, this, &TMainform::shapeBMouseUp);
+    connect(ShapeP, &ColorSwatch::released, this, &TMainform::ShapePMouseUp);
+    connect(Shape1, &ColorSwatch::released, this, &TMainform::Shape1MouseUp);
+    // Only the user's choices run the handler; a file load sets the index silently.
+    connect(cboxPenWidth, &QComboBox::activated, this, &TMainform::cboxPenWidthChange);
+    connect(cboxWide, &QCheckBox::clicked, this, &TMainform::cboxWideClick);
+}
+
+void TMainform::BuildSideBar()
+{
+    ScrollBox1 = new QScrollArea;
+    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollBox1->setFixedWidth(SideBarWidth);
+    ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ScrollBox1->setWidgetResizable(true);
+    ScrollBox1->setFrameShape(QFrame::NoFrame);
+    {
+        QPalette pal = ScrollBox1->palette();
+        pal.setColor(QPalette::Window, Bgr(0x84C1FF));
+        ScrollBox1->setPalette(pal);
+        ScrollBox1->viewport()->setPalette(pal);
+        ScrollBox1->viewport()->setAutoFillBackground(true);
+    }
+
+    auto *content = new QWidget;
+    content->setObjectName(QStringLiteral("ScrollBox1Contents"));
+    content->setMinimumHeight(SideBarRange);
+    auto *stack = new QVBoxLayout(content);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+
+    auto makePanel = [&](const char *name, uint32_t bgr, int height) {
+        auto *p = new BevelPanel(content);
+        p->setObjectName(QString::fromLatin1(name));
+        p->setColor(Bgr(bgr));
+        if (height > 0) {
+            p->setFixedHeight(height);
+        }
+        stack->addWidget(p, height > 0 ? 0 : 1);
+        return p;
+    };
+    Panel1 = makePanel("Panel1", 0xBFD9FF, 265);
+    Panel2 = makePanel("Panel2", 0xBFE1FF, 94);
+    Panel3 = makePanel("Panel3", 0xC0EFFF, 98);
+    Panel4 = makePanel("Panel4", 0xC3FFFF, 0);
+
+    // Panel1: depth and mode.
+    Label2 = MakeLabel(Panel1, "Label2", QStringLiteral("ネストの深さ"), {16, 12}, UiFont(17));
+    m_modeGroup = new QButtonGroup(this);
+    m_modeGroup->setExclusive(true);
+    const QFont depthFont =
+        LatinFont(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"), 15, true);
+    for (int n = 1; n <= MaxDepth; ++n) {
+        // Left column: 8 at the top down to 1; right column: 16 at the top down to 9.
+        const bool left = n <= 8;
+        const int x = left ? 18 : 60;
+        const int y = left ? 50 + (8 - n) * 20 : 38 + (16 - n) * 20;
+        const QByteArray name = "SpeedButton" + QByteArray::number(n);
+        QToolButton *b = MakeToolButton(Panel1, name.constData(), {x, y, 42, 20});
+        b->setText(QString::number(n));
+        b->setCheckable(true);
+        b->setFont(depthFont);
+        SetTextColor(b, Qt::blue);
+        m_modeGroup->addButton(b);
+        connect(b, &QToolButton::clicked, this, [this, b] { SpeedButton1Click(b); });
+    }
+    SBEdit = MakeToolButton(Panel1, "SBEdit", {18, 220, 83, 35});
+    SBEdit->setText(QStringLiteral("編集"));
+    {
+        QFont f = UiFont(15);
+        f.setUnderline(true);
+        SBEdit->setFont(f);
+    }
+    SBEdit->setIcon(QIcon(EditGlyph()));
+    SBEdit->setIconSize({24, 24});
+    SBEdit->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    SBEdit->setCheckable(true);
+    SBEdit->setStatusTip(QStringLiteral("編集"));
+    m_modeGroup->addButton(SBEdit);
+
+    // Panel2: colours and width.
+    shapeB = new ColorSwatch(Panel2);
+    shapeB->setObjectName(QStringLiteral("shapeB"));
+    shapeB->setGeometry(18, 20, 39, 33);
+    ShapeP = new ColorSwatch(Panel2);
+    ShapeP->setObjectName(QStringLiteral("ShapeP"));
+    ShapeP->setGeometry(26, 24, 23, 13);
+    ShapeP->setStatusTip(QStringLiteral("先端の色"));
+    Shape1 = new ColorSwatch(Panel2);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(26, 36, 23, 13);
+    Shape1->setStatusTip(QStringLiteral("幹の色"));
+    Label1 = MakeLabel(Panel2, "Label1", QStringLiteral("幹の太さ"), {66, 12}, UiFont(13));
+    cboxPenWidth = new QComboBox(Panel2);
+    cboxPenWidth->setObjectName(QStringLiteral("cboxPenWidth"));
+    for (int i = 0; i <= 10; ++i) {
+        cboxPenWidth->addItem(QString::number(i));
+    }
+    cboxPenWidth->setCurrentIndex(2);
+    cboxPenWidth->setFont(UiFont(13));
+    cboxPenWidth->setGeometry(66, 28, 53, 24);
+    cboxWide = new QCheckBox(QStringLiteral("自動ｻｲｽﾞ調整"), Panel2);
+    cboxWide->setObjectName(QStringLiteral("cboxWide"));
+    cboxWide->setFont(UiFont(13));
+    cboxWide->move(18, 64);
+    cboxWide->adjustSize();
+
+    // Panel3: files and commands.
+    SBload = MakeToolButton(Panel3, "SBload", {11, 16, 29, 29});
+    SBload->setIcon(QIcon(OpenGlyph()));
+    SBload->setIconSize({20, 20});
+    SBload->setStatusTip(QStringLiteral("データの読み出し"));
+    SBSave = MakeToolButton(Panel3, "SBSave", {50, 16, 29, 29});
+    SBSave->setIcon(QIcon(SaveGlyph()));
+    SBSave->setIconSize({20, 20});
+    SBSave->setStatusTip(QStringLiteral("データの記録"));
+    SpeedButton17 = MakeToolButton(Panel3, "SpeedButton17", {90, 16, 29, 29});
+    SpeedButton17->setIcon(QIcon(CopyGlyph()));
+    SpeedButton17->setIconSize({20, 20});
+    QFont underlined = UiFont(15);
+    underlined.setUnderline(true);
+    SBInit = MakeToolButton(Panel3, "SBInit", {10, 59, 57, 27});
+    SBInit->setText(QStringLiteral("初期化"));
+    SBInit->setFont(underlined);
+    BBclose = MakeToolButton(Panel3, "BBclose", {68, 59, 55, 27});
+    BBclose->setText(QStringLiteral("終　了"));
+    BBclose->setFont(underlined);
+
+    // Panel4: credits.
+    Image1 = new QLabel(Panel4);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(7, 7, 125, 150);
+    Image1->setPixmap(DecorTree({125, 150}));
+    Image2 = new QLabel(Panel4);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setGeometry(100, 116, 28, 31);
+    Image2->setPixmap(DecorSprout({28, 31}));
+    lblMyname = MakeLabel(
+        Panel4, "lblMyname", QString(), {10, 10},
+        LatinFont(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), 15, true));
+    SetTextColor(lblMyname, QColor(0, 0, 128));
+    lblIam = MakeLabel(Panel4, "lblIam", QStringLiteral("the Ramulet authors"), {8, 146},
+                       UiFont(12));
+    lblToday = MakeLabel(Panel4, "lblToday", QString(), {14, 166}, UiFont(12));
+
+    ScrollBox1->setWidget(content);
+}
+
+void TMainform::BuildPopupMenu()
+{
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    PopupMenu2->setFont(UiFont(15));
+    m_kindGroup = new QActionGroup(this);
+    m_kindGroup->setExclusive(true);
+    auto addKind = [&](const char *name, const QString &caption, int tag, int image) {
+        QAction *a = PopupMenu2->addAction(QIcon(KindMenuImage(image)), caption);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setCheckable(true);
+        a->setData(tag);
+        a->setIconVisibleInMenu(true);
+        m_kindGroup->addAction(a);
+        return a;
+    };
+    mnorder = addKind("mnorder", QStringLiteral("正像"), 1, 1);
+    mnreverse = addKind("mnreverse", QStringLiteral("鏡像"), 2, 2);
+    mnsegment = addKind("mnsegment", QStringLiteral("線分"), 0, 0);
+    PopupMenu2->addSeparator();
+    MnDelete = PopupMenu2->addAction(QStringLiteral("削除"));
+    MnDelete->setObjectName(QStringLiteral("MnDelete"));
+
+    connect(PopupMenu2, &QMenu::aboutToShow, this, &TMainform::PopupMenu2Popup);
+    connect(m_kindGroup, &QActionGroup::triggered, this, &TMainform::mnorderClick);
+    connect(MnDelete, &QAction::triggered, this, &TMainform::MnDeleteClick);
+}
+
+// ---------------------------------------------------------------------------------------
+// Start-up and resizing
+
+void TMainform::FormCreate()
+{
+    lblMyname->setText(QString::fromUtf8(AppCaption));
+    lblMyname->adjustSize();
+    lblToday->setText(QStringLiteral("Aug.2004"));
+    lblToday->adjustSize();
+
+    m_cursors[crHandPoint] = MakeHandCursor();
+    m_cursors[crZoom] = MakeZoomCursor();
+    m_cursors[crMove] = MakeMoveCursor();
+
+    // The depth-button table, found by name (ignoring case) as "speedbutton" + n.
+    const QList<QToolButton *> buttons = findChildren<QToolButton *>();
+    for (int n = 1; n <= MaxDepth; ++n) {
+        const QString wanted = QStringLiteral("speedbutton") + QString::number(n);
+        for (QToolButton *b : buttons) {
+            if (b->objectName().compare(wanted, Qt::CaseInsensitive) == 0) {
+                m_depthButtons[static_cast<size_t>(n)] = b;
+                b->setProperty("tag", n);
+                const QString hint = QString::number(n) + QStringLiteral("重に繰り返し");
+                b->setStatusTip(hint);
+                b->setToolTip(hint);
+                break;
+            }
+        }
+    }
+
+    // Hints reach DisplayHint through event(): every control's status tip is routed there.
+
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QSize client = InitialClientSize(screen ? screen->geometry().height() : 0);
+    resize(client);
+    if (screen) {
+        const QRect avail = screen->availableGeometry();
+        move(avail.center() - QPoint(client.width() / 2, client.height() / 2));
+    }
+
+    m_store = std::make_unique<Tseglines>();
+    m_depth = 1;
+
+    m_view.ResetView();
+    SetDefaultTemplate();
+    DrawEditor();
+
+    m_mouseIsDown = false;
+}
+
+void TMainform::FormResize()
+{
+    const QRect inner = ImagePanel->contentsRect();
+    const QSize size(std::max(0, inner.width()), std::max(0, inner.height()));
+
+    // Fresh images of the new size for both views; the views keep their visibility,
+    // handlers and hints.
+    CImg->setGeometry(QRect(inner.topLeft(), size));
+    CImg->ResetImage(size);
+    Img1->setGeometry(QRect(inner.topLeft(), size));
+    Img1->ResetImage(size);
+    CImg->setVisible(!SBEdit->isChecked());
+
+    // A view without area has no picture geometry: keep the template's pixel points and
+    // the last tree until the view has a size again.
+    if (!m_view.SetViewSize(size.width(), size.height())) {
+        return;
+    }
+    m_view.ResetView();
+    UpdateAllScreenPoints(m_table, m_view);
+    DrawEditor();
+
+    sbAdd->move(inner.left() + size.width() - sbAdd->width() - AddButtonRightGap,
+                inner.top() + size.height() - sbAdd->height() - AddButtonBottomGap);
+
+    GenerateTree();
+}
+
+void TMainform::SetDefaultTemplate()
+{
+    ramulet::SetDefaultTemplate(m_table, m_view);
+    SBEdit->setChecked(true);
+    const DrawSettings defaults;
+    m_settings.BackColor = defaults.BackColor;
+    m_settings.TipColor = defaults.TipColor;
+    m_settings.TrunkColor = defaults.TrunkColor;
+    ShowColors();
+    SetCurrentFile(QString());
+}
+
+void TMainform::ShowColors()
+{
+    ShapeP->setFill(ToQColor(m_settings.TipColor));
+    ShapeP->setOutline(ToQColor(m_settings.TipColor));
+    Shape1->setFill(ToQColor(m_settings.TrunkColor));
+    Shape1->setOutline(ToQColor(m_settings.TrunkColor));
+    shapeB->setFill(ToQColor(m_settings.BackColor));
+}
+
+void TMainform::ApplySettings(const DrawSettings &s)
+{
+    m_settings = s;
+    ShowColors();
+    // setCurrentIndex does not emit activated(), so cboxPenWidthChange does not run.
+    cboxPenWidth->setCurrentIndex(std::clamp(s.PenWidthSetting / 20, 0, 10));
+}
+
+void TMainform::SetCurrentFile(const QString &path)
+{
+    m_fileName = path;
+    const QString caption = QString::fromUtf8(AppCaption);
+    setWindowTitle(path.isEmpty() ? caption
+                                  : caption + QStringLiteral(" : ") + QFileInfo(path).fileName());
+}
+
+// ---------------------------------------------------------------------------------------
+// Tree and picture
+
+void TMainform::GenerateTree()
+{
+    GrowTree(m_table, *m_store, m_depth);
+    RenderPicture();
+}
+
+void TMainform::RenderPicture()
+{
+    BuildColorRamp(m_ramp, m_settings, m_depth);
+    if (cboxPenWidth->hasFocus()) {
+        cboxPenWidth->clearFocus();
+    }
+    if (!m_view.HasArea() || CImg->image().isNull()) {
+        return;
+    }
+    m_settings.PenWidthSetting = std::clamp(cboxPenWidth->currentIndex(), 0, 10) * 20;
+    m_picture = RecordTreePicture(*m_store, m_view, m_settings, m_ramp, cboxWide->isChecked());
+    ShowTreePicture(CImg->image(), *m_picture, m_settings.BackColor);
+    CImg->update();
+}
+
+void TMainform::DrawEditor()
+{
+    const std::array<bool, 16> usable = UpdateDepthButtons(m_table);
+    for (int n = 1; n <= MaxDepth; ++n) {
+        if (QToolButton *b = m_depthButtons[static_cast<size_t>(n)]) {
+            b->setEnabled(usable[static_cast<size_t>(n - 1)]);
+        }
+    }
+    QImage &img = Img1->image();
+    if (!img.isNull()) {
+        QPainter p(&img);
+        PaintEditor(p, img.size(), m_table, m_view, palette().color(QPalette::WindowText));
+    }
+    m_editor.HighlightShown = false;
+    sbAdd->raise();
+    Img1->update();
+}
+
+void TMainform::HighlightPoint(int32_t row)
+{
+    QImage &img = Img1->image();
+    if (!img.isNull()) {
+        QPainter p(&img);
+        PaintHighlightPoint(p, m_table, row);
+    }
+    m_editor.HighlightShown = true;
+    Img1->update();
+}
+
+void TMainform::HighlightBranch(int32_t row)
+{
+    QImage &img = Img1->image();
+    if (!img.isNull()) {
+        QPainter p(&img);
+        PaintHighlightBranch(p, m_table, row);
+    }
+    m_editor.HighlightShown = true;
+    Img1->update();
+}
+
+// ---------------------------------------------------------------------------------------
+// Modes, hints, closing
+
+void TMainform::SpeedButton1Click(QToolButton *button)
+{
+    m_depth = std::clamp(button->property("tag").toInt(), 1, MaxDepth);
+    Img1->hide();
+    sbAdd->hide();
+    CImg->show();
+    GenerateTree();
+}
+
+void TMainform::SBEditClick()
+{
+    Img1->show();
+    sbAdd->show();
+    CImg->hide();
+    // The editor's last painting was made in the default view and stays valid.
+    m_view.ResetView();
+}
+
+void TMainform::DisplayHint(const QString &hint)
+{
+    statusBar()->showMessage(QStringLiteral("  ") + hint);
+}
+
+bool TMainform::event(QEvent *e)
+{
+    if (e->type() == QEvent::StatusTip) {
+        DisplayHint(static_cast<QStatusTipEvent *>(e)->tip());
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+void TMainform::BBCloseClick() { close(); }
+
+void TMainform::closeEvent(QCloseEvent *e)
+{
+    if (m_table.BranchCount != 1) {
+        Beep();
+        if (!AskYesNo(QString::fromUtf8(CloseQuestion))) {
+            e->ignore();
+            return;
+        }
+    }
+    e->accept();
+}
+
+void TMainform::Beep()
+{
+    if (m_hooks.beep) {
+        m_hooks.beep();
+    } else {
+        QApplication::beep();
+    }
+}
+
+bool TMainform::AskYesNo(const QString &text)
+{
+    if (m_hooks.askYesNo) {
+        return m_hooks.askYesNo(text);
+    }
+    std::unique_ptr<QMessageBox> box(MakeWarningBox(this, text, true));
+    box->exec();
+    return box->clickedButton() == box->button(QMessageBox::Yes);
+}
+
+void TMainform::Warn(const QString &text)
+{
+    if (m_hooks.warn) {
+        m_hooks.warn(text);
+        return;
+    }
+    std::unique_ptr<QMessageBox> box(MakeWarningBox(this, text, false));
+    box->exec();
+}
+
+// ---------------------------------------------------------------------------------------
+// Tree view
+
+void TMainform::CImgMouseDown(MouseButton button, ShiftState shift, int x, int y)
+{
+    Q_UNUSED(button);
+    Q_UNUSED(shift);
+    Q_UNUSED(x);
+    Q_UNUSED(y);
+    if (cboxWide->isChecked()) {
+        Beep();
+        Warn(QString::fromUtf8(ZoomRefusal));
+        return;
+    }
+    m_mouseIsDown = true;
+}
+
+void TMainform::CImgMouseMove(ShiftState shift, int x, int y)
+{
+    Q_UNUSED(shift);
+    Q_UNUSED(x);
+    Q_UNUSED(y);
+    CImg->setCursor(cursorById(crZoom));
+}
+
+void TMainform::CImgMouseUp(MouseButton button, ShiftState shift, int x, int y)
+{
+    if (!m_mouseIsDown) {
+        return;
+    }
+    m_mouseIsDown = false;
+    m_view.ApplyClick(x, y, button, shift);
+    RenderPicture();
+}
+
+// ---------------------------------------------------------------------------------------
+// Editor
+
+void TMainform::ApplyEditorCursor()
+{
+    switch (m_editor.cursor()) {
+    case EditorCursor::Point:
+        Img1->setCursor(cursorById(crHandPoint));
+        break;
+    case EditorCursor::Line:
+        Img1->setCursor(cursorById(crMove));
+        break;
+    case EditorCursor::Arrow:
+        Img1->setCursor(Qt::ArrowCursor);
+        break;
+    }
+}
+
+void TMainform::Img1MouseMove(ShiftState shift, int x, int y)
+{
+    Q_UNUSED(shift);
+    const EditorRepaint r = m_editor.mouseMove(x, y);
+    ApplyEditorCursor();
+    if (!r.repaint) {
+        return;
+    }
+    DrawEditor();
+    if (r.highlight == HighlightKind::Point) {
+        HighlightPoint(r.row);
+    } else if (r.highlight == HighlightKind::Branch) {
+        HighlightBranch(r.row);
+    }
+}
+
+void TMainform::Img1MouseDown(MouseButton button, ShiftState shift, int x, int y)
+{
+    Q_UNUSED(shift);
+    m_editor.mouseDown(button, x, y);
+}
+
+void TMainform::Img1MouseUp(MouseButton button, ShiftState shift, int x, int y)
+{
+    Q_UNUSED(button);
+    Q_UNUSED(shift);
+    Q_UNUSED(x);
+    Q_UNUSED(y);
+    m_editor.mouseUp();
+}
+
+void TMainform::Img1ContextMenu(const QPoint &globalPos)
+{
+    if (!m_editor.popupAttached()) {
+        return;
+    }
+    PopupMenu2->exec(globalPos);
+}
+
+void TMainform::PopupMenu2Popup()
+{
+    const int position = m_editor.popupCheckedPosition();
+    QAction *items[] = {mnorder, mnreverse, mnsegment};
+    if (position >= 0 && position <= 2) {
+        items[position]->setChecked(true);
+    }
+}
+
+void TMainform::mnorderClick(QAction *item)
+{
+    m_editor.setKindByTag(item->data().toInt());
+    DrawEditor();
+}
+
+void TMainform::MnDeleteClick()
+{
+    m_editor.deleteHovered();
+    ApplyEditorCursor();
+    DrawEditor();
+}
+
+void TMainform::sbAddClick()
+{
+    m_editor.addBranch(m_view);
+    DrawEditor();
+}
+
+void TMainform::SBInitClick()
+{
+    if (m_table.BranchCount != 1) {
+        Beep();
+        if (!AskYesNo(QString::fromUtf8(ResetQuestion))) {
+            return;
+        }
+    }
+    ResetAll();
+}
+
+void TMainform::ResetAll()
+{
+    SetDefaultTemplate();
+    // The rows the hover state named are gone.
+    m_editor.clearHover();
+    ApplyEditorCursor();
+    FormResize();
+    SBEdit->setChecked(true);
+    Img1->show();
+    // Shown at once, also after a reset begun in view mode.
+    sbAdd->show();
+    sbAdd->raise();
+}
+
+// ---------------------------------------------------------------------------------------
+// Picture controls
+
+void TMainform::ChooseColor(ColorSwatch *swatch, TColor &setting, bool outlineFollows)
+{
+    const QColor initial = ToQColor(setting);
+    std::optional<QColor> chosen;
+    if (m_hooks.chooseColor) {
+        chosen = m_hooks.chooseColor(initial);
+    } else {
+        const QColor c = QColorDialog::getColor(initial, this);
+        if (c.isValid()) {
+            chosen = c;
+        }
+    }
+    // A cancelled dialog keeps the colour it was preset with.
+    const TColor colour = chosen && chosen->isValid() ? FromQColor(*chosen) : setting;
+    swatch->setFill(ToQColor(colour));
+    swatch->setOutline(outlineFollows ? ToQColor(colour) : QColor(Qt::black));
+    setting = colour;
+    RenderPicture();
+}
+
+void TMainform::shapeBMouseUp() { ChooseColor(shapeB, m_settings.BackColor, false); }
+
+void TMainform::ShapePMouseUp() { ChooseColor(ShapeP, m_settings.TipColor, true); }
+
+void TMainform::Shape1MouseUp() { ChooseColor(Shape1, m_settings.TrunkColor, true); }
+
+void TMainform::cboxPenWidthChange() { RenderPicture(); }
+
+void TMainform::cboxWideClick() { GenerateTree(); }
+
+void TMainform::SpeedButton17Click()
+{
+    if (!m_picture) {
+        return;
+    }
+    QGuiApplication::clipboard()->setMimeData(
+        MakeClipboardData(*m_picture, QSize(m_view.viewWidth, m_view.viewHeight)));
+}
+
+} // namespace ramulet

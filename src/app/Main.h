@@ -1,0 +1,220 @@
+#pragma once
+
+// The main window: its controls and layout, start-up, resizing, the edit and view modes,
+// the tree view's zoom, the picture controls, the editor's mouse handlers, the kind menu and
+// the confirmations. The handlers keep their classic names and stay thin: the work is done
+// by the core (growth, view state), the tree picture and the editor controller.
+
+#include "core/branches.h"
+#include "core/segments.h"
+#include "core/viewstate.h"
+#include "editor/editorcontroller.h"
+#include "view/picture.h"
+
+#include <QCursor>
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QActionGroup;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QMessageBox;
+class QScrollArea;
+class QToolButton;
+
+namespace ramulet {
+
+class BevelPanel;
+class ColorSwatch;
+class PictureView;
+
+// Cursor identifiers of the views.
+constexpr int crHandPoint = 2; // editor, over a branch end point
+constexpr int crZoom = 4;      // tree view
+constexpr int crMove = 13;     // editor, over a branch line
+
+// The window's design sizes (logical pixels).
+constexpr int DesignClientWidth = 798;
+constexpr int DesignClientHeight = 672;
+constexpr int SideBarWidth = 146;
+constexpr int StatusBarHeight = 22;
+constexpr int ImageBevelWidth = 4; // outer lowered and inner raised bevel, each this wide
+constexpr int SideBarRange = 620;  // vertical scroll range of the side bar
+
+// Texts of the window.
+inline constexpr const char *AppCaption = "Ramulet 2.3";
+inline constexpr const char *WarningCaption = "警告";
+inline constexpr const char *ResetQuestion = "未記録データを消去します";
+inline constexpr const char *CloseQuestion = "終了しますよ";
+inline constexpr const char *ZoomRefusal =
+    "［自動ｻｲｽﾞ調整］がチェックされているときはズームできません.";
+
+// A warning message box (caption "警告", warning icon): with `question` the buttons
+// "はい(&Y)" (default) and "いいえ(&N)" (Escape), otherwise the single button "OK".
+QMessageBox *MakeWarningBox(QWidget *parent, const QString &text, bool question);
+
+// The client size of the window at start: the design size, but 528 high (a 560-pixel outer
+// window) on a screen exactly 600 pixels high.
+QSize InitialClientSize(int screenHeight);
+
+// The window's questions and dialogs, replaceable so that tests can answer them.
+struct DialogHooks {
+    std::function<void()> beep;                                     // information beep
+    std::function<bool(const QString &text)> askYesNo;              // true only for Yes
+    std::function<void(const QString &text)> warn;                  // box with one OK button
+    std::function<std::optional<QColor>(const QColor &)> chooseColor; // nullopt = cancelled
+    std::function<void(QMenu *menu, const QPoint &globalPos)> popup; // the modal kind menu
+};
+
+class TMainform : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainform(QWidget *parent = nullptr);
+    ~TMainform() override;
+
+    // Replaces the dialogs; an empty function keeps the real one.
+    void setDialogHooks(DialogHooks hooks);
+
+    // State, for the commands that build on the window (files, undo) and for tests.
+    BranchTable &table() { return m_table; }
+    const ViewState &view() const { return m_view; }
+    const Tseglines &store() const { return *m_store; }
+    int32_t depth() const { return m_depth; }
+    const DrawSettings &settings() const { return m_settings; }
+    const ColorRampTable &colorRamp() const { return m_ramp; }
+    std::shared_ptr<const TreePicture> treePicture() const { return m_picture; }
+    EditorController &editor() { return m_editor; }
+    bool mouseIsDown() const { return m_mouseIsDown; }
+    bool editMode() const;
+    const QString &fileName() const { return m_fileName; }
+    QCursor cursorById(int id) const;
+    PictureView *treeView() const { return CImg; }
+    PictureView *editorView() const { return Img1; }
+    QToolButton *depthButton(int n) const;
+
+    // The current file name and the caption that shows it: "Ramulet 2.3" without a file,
+    // "Ramulet 2.3 : " and the file's name otherwise.
+    void SetCurrentFile(const QString &path);
+    // Applies all four drawing settings (a loaded file): the swatches and the pen-width list,
+    // whose index is the pen width div 20 clamped to 0..10. The list's change handler does
+    // not run; the pen width setting itself is kept until the next render.
+    void ApplySettings(const DrawSettings &s);
+
+    // The window's part of the default template: rows, colours and swatches, the file name,
+    // the caption and edit mode. The pen width is not touched.
+    void SetDefaultTemplate();
+    // Reset to the default template and the default view, regrown, in edit mode.
+    void ResetAll();
+
+    // Rebuilds both views for the current size of the image panel and regrows the tree.
+    void FormResize();
+    void GenerateTree();
+    void RenderPicture();
+    void DrawEditor();
+    void HighlightPoint(int32_t row);
+    void HighlightBranch(int32_t row);
+    void DisplayHint(const QString &hint);
+
+    // Handlers.
+    void SpeedButton1Click(QToolButton *button);
+    void SBEditClick();
+    void BBCloseClick();
+    void CImgMouseDown(MouseButton button, ShiftState shift, int x, int y);
+    void CImgMouseMove(ShiftState shift, int x, int y);
+    void CImgMouseUp(MouseButton button, ShiftState shift, int x, int y);
+    void Img1MouseDown(MouseButton button, ShiftState shift, int x, int y);
+    void Img1MouseMove(ShiftState shift, int x, int y);
+    void Img1MouseUp(MouseButton button, ShiftState shift, int x, int y);
+    // A right-click on the editor: opens the kind menu while a branch line is hovered.
+    void Img1ContextMenu(const QPoint &globalPos);
+    void PopupMenu2Popup();
+    void mnorderClick(QAction *item);
+    void MnDeleteClick();
+    void sbAddClick();
+    void SBInitClick();
+    void shapeBMouseUp();
+    void ShapePMouseUp();
+    void Shape1MouseUp();
+    void cboxPenWidthChange();
+    void cboxWideClick();
+    void SpeedButton17Click();
+
+protected:
+    bool event(QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override; // FormCloseQuery
+
+private:
+    void BuildControls();
+    void BuildSideBar();
+    void BuildPopupMenu();
+    void FormCreate();
+    void ShowColors();
+    void ChooseColor(ColorSwatch *swatch, TColor &setting, bool outlineFollows);
+    void Beep();
+    bool AskYesNo(const QString &text);
+    void Warn(const QString &text);
+    void ApplyEditorCursor();
+
+    // Model and state.
+    BranchTable &m_table;
+    std::unique_ptr<Tseglines> m_store;
+    int32_t m_depth = 1;
+    ViewState m_view;
+    DrawSettings m_settings;
+    ColorRampTable m_ramp{};
+    std::shared_ptr<const TreePicture> m_picture;
+    bool m_mouseIsDown = false;
+    EditorController m_editor;
+    QString m_fileName;
+    std::map<int, QCursor> m_cursors;
+    DialogHooks m_hooks;
+
+    // Controls, named as in the form.
+    BevelPanel *ImagePanel = nullptr;
+    PictureView *CImg = nullptr;
+    PictureView *Img1 = nullptr;
+    QToolButton *sbAdd = nullptr;
+    QScrollArea *ScrollBox1 = nullptr;
+    BevelPanel *Panel1 = nullptr;
+    BevelPanel *Panel2 = nullptr;
+    BevelPanel *Panel3 = nullptr;
+    BevelPanel *Panel4 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    std::array<QToolButton *, 17> m_depthButtons{}; // [n] is depth button n; [0] unused
+    QButtonGroup *m_modeGroup = nullptr;
+    QToolButton *SBEdit = nullptr;
+    ColorSwatch *shapeB = nullptr;
+    ColorSwatch *ShapeP = nullptr;
+    ColorSwatch *Shape1 = nullptr;
+    QComboBox *cboxPenWidth = nullptr;
+    QCheckBox *cboxWide = nullptr;
+    QToolButton *SBload = nullptr;
+    QToolButton *SBSave = nullptr;
+    QToolButton *SpeedButton17 = nullptr;
+    QToolButton *SBInit = nullptr;
+    QToolButton *BBclose = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *Image2 = nullptr;
+    QLabel *lblMyname = nullptr;
+    QLabel *lblIam = nullptr;
+    QLabel *lblToday = nullptr;
+    QMenu *PopupMenu2 = nullptr;
+    QActionGroup *m_kindGroup = nullptr;
+    QAction *mnorder = nullptr;
+    QAction *mnreverse = nullptr;
+    QAction *mnsegment = nullptr;
+    QAction *MnDelete = nullptr;
+};
+
+} // namespace ramulet

@@ -1,0 +1,301 @@
+#include "app/glyphs.h"
+
+#include "core/branches.h"
+#include "core/segments.h"
+#include "core/viewstate.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace ramulet {
+
+namespace {
+
+constexpr int CursorSize = 32;
+
+QPixmap Transparent(int w, int h)
+{
+    QPixmap pm(w, h);
+    pm.fill(Qt::transparent);
+    return pm;
+}
+
+// A white shape with a black outline, the usual look of a cursor.
+void DrawCursorShape(QPainter &p, const QPainterPath &path)
+{
+    p.setPen(QPen(Qt::black, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::white);
+    p.drawPath(path);
+}
+
+} // namespace
+
+QCursor MakeHandCursor()
+{
+    QPixmap pm = Transparent(CursorSize, CursorSize);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The hand leans to the upper left so that the index fingertip sits on the hot spot.
+    p.translate(HandHotSpot.x(), HandHotSpot.y());
+    p.rotate(-30.0);
+    QPainterPath hand;
+    // Palm.
+    hand.addRoundedRect(QRectF(-1.0, 9.0, 15.0, 14.0), 4.0, 4.0);
+    // Fingers: index (from the hot spot), middle, ring, little; then the thumb.
+    hand.addRoundedRect(QRectF(-1.0, 0.0, 4.0, 13.0), 2.0, 2.0);
+    hand.addRoundedRect(QRectF(3.5, -1.0, 4.0, 14.0), 2.0, 2.0);
+    hand.addRoundedRect(QRectF(8.0, 0.5, 4.0, 13.0), 2.0, 2.0);
+    hand.addRoundedRect(QRectF(12.0, 3.5, 3.5, 11.0), 1.75, 1.75);
+    hand.addRoundedRect(QRectF(-6.0, 12.0, 8.0, 4.0), 2.0, 2.0);
+    DrawCursorShape(p, hand.simplified());
+    p.end();
+    return QCursor(pm, HandHotSpot.x(), HandHotSpot.y());
+}
+
+QCursor MakeZoomCursor()
+{
+    QPixmap pm = Transparent(CursorSize, CursorSize);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF c(ZoomHotSpot.x() + 0.5, ZoomHotSpot.y() + 0.5);
+    // Handle, drawn first so that the lens ring covers its inner end.
+    p.setPen(QPen(Qt::black, 5.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(c + QPointF(5.5, 5.5), c + QPointF(14.0, 14.0));
+    p.setPen(QPen(Qt::white, 2.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(c + QPointF(6.5, 6.5), c + QPointF(13.0, 13.0));
+    // Lens.
+    p.setPen(QPen(Qt::black, 2.0));
+    p.setBrush(Qt::white);
+    p.drawEllipse(c, 7.5, 7.5);
+    // Plus sign.
+    p.setPen(QPen(Qt::black, 2.0));
+    p.drawLine(c + QPointF(-4.0, 0.0), c + QPointF(4.0, 0.0));
+    p.drawLine(c + QPointF(0.0, -4.0), c + QPointF(0.0, 4.0));
+    p.end();
+    return QCursor(pm, ZoomHotSpot.x(), ZoomHotSpot.y());
+}
+
+QCursor MakeMoveCursor()
+{
+    QPixmap pm = Transparent(CursorSize, CursorSize);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal x = MoveHotSpot.x() + 0.5;
+    const qreal y = MoveHotSpot.y() + 0.5;
+    QPainterPath arrows;
+    // One outline: the upper head, the shaft, the lower head.
+    QPolygonF poly;
+    poly << QPointF(x, y - 12.0) << QPointF(x + 6.0, y - 6.0) << QPointF(x + 2.0, y - 6.0)
+         << QPointF(x + 2.0, y + 6.0) << QPointF(x + 6.0, y + 6.0) << QPointF(x, y + 12.0)
+         << QPointF(x - 6.0, y + 6.0) << QPointF(x - 2.0, y + 6.0) << QPointF(x - 2.0, y - 6.0)
+         << QPointF(x - 6.0, y - 6.0) << QPointF(x, y - 12.0);
+    arrows.addPolygon(poly);
+    DrawCursorShape(p, arrows);
+    // A short bar where the arrows meet marks the hot spot.
+    p.setPen(QPen(Qt::black, 1.0));
+    p.drawLine(QPointF(x - 4.0, y), QPointF(x + 4.0, y));
+    p.end();
+    return QCursor(pm, MoveHotSpot.x(), MoveHotSpot.y());
+}
+
+QPixmap EditGlyph()
+{
+    QPixmap pm = Transparent(24, 24);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A small green branch, the thing being edited.
+    p.setPen(QPen(QColor(0, 128, 0), 1.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(4, 22), QPointF(4, 12));
+    p.drawLine(QPointF(4, 12), QPointF(1, 8));
+    p.drawLine(QPointF(4, 14), QPointF(8, 10));
+    // The pencil, lying from the lower left to the upper right.
+    p.translate(13, 12);
+    p.rotate(-45.0);
+    const QRectF body(-8.0, -2.5, 13.0, 5.0);
+    p.setPen(QPen(Qt::black, 1.0));
+    p.setBrush(QColor(255, 200, 0));
+    p.drawRect(body);
+    p.setBrush(QColor(230, 120, 150));
+    p.drawRect(QRectF(5.0, -2.5, 3.0, 5.0)); // eraser
+    QPolygonF tip;
+    tip << QPointF(-8.0, -2.5) << QPointF(-12.0, 0.0) << QPointF(-8.0, 2.5);
+    p.setBrush(QColor(240, 220, 180));
+    p.drawPolygon(tip);
+    p.setBrush(Qt::black);
+    QPolygonF lead;
+    lead << QPointF(-10.5, -0.9) << QPointF(-12.0, 0.0) << QPointF(-10.5, 0.9);
+    p.drawPolygon(lead);
+    p.end();
+    return pm;
+}
+
+QPixmap OpenGlyph()
+{
+    QPixmap pm = Transparent(20, 20);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(120, 80, 0), 1.0));
+    // The back of the folder with its tab.
+    QPolygonF back;
+    back << QPointF(1.5, 4.5) << QPointF(7.5, 4.5) << QPointF(9.0, 6.5) << QPointF(16.5, 6.5)
+         << QPointF(16.5, 16.5) << QPointF(1.5, 16.5);
+    p.setBrush(QColor(230, 180, 60));
+    p.drawPolygon(back);
+    // The open front flap.
+    QPolygonF front;
+    front << QPointF(4.0, 9.5) << QPointF(19.0, 9.5) << QPointF(16.5, 16.5)
+          << QPointF(1.5, 16.5);
+    p.setBrush(QColor(255, 220, 110));
+    p.drawPolygon(front);
+    // An arrow coming out: "read".
+    p.setPen(QPen(QColor(0, 0, 160), 1.5));
+    p.drawLine(QPointF(13.0, 8.0), QPointF(13.0, 1.5));
+    p.drawLine(QPointF(13.0, 1.5), QPointF(10.5, 4.0));
+    p.drawLine(QPointF(13.0, 1.5), QPointF(15.5, 4.0));
+    p.end();
+    return pm;
+}
+
+QPixmap SaveGlyph()
+{
+    QPixmap pm = Transparent(20, 20);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The diskette's body with one cut corner.
+    QPolygonF body;
+    body << QPointF(2.5, 2.5) << QPointF(15.5, 2.5) << QPointF(17.5, 4.5) << QPointF(17.5, 17.5)
+         << QPointF(2.5, 17.5);
+    p.setPen(QPen(QColor(0, 0, 80), 1.0));
+    p.setBrush(QColor(40, 70, 160));
+    p.drawPolygon(body);
+    // Shutter and label.
+    p.setBrush(QColor(200, 200, 210));
+    p.drawRect(QRectF(6.5, 2.5, 7.0, 5.0));
+    p.setBrush(QColor(40, 70, 160));
+    p.drawRect(QRectF(10.5, 3.5, 2.0, 3.0));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(5.0, 10.5, 10.0, 7.0));
+    p.setPen(QPen(QColor(150, 150, 150), 1.0));
+    p.drawLine(QPointF(6.5, 13.0), QPointF(13.5, 13.0));
+    p.drawLine(QPointF(6.5, 15.0), QPointF(13.5, 15.0));
+    p.end();
+    return pm;
+}
+
+QPixmap CopyGlyph()
+{
+    QPixmap pm = Transparent(20, 20);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The clipboard.
+    p.setPen(QPen(QColor(90, 60, 20), 1.0));
+    p.setBrush(QColor(190, 140, 70));
+    p.drawRoundedRect(QRectF(1.5, 2.5, 12.0, 15.0), 1.5, 1.5);
+    p.setBrush(QColor(180, 180, 180));
+    p.drawRect(QRectF(4.5, 1.5, 6.0, 3.0));
+    // A sheet with a small tree laid over it.
+    p.setPen(QPen(QColor(60, 60, 60), 1.0));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(7.5, 6.5, 11.0, 12.0));
+    p.setPen(QPen(QColor(0, 128, 0), 1.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(13.0, 17.0), QPointF(13.0, 12.5));
+    p.drawLine(QPointF(13.0, 12.5), QPointF(10.5, 9.5));
+    p.drawLine(QPointF(13.0, 12.5), QPointF(15.5, 9.5));
+    p.end();
+    return pm;
+}
+
+namespace {
+
+// Grows `t` to `depth` and draws the stored segments into a picture of `size`, scaled to fit
+// with a small margin; colours blend from brown at the trunk to green at the tips.
+QPixmap DrawGrownTree(BranchTable &t, int depth, QSize size, qreal trunkWidth)
+{
+    QPixmap pm = Transparent(size.width(), size.height());
+    if (size.isEmpty()) {
+        return pm;
+    }
+    // The growth reads the template's pixel points, so give them a generous editor scale.
+    ViewState view;
+    view.SetViewSize(600, 600);
+    view.ResetView();
+    UpdateAllScreenPoints(t, view);
+    auto store = std::make_unique<Tseglines>();
+    GrowTree(t, *store, depth);
+
+    const long double w = store->maxX - store->minX;
+    const long double h = store->maxY - store->minY;
+    if (!(w > 0.0L) || !(h > 0.0L)) {
+        return pm;
+    }
+    const qreal margin = 3.0;
+    const qreal kx = (size.width() - 2 * margin) / static_cast<qreal>(w);
+    const qreal ky = (size.height() - 2 * margin) / static_cast<qreal>(h);
+    const qreal k = std::min(kx, ky);
+    const qreal offX = (size.width() - k * static_cast<qreal>(w)) / 2.0;
+    auto map = [&](const TPointE &pt) {
+        return QPointF(offX + k * static_cast<qreal>(pt.x - store->minX),
+                       size.height() - margin - k * static_cast<qreal>(pt.y - store->minY));
+    };
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor trunk(110, 70, 30);
+    const QColor tip(40, 170, 40);
+    for (int32_t i = 0; i <= store->lastIndex; ++i) {
+        const TSegLine &s = store->line(i);
+        const qreal t01 = static_cast<qreal>(s.level) / (depth + 1);
+        const QColor c = QColor::fromRgbF(
+            static_cast<float>(tip.redF() + (trunk.redF() - tip.redF()) * t01),
+            static_cast<float>(tip.greenF() + (trunk.greenF() - tip.greenF()) * t01),
+            static_cast<float>(tip.blueF() + (trunk.blueF() - tip.blueF()) * t01));
+        const qreal width = std::max(0.6, trunkWidth * static_cast<qreal>(s.widthFactor));
+        p.setPen(QPen(c, width, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(map(s.startPt), map(s.endPt));
+    }
+    return pm;
+}
+
+} // namespace
+
+QPixmap DecorTree(QSize size)
+{
+    BranchTable t;
+    t.Branches[0].P = {0.0L, 0.0L};
+    t.Branches[0].V = {0.0L, 1.0L};
+    t.Branches[0].kind = kindSegment;
+    t.Branches[0].ratio = 1.0L;
+    const struct {
+        long double py, vx, vy;
+        int32_t kind;
+    } rows[] = {
+        {0.55L, 0.33L, 0.30L, kindOrder},
+        {0.75L, -0.30L, 0.32L, kindReverse},
+        {1.0L, 0.06L, 0.52L, kindOrder},
+    };
+    t.BranchCount = 0;
+    for (const auto &r : rows) {
+        ++t.BranchCount;
+        TBranch &b = t.Branches[static_cast<size_t>(t.BranchCount)];
+        b.P = {0.0L, r.py};
+        b.V = {r.vx, r.vy};
+        b.kind = r.kind;
+    }
+    return DrawGrownTree(t, 7, size, 6.0);
+}
+
+QPixmap DecorSprout(QSize size)
+{
+    BranchTable t;
+    ViewState view;
+    view.SetViewSize(600, 600);
+    view.ResetView();
+    SetDefaultTemplate(t, view);
+    return DrawGrownTree(t, 5, size, 2.5);
+}
+
+} // namespace ramulet
