@@ -304,7 +304,8 @@ LoadResult Reader::Read()
     result.status = LoadStatus::Refused;
 
     ReadHeader();
-    if (headerCut_ || CompareOrdinal(header_, kHeader) > 0) {
+    // The kept bytes are longer than both known headers, so they decide the order alone.
+    if (CompareOrdinal(header_, kHeader) > 0) {
         result.message = QStringLiteral("the header '%1%2' is newer than '%3'")
                              .arg(Printable(header_), headerCut_ ? QStringLiteral("...") : QString(),
                                   QLatin1String(kHeader.data(), qsizetype(kHeader.size())));
@@ -415,6 +416,9 @@ LoadResult ReadTemplate(QIODevice &device, const QString &name)
 
 LoadResult ReadTemplateFile(const QString &path)
 {
+    if (path.isEmpty()) {
+        return Unreadable(path, QStringLiteral("no file name was given"));
+    }
     if (QFileInfo(path).isDir()) {
         return Unreadable(path, QStringLiteral("it is a folder"));
     }
@@ -534,7 +538,9 @@ bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *er
     if (!file.open(QIODevice::WriteOnly)) {
         return fail(file.errorString());
     }
-    if (file.write(bytes) != bytes.size()) {
+    // QSaveFile buffers the text; a failure of the final flush (disk full, size limit) is
+    // not reported by commit(), so flush here and look.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         file.commit(); // discards the temporary file
