@@ -3,6 +3,9 @@
 #include "core/branches.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
+#include "io/templatefile.h"
+
+#include <QString>
 
 #include <cerrno>
 #include <cstdio>
@@ -23,7 +26,10 @@ constexpr const char *kUsage =
     "  TEMPLATE             a template file; without it the default template\n"
     "  --depth N            nesting depth 1..16 (default 1)\n"
     "  --size WxH           tree view size in pixels (default 636x634)\n"
+    "  --pen-index N        pen-width list index 0..10 (default: from the file's pen\n"
+    "                       width setting, else 2)\n"
     "  --dump-segments      write the grown segments to standard output as CSV\n"
+    "  --save FILE          write the template as loaded, in the .rm2 format\n"
     "  -h, --help           show this help\n"
     "  --version            show the version\n";
 
@@ -32,6 +38,10 @@ struct Options {
     int32_t width = 636;
     int32_t height = 634;
     bool dumpSegments = false;
+    std::string templatePath; // empty: the default template
+    std::string savePath;     // --save
+    // --pen-index; when it is not given, loading fills in the file's choice.
+    std::optional<int32_t> penIndex;
 };
 
 bool ParseInt(std::string_view text, long lo, long hi, int32_t &out)
@@ -109,16 +119,71 @@ int main(int argc, char **argv)
             }
         } else if (arg == "--dump-segments") {
             opt.dumpSegments = true;
+        } else if (arg == "--pen-index") {
+            const auto v = value(arg);
+            if (!v) {
+                return 1;
+            }
+            int32_t index = 0;
+            if (!ParseInt(*v, 0, 10, index)) {
+                return UsageError("--pen-index takes a whole number from 0 to 10");
+            }
+            opt.penIndex = index;
+        } else if (arg == "--save") {
+            const auto v = value(arg);
+            if (!v) {
+                return 1;
+            }
+            opt.savePath = std::string(*v);
+        } else if (!arg.empty() && arg[0] != '-' && opt.templatePath.empty()) {
+            opt.templatePath = std::string(arg);
         } else {
             return UsageError("unknown argument '" + std::string(arg) + "'");
         }
     }
 
+    // The window's loading path: the file's model values (or the default template), then
+    // the screen points for this view size in the default view, then the growth.
     BranchTable table;
+    TemplateSettings settings; // what a file without settings leaves: the defaults
     ViewState view;
     view.SetViewSize(opt.width, opt.height);
     view.ResetView();
     SetDefaultTemplate(table, view);
+    if (!opt.templatePath.empty()) {
+        const QString path = QString::fromLocal8Bit(opt.templatePath.c_str());
+        LoadResult loaded = ReadTemplateFile(path);
+        if (loaded.status == LoadStatus::Refused) {
+            std::fprintf(stderr, "ramulet-render: %s: this file cannot be opened: %s\n",
+                         opt.templatePath.c_str(), loaded.message.toLocal8Bit().constData());
+            return 2;
+        }
+        if (loaded.status == LoadStatus::Unreadable) {
+            std::fprintf(stderr, "ramulet-render: %s\n", loaded.message.toLocal8Bit().constData());
+            return 2;
+        }
+        table = loaded.data.table;
+        if (loaded.data.hasSettings) {
+            settings = loaded.data.settings;
+            if (!opt.penIndex) {
+                opt.penIndex = PenIndexForSetting(settings.PenWidthSetting);
+            }
+        }
+        UpdateAllScreenPoints(table, view);
+    }
+    if (!opt.penIndex) {
+        opt.penIndex = 2;
+    }
+
+    // Saved before the growth, which re-derives the rows from their pixel points.
+    if (!opt.savePath.empty()) {
+        QString error;
+        if (!WriteTemplateFile(QString::fromLocal8Bit(opt.savePath.c_str()),
+                               FormatTemplate(table, settings), &error)) {
+            std::fprintf(stderr, "ramulet-render: %s\n", error.toLocal8Bit().constData());
+            return 2;
+        }
+    }
 
     Tseglines store;
     GrowTree(table, store, opt.depth);
