@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 export QT_QPA_PLATFORM_TEST := offscreen
 
-.PHONY: install run test deps build-dev build-asan build-release test-dev test-asan bench clean
+.PHONY: install run test deps build-dev build-asan build-release test-dev test-asan bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -31,6 +31,17 @@ test-asan: build-asan
 	cd build/asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
 
 test: test-dev test-asan
+	@$(MAKE) --no-print-directory fuzz
+
+# The template reader under libFuzzer (clang), a bounded run from the seed corpus.
+FUZZ_TIME ?= 30
+fuzz: deps
+	@cmake -S fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build build/fuzz -j $(JOBS)
+	@mkdir -p build/fuzz/corpus
+	./build/fuzz/fuzz_parse_template build/fuzz/corpus tests/data/fuzz-seeds \
+	  -dict=fuzz/rm2.dict -max_total_time=$(FUZZ_TIME) -timeout=5 -rss_limit_mb=2048 \
+	  -print_final_stats=1
 
 bench: deps
 	@cmake --preset release -DRAMULET_BUILD_BENCH=ON >/dev/null
