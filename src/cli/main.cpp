@@ -4,13 +4,16 @@
 #include "core/segments.h"
 #include "core/viewstate.h"
 #include "io/templatefile.h"
+#include "view/picture.h"
 
+#include <QGuiApplication>
 #include <QString>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,7 +31,10 @@ constexpr const char *kUsage =
     "  --size WxH           tree view size in pixels (default 636x634)\n"
     "  --pen-index N        pen-width list index 0..10 (default: from the file's pen\n"
     "                       width setting, else 2)\n"
+    "  --fit                automatic fit on (as the check box of the window)\n"
     "  --dump-segments      write the grown segments to standard output as CSV\n"
+    "  -o, --output FILE    write the tree picture; format by extension: .svg\n"
+    "                       (8000 x PictureHeight units), .png (the view's size), .pdf\n"
     "  --save FILE          write the template as loaded, in the .rm2 format\n"
     "  -h, --help           show this help\n"
     "  --version            show the version\n";
@@ -42,6 +48,8 @@ struct Options {
     std::string savePath;     // --save
     // --pen-index; when it is not given, loading fills in the file's choice.
     std::optional<int32_t> penIndex;
+    bool fit = false;         // --fit
+    std::string outputPath;   // -o: the tree picture
 };
 
 bool ParseInt(std::string_view text, long lo, long hi, int32_t &out)
@@ -74,6 +82,37 @@ void DumpSegments(const Tseglines &store)
         std::printf("%d,%.21Lg,%.21Lg,%.21Lg,%.21Lg,%d,%.21Lg\n", i, s.startPt.x, s.startPt.y,
                     s.endPt.x, s.endPt.y, s.level, s.widthFactor);
     }
+}
+
+// The window's render: ramp, recorded picture, then the file. PDF output goes through the
+// GUI module's font and page machinery, which needs an application object; the offscreen
+// platform serves without a display.
+int WritePicture(const Options &opt, const Tseglines &store, const ViewState &view,
+                 const TemplateSettings &file)
+{
+    const QString path = QString::fromLocal8Bit(opt.outputPath.c_str());
+    std::unique_ptr<QGuiApplication> app;
+    if (PictureFormatForPath(path) == PictureFormat::Pdf && !QGuiApplication::instance()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "ramulet-render";
+        static char *argv[] = {name, nullptr};
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    DrawSettings s;
+    s.BackColor = static_cast<TColor>(file.BackColor);
+    s.TipColor = static_cast<TColor>(file.TipColor);
+    s.TrunkColor = static_cast<TColor>(file.TrunkColor);
+    s.PenWidthSetting = opt.penIndex.value_or(2) * 20;
+    ColorRampTable ramp{};
+    BuildColorRamp(ramp, s, opt.depth);
+    const auto picture = RecordTreePicture(store, view, s, ramp, opt.fit);
+    QString error;
+    if (!WriteTreePicture(*picture, path, QSize(opt.width, opt.height), &error)) {
+        std::fprintf(stderr, "ramulet-render: %s\n", error.toLocal8Bit().constData());
+        return 2;
+    }
+    return 0;
 }
 
 } // namespace
@@ -129,6 +168,18 @@ int main(int argc, char **argv)
                 return UsageError("--pen-index takes a whole number from 0 to 10");
             }
             opt.penIndex = index;
+        } else if (arg == "--fit") {
+            opt.fit = true;
+        } else if (arg == "-o" || arg == "--output") {
+            const auto v = value(arg);
+            if (!v) {
+                return 1;
+            }
+            opt.outputPath = std::string(*v);
+            if (PictureFormatForPath(QString::fromLocal8Bit(opt.outputPath.c_str())) ==
+                PictureFormat::None) {
+                return UsageError("the output file must end in .svg, .png or .pdf");
+            }
         } else if (arg == "--save") {
             const auto v = value(arg);
             if (!v) {
@@ -190,6 +241,9 @@ int main(int argc, char **argv)
 
     if (opt.dumpSegments) {
         DumpSegments(store);
+    }
+    if (!opt.outputPath.empty()) {
+        return WritePicture(opt, store, view, settings);
     }
     return 0;
 }

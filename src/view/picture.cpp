@@ -1,5 +1,7 @@
 #include "view/picture.h"
 
+#include "view/rasterize.h"
+
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -12,6 +14,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 namespace ramulet {
 
@@ -28,18 +32,39 @@ constexpr long double ClipSlack = 64.0L;
 // Lines per SVG path element, so that no single attribute grows without bound.
 constexpr uint32_t SvgLinesPerPath = 4096;
 
-QPen PenFor(const TreePicture::PenRun &run)
+// Round to nearest, halves to even, for |v| < 2^62, the same result as RoundEven in that
+// range without a library call or a change of the x87 control word per coordinate. Adding
+// 1.5 x 2^63 gives a sum whose 64-bit mantissa has a last bit worth 1, so the addition itself
+// rounds in the current mode (round-to-nearest-even, never changed by the program), and the
+// mantissa then holds 0xC000000000000000 + the rounded value.
+static_assert(std::numeric_limits<long double>::digits == 64, "80-bit extended reals expected");
+inline int64_t RoundEvenInRange(long double v)
 {
-    QPen pen(ToQColor(run.color));
+    constexpr long double magic = 0x1.8p63L;
+    const long double t = v + magic;
+    uint64_t mantissa = 0;
+    std::memcpy(&mantissa, &t, sizeof mantissa); // the low 8 bytes of the 80-bit value
+    return static_cast<int64_t>(mantissa - 0xC000000000000000u);
+}
+
+inline int32_t RoundCoordinate(long double v)
+{
+    // Clipped coordinates lie within the frame plus the margin, far inside int32.
+    return static_cast<int32_t>(RoundEvenInRange(v));
+}
+
+QPen MakePen(TColor color, int32_t width)
+{
+    QPen pen(ToQColor(color));
     pen.setStyle(Qt::SolidLine);
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
-    if (run.width <= 0) {
+    if (width <= 0) {
         // The thinnest line the surface has: one device pixel whatever the stretch.
         pen.setWidth(0);
         pen.setCosmetic(true);
     } else {
-        pen.setWidth(run.width);
+        pen.setWidth(width);
         pen.setCosmetic(false);
     }
     return pen;
@@ -162,9 +187,15 @@ void BuildColorRamp(ColorRampTable &ramp, const DrawSettings &s, int32_t depth)
 
 int32_t SegmentPenWidth(int32_t penWidthSetting, long double widthFactor)
 {
-    const int32_t w = RoundEven(static_cast<long double>(penWidthSetting) * widthFactor);
-    // A negative width cannot be drawn; the thinnest line stands in for it.
-    return std::clamp(w, 0, MaxPenWidth);
+    const long double w = static_cast<long double>(penWidthSetting) * widthFactor;
+    // A negative width cannot be drawn; the thinnest line stands in for it (and for NaN).
+    if (!(w > 0.0L)) {
+        return 0;
+    }
+    if (w >= MaxPenWidth) {
+        return MaxPenWidth;
+    }
+    return static_cast<int32_t>(RoundEvenInRange(w));
 }
 
 QRect TreePicture::backgroundRect() const
@@ -182,7 +213,7 @@ void TreePicture::Play(QPainter &painter) const
     }
     painter.setBrush(Qt::NoBrush);
     for (const PenRun &run : m_runs) {
-        painter.setPen(PenFor(run));
+        painter.setPen(m_pens[run.pen]);
         painter.drawLines(m_lines.data() + run.first, static_cast<int>(run.count));
     }
 }
@@ -236,30 +267,51 @@ public:
         const int32_t count = std::max(0, store.Count());
         pic->m_lines.reserve(static_cast<size_t>(count));
 
+        // ModelToPicture, inlined with its constants hoisted; the same operations in the same
+        // order: ((x - cx) * s + ox) * f and (-s * (y - cy) + oy) * f.
+        const long double cx = view.ViewCenter.x;
+        const long double cy = view.ViewCenter.y;
+        const long double sc = view.ViewScale;
+        const long double ox = view.ViewOrigin.x;
+        const long double oy = view.ViewOrigin.y;
+        const long double f = view.PictureFactor;
+        auto toPicture = [&](const TPointE &m, long double &x, long double &y) {
+            x = pl.k * (((m.x - cx) * sc + ox) * f) + pl.offX;
+            y = pl.k * ((-sc * (m.y - cy) + oy) * f) + pl.offY;
+        };
+
         const long double frameH = view.PictureHeight;
+        // Pens are keyed by (colour, width); a tree has only a few dozen distinct ones.
+        std::vector<uint64_t> penKeys;
+        auto &runs = pic->m_runs;
         for (int32_t i = 0; i < count; ++i) {
             const TSegLine &seg = store.line(i);
             const int32_t width = SegmentPenWidth(s.PenWidthSetting, seg.widthFactor);
             const size_t level = static_cast<size_t>(std::clamp(seg.level, 0, 17));
             const TColor color = ramp[level] & 0xFFFFFFu;
 
-            const TPointE sp = view.ModelToPicture(seg.startPt);
-            const TPointE ep = view.ModelToPicture(seg.endPt);
-            long double x0 = pl.k * sp.x + pl.offX;
-            long double y0 = pl.k * sp.y + pl.offY;
-            long double x1 = pl.k * ep.x + pl.offX;
-            long double y1 = pl.k * ep.y + pl.offY;
+            long double x0, y0, x1, y1;
+            toPicture(seg.startPt, x0, y0);
+            toPicture(seg.endPt, x1, y1);
             // Whatever lies farther than half the pen from the frame cannot show in it.
             const long double margin = width / 2.0L + ClipSlack;
             if (!ClipSegment(x0, y0, x1, y1, -margin, PictureWidth + margin, frameH + margin)) {
                 continue;
             }
-            auto &runs = pic->m_runs;
             if (runs.empty() || runs.back().color != color || runs.back().width != width) {
-                runs.push_back({color, width, static_cast<uint32_t>(pic->m_lines.size()), 0});
+                const uint64_t key = (uint64_t{color} << 32) | static_cast<uint32_t>(width);
+                const auto found = std::find(penKeys.begin(), penKeys.end(), key);
+                const auto penIndex = static_cast<uint32_t>(found - penKeys.begin());
+                if (found == penKeys.end()) {
+                    penKeys.push_back(key);
+                    pic->m_pens.push_back(MakePen(color, width));
+                }
+                runs.push_back(
+                    {color, width, static_cast<uint32_t>(pic->m_lines.size()), 0, penIndex});
             }
             ++runs.back().count;
-            pic->m_lines.emplace_back(RoundEven(x0), RoundEven(y0), RoundEven(x1), RoundEven(y1));
+            pic->m_lines.emplace_back(RoundCoordinate(x0), RoundCoordinate(y0),
+                                      RoundCoordinate(x1), RoundCoordinate(y1));
         }
         return pic;
     }
@@ -277,11 +329,15 @@ void ShowTreePicture(QImage &viewImage, const TreePicture &pic, TColor backColor
     if (viewImage.isNull()) {
         return;
     }
-    QPainter painter(&viewImage);
     if ((backColor & 0xFFFFFFu) == White) {
-        painter.fillRect(viewImage.rect(), Qt::white);
+        viewImage.fill(Qt::white);
     }
-    painter.setRenderHint(QPainter::Antialiasing, true);
+    if (RasterizeTreePicture(viewImage, pic)) {
+        return;
+    }
+    // An image format the direct scan conversion does not handle: the same picture through
+    // QPainter, also without antialiasing.
+    QPainter painter(&viewImage);
     pic.PlayStretched(painter, QRectF(0, 0, viewImage.width(), viewImage.height()));
 }
 
@@ -344,10 +400,7 @@ QImage TreePictureToImage(const TreePicture &pic, QSize size)
         return image;
     }
     image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    pic.PlayStretched(painter, QRectF(0, 0, s.width(), s.height()));
-    painter.end();
+    RasterizeTreePicture(image, pic);
     return image;
 }
 

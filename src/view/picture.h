@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QImage>
 #include <QLine>
+#include <QPen>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -63,6 +64,7 @@ public:
         int32_t width = 0;  // picture units; 0 = cosmetic one-device-pixel line
         uint32_t first = 0; // index into lines()
         uint32_t count = 0;
+        uint32_t pen = 0;   // index into pens()
     };
 
     int32_t pictureHeight() const { return m_pictureHeight; }
@@ -73,6 +75,10 @@ public:
     QRect backgroundRect() const;
     const std::vector<PenRun> &runs() const { return m_runs; }
     const std::vector<QLine> &lines() const { return m_lines; }
+    // One pen per distinct (colour, width), built once at recording: the replay only switches
+    // between them, which is what keeps a depth-first store (a new pen almost every segment)
+    // cheap to draw.
+    const std::vector<QPen> &pens() const { return m_pens; }
     int64_t segmentCount() const { return static_cast<int64_t>(m_lines.size()); }
 
     // Replays the picture onto `painter`, whose current transform maps picture units to its
@@ -88,6 +94,7 @@ private:
     TColor m_backColor = White;
     std::vector<PenRun> m_runs;
     std::vector<QLine> m_lines;
+    std::vector<QPen> m_pens;
 };
 
 // Placement of the model in the picture: picture point = k x ModelToPicture(p) + (offX, offY).

@@ -1,0 +1,180 @@
+#include "view/rasterize.h"
+
+#include "view/picture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+// The tree view is redrawn whole on every zoom step and setting change, and a full store is
+// 200,001 segments whose pen changes almost every segment (the store is in depth-first
+// order). Through QPainter each pen change costs more than drawing the short line itself, so
+// raster targets get this direct scan conversion instead; vector targets (PDF) replay the
+// same display list through QPainter.
+
+namespace ramulet {
+
+namespace {
+
+struct Raster {
+    uint32_t *bits = nullptr;
+    qsizetype stride = 0; // in pixels
+    int w = 0;
+    int h = 0;
+
+    void Plot(int x, int y, uint32_t argb) const
+    {
+        if (static_cast<unsigned>(x) < static_cast<unsigned>(w) &&
+            static_cast<unsigned>(y) < static_cast<unsigned>(h)) {
+            bits[y * stride + x] = argb;
+        }
+    }
+
+    // Pixels whose centres lie in [xl, xr] on row y.
+    void Span(double xl, double xr, int y, uint32_t argb) const
+    {
+        if (y < 0 || y >= h || !(xl <= xr)) {
+            return;
+        }
+        const double lo = std::max(std::ceil(xl - 0.5), 0.0);
+        const double hi = std::min(std::floor(xr - 0.5), static_cast<double>(w - 1));
+        if (lo > hi) {
+            return;
+        }
+        uint32_t *row = bits + y * stride;
+        std::fill(row + static_cast<int>(lo), row + static_cast<int>(hi) + 1, argb);
+    }
+
+    // A one-pixel line: every pixel the segment steps through, one per step along its
+    // longer axis.
+    void ThinLine(double x0, double y0, double x1, double y1, uint32_t argb) const
+    {
+        const double dx = x1 - x0;
+        const double dy = y1 - y0;
+        const double n = std::ceil(std::max(std::fabs(dx), std::fabs(dy)));
+        if (n < 1.0) {
+            Plot(static_cast<int>(std::floor(x0)), static_cast<int>(std::floor(y0)), argb);
+            return;
+        }
+        const int steps = static_cast<int>(n);
+        const double sx = dx / n;
+        const double sy = dy / n;
+        for (int k = 0; k <= steps; ++k) {
+            Plot(static_cast<int>(std::floor(x0 + sx * k)), static_cast<int>(std::floor(y0 + sy * k)),
+                 argb);
+        }
+    }
+
+    // A band of half-width r around the segment with round ends (a capsule): on each row,
+    // the pixel centres within r of the segment form one interval, the hull of what the two
+    // end discs and the straight band contribute.
+    void ThickLine(double x0, double y0, double x1, double y1, double r, uint32_t argb) const
+    {
+        const double top = std::max(std::floor(std::min(y0, y1) - r), 0.0);
+        const double bottom = std::min(std::ceil(std::max(y0, y1) + r), static_cast<double>(h - 1));
+        const double dx = x1 - x0;
+        const double dy = y1 - y0;
+        const double len2 = dx * dx + dy * dy;
+        const double len = std::sqrt(len2);
+        for (double row = top; row <= bottom; row += 1.0) {
+            const double yc = row + 0.5;
+            double lo = INFINITY;
+            double hi = -INFINITY;
+            auto disc = [&](double cx, double cy) {
+                const double q = r * r - (yc - cy) * (yc - cy);
+                if (q >= 0.0) {
+                    const double half = std::sqrt(q);
+                    lo = std::min(lo, cx - half);
+                    hi = std::max(hi, cx + half);
+                }
+            };
+            disc(x0, y0);
+            disc(x1, y1);
+            if (len2 > 0.0) {
+                // Band: |dx (yc - y0) - dy (x - x0)| <= r len and 0 <= (x - x0) dx + (yc - y0) dy <= len2.
+                double bl = -INFINITY;
+                double bh = INFINITY;
+                const double c = dx * (yc - y0);
+                if (dy != 0.0) {
+                    const double a = x0 + (c - r * len) / dy;
+                    const double b = x0 + (c + r * len) / dy;
+                    bl = std::min(a, b);
+                    bh = std::max(a, b);
+                } else if (std::fabs(c) > r * len) {
+                    bl = INFINITY;
+                }
+                const double e = (yc - y0) * dy;
+                if (dx != 0.0) {
+                    const double a = x0 - e / dx;
+                    const double b = x0 + (len2 - e) / dx;
+                    bl = std::max(bl, std::min(a, b));
+                    bh = std::min(bh, std::max(a, b));
+                } else if (e < 0.0 || e > len2) {
+                    bl = INFINITY;
+                }
+                if (bl <= bh) {
+                    lo = std::min(lo, bl);
+                    hi = std::max(hi, bh);
+                }
+            }
+            Span(lo, hi, static_cast<int>(row), argb);
+        }
+    }
+};
+
+} // namespace
+
+bool RasterizeTreePicture(QImage &image, const TreePicture &pic)
+{
+    const QImage::Format f = image.format();
+    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
+        f != QImage::Format_ARGB32_Premultiplied) {
+        return false;
+    }
+    if (image.isNull() || pic.pictureHeight() <= 0) {
+        return true;
+    }
+    Raster ras;
+    ras.bits = reinterpret_cast<uint32_t *>(image.bits());
+    ras.stride = image.bytesPerLine() / 4;
+    ras.w = image.width();
+    ras.h = image.height();
+    const double sx = static_cast<double>(ras.w) / PictureWidth;
+    const double sy = static_cast<double>(ras.h) / pic.pictureHeight();
+    const double widthScale = (sx + sy) / 2.0;
+    // Opaque colours are the same in all three formats.
+    auto argb = [](TColor c) {
+        return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+    };
+
+    if (pic.hasBackground()) {
+        const QRect bg = pic.backgroundRect();
+        const uint32_t colour = argb(pic.backColor());
+        const double bottom = (bg.bottom() + 1) * sy;
+        for (int y = 0; y < ras.h && y + 0.5 <= bottom; ++y) {
+            ras.Span(0.0, (bg.right() + 1) * sx, y, colour);
+        }
+    }
+    const auto &lines = pic.lines();
+    for (const TreePicture::PenRun &run : pic.runs()) {
+        const uint32_t colour = argb(run.color);
+        const double deviceWidth = run.width * widthScale;
+        const bool thin = run.width <= 0 || deviceWidth <= 1.0;
+        const QLine *l = lines.data() + run.first;
+        const QLine *end = l + run.count;
+        for (; l != end; ++l) {
+            const double x0 = l->x1() * sx;
+            const double y0 = l->y1() * sy;
+            const double x1 = l->x2() * sx;
+            const double y1 = l->y2() * sy;
+            if (thin) {
+                ras.ThinLine(x0, y0, x1, y1, colour);
+            } else {
+                ras.ThickLine(x0, y0, x1, y1, deviceWidth / 2.0, colour);
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace ramulet

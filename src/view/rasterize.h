@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QImage>
+
+namespace ramulet {
+
+class TreePicture;
+
+// Draws the picture stretched over the whole of `image` (its frame of 8000 x PictureHeight
+// units onto the image's pixels), without antialiasing, straight into the image's pixels:
+// each segment in the colour of its run, later segments over earlier ones. A pen of width 0,
+// or one that comes out at most one pixel wide, draws a one-pixel line; a wider pen a band
+// with round ends of its width (picture units times the mean of the two stretch factors).
+// Works on 32-bit images (RGB32, ARGB32, ARGB32_Premultiplied) and returns false, drawing
+// nothing, for any other format.
+bool RasterizeTreePicture(QImage &image, const TreePicture &pic);
+
+} // namespace ramulet
