@@ -444,30 +444,42 @@ std::string FormatReal(long double v)
         return sign + std::string("0.00000000000000E+0000");
     }
 
-    // a = M * 2^(e2 - 64) with a 64-bit integer M, so its exact decimal expansion has at
-    // most 64 - e2 digits after the point and about e2 * log10(2) + 1 before it. Asking
-    // printf for that many digits makes it print the exact expansion (padded with zeros),
-    // from which the first 16 digits are taken unrounded.
-    int e2 = 0;
-    std::frexp(a, &e2);
-    const int fractionDigits = std::max(0, 64 - e2);
-    const int integerDigits = std::max(1, e2 * 30103 / 100000 + 2);
-    const int precision = std::max(16, fractionDigits + integerDigits);
-    std::vector<char> buf(static_cast<size_t>(precision) + 32);
-    const locale_t previous = uselocale(CLocale());
-    std::snprintf(buf.data(), buf.size(), "%.*Le", precision, a);
-    uselocale(previous);
-
-    // Digits before the exponent mark, the point skipped.
+    // The first 16 significant digits of the exact decimal expansion, unrounded: printf
+    // rounds correctly at the precision asked for, so 41 digits give the first 16 exactly
+    // unless digits 17..41 are all 9s (a rounding carry may have reached digit 16) or all
+    // 0s (one did, or the value may be a tie). Then the whole expansion is printed: with
+    // a = M * 2^(e2 - 64) for a 64-bit integer M it has at most 64 - e2 digits after the
+    // point and about e2 * log10(2) + 1 before it, and asking for that many makes printf
+    // print it exactly, padded with zeros.
     char digits[16];
-    size_t n = 0;
-    const char *p = buf.data();
-    for (; *p != '\0' && *p != 'e'; ++p) {
-        if (*p >= '0' && *p <= '9' && n < 16) {
-            digits[n++] = *p;
+    int exponent = 0;
+    auto significantDigits = [&](int precision) {
+        std::vector<char> buf(static_cast<size_t>(precision) + 32);
+        const locale_t previous = uselocale(CLocale());
+        std::snprintf(buf.data(), buf.size(), "%.*Le", precision, a);
+        uselocale(previous);
+        // Digits before the exponent mark, the point skipped.
+        std::string all;
+        const char *p = buf.data();
+        for (; *p != '\0' && *p != 'e'; ++p) {
+            if (*p >= '0' && *p <= '9') {
+                all += *p;
+            }
         }
+        exponent = (*p == 'e') ? static_cast<int>(std::strtol(p + 1, nullptr, 10)) : 0;
+        std::copy_n(all.begin(), 16, digits);
+        return all;
+    };
+    const std::string quick = significantDigits(40);
+    const std::string_view tail = std::string_view(quick).substr(16);
+    if (tail.find_first_not_of('9') == std::string_view::npos ||
+        tail.find_first_not_of('0') == std::string_view::npos) {
+        int e2 = 0;
+        std::frexp(a, &e2);
+        const int fractionDigits = std::max(0, 64 - e2);
+        const int integerDigits = std::max(1, e2 * 30103 / 100000 + 2);
+        significantDigits(std::max(16, fractionDigits + integerDigits));
     }
-    int exponent = (*p == 'e') ? static_cast<int>(std::strtol(p + 1, nullptr, 10)) : 0;
 
     // A remainder of one half or more (the 16th digit 5..9) rounds away from zero.
     if (digits[15] >= '5') {

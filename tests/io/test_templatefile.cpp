@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -14,6 +15,8 @@
 #include <cstring>
 #include <csignal>
 #include <limits>
+#include <string>
+#include <vector>
 #include <sys/resource.h>
 
 using namespace ramulet;
@@ -154,6 +157,47 @@ private slots:
         const std::string s = FormatReal(value);
         QCOMPARE(QByteArray::fromStdString(s), text);
         QCOMPARE(s.size(), size_t(23));
+    }
+
+    // Against a plain reference: the whole exact expansion printed, 15 digits taken and the
+    // 16th deciding the rounding. Values are spread over the whole exponent range.
+    void formatRealMatchesExactExpansion()
+    {
+        QRandomGenerator rng(20240607);
+        std::vector<char> buf(17000);
+        for (int k = 0; k < 400; ++k) {
+            const uint64_t mantissa = rng.generate64() | (k % 4 == 0 ? 0 : (uint64_t{1} << 63));
+            const int e2 = int(rng.bounded(-16445, 16384 - 64));
+            long double v = std::ldexp(static_cast<long double>(mantissa), e2);
+            if (k % 2 == 1) {
+                v = -v;
+            }
+            if (!std::isfinite(v) || v == 0.0L) {
+                continue;
+            }
+            std::snprintf(buf.data(), buf.size(), "%.16600Le", std::fabs(v));
+            std::string d;
+            const char *p = buf.data();
+            for (; *p != 'e'; ++p) {
+                if (*p != '.') {
+                    d += *p;
+                }
+            }
+            int exponent = std::atoi(p + 1);
+            long long head = std::stoll(d.substr(0, 15));
+            if (d[15] >= '5') {
+                ++head;
+            }
+            if (head == 1000000000000000LL) {
+                head /= 10;
+                ++exponent;
+            }
+            const std::string h = std::to_string(head);
+            char want[32];
+            std::snprintf(want, sizeof want, "%c%c.%sE%c%04d", v < 0 ? '-' : ' ', h[0],
+                          h.substr(1).c_str(), exponent < 0 ? '-' : '+', std::abs(exponent));
+            QCOMPARE(QByteArray::fromStdString(FormatReal(v)), QByteArray(want));
+        }
     }
 
     void defaultFileByteForByte()
