@@ -214,7 +214,7 @@ namespace {
 
 // Grows `t` to `depth` and draws the stored segments into a picture of `size`, scaled to fit
 // with a small margin; colours blend from brown at the trunk to green at the tips.
-QPixmap DrawGrownTree(BranchTable &t, int depth, QSize size, qreal trunkWidth)
+QPixmap DrawGrownTree(BranchTable &t, int depth, QSize size, qreal trunkWidth, qreal topMargin)
 {
     QPixmap pm = Transparent(size.width(), size.height());
     if (size.isEmpty()) {
@@ -235,7 +235,7 @@ QPixmap DrawGrownTree(BranchTable &t, int depth, QSize size, qreal trunkWidth)
     }
     const qreal margin = 3.0;
     const qreal kx = (size.width() - 2 * margin) / static_cast<qreal>(w);
-    const qreal ky = (size.height() - 2 * margin) / static_cast<qreal>(h);
+    const qreal ky = (size.height() - margin - topMargin) / static_cast<qreal>(h);
     const qreal k = std::min(kx, ky);
     const qreal offX = (size.width() - k * static_cast<qreal>(w)) / 2.0;
     auto map = [&](const TPointE &pt) {
@@ -285,7 +285,8 @@ QPixmap DecorTree(QSize size)
         b.V = {r.vx, r.vy};
         b.kind = r.kind;
     }
-    return DrawGrownTree(t, 7, size, 6.0);
+    // The crown stays below the name label that lies over the picture's top.
+    return DrawGrownTree(t, 7, size, 6.0, 24.0);
 }
 
 QPixmap DecorSprout(QSize size)
@@ -295,7 +296,7 @@ QPixmap DecorSprout(QSize size)
     view.SetViewSize(600, 600);
     view.ResetView();
     SetDefaultTemplate(t, view);
-    return DrawGrownTree(t, 5, size, 2.5);
+    return DrawGrownTree(t, 5, size, 2.5, 3.0);
 }
 
 } // namespace ramulet

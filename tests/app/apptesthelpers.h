@@ -1,0 +1,96 @@
+#pragma once
+
+// Helpers for driving the real main window in tests: a shown window with answered dialogs,
+// and mouse events that carry the buttons held (QTest::mouseMove alone sends none).
+
+#include "app/Main.h"
+#include "app/pictureview.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+#include <optional>
+
+namespace ramulet_test {
+
+using namespace ramulet;
+
+// What the window asked; the answers the test gives.
+struct DialogLog {
+    int beeps = 0;
+    QStringList questions;
+    QStringList warnings;
+    int colorRequests = 0;
+    bool answerYes = false;
+    std::optional<QColor> colorAnswer;
+};
+
+inline std::unique_ptr<TMainform> MakeShownWindow(DialogLog &log)
+{
+    auto w = std::make_unique<TMainform>();
+    DialogHooks hooks;
+    hooks.beep = [&log] { ++log.beeps; };
+    hooks.askYesNo = [&log](const QString &text) {
+        log.questions << text;
+        return log.answerYes;
+    };
+    hooks.warn = [&log](const QString &text) { log.warnings << text; };
+    hooks.chooseColor = [&log](const QColor &) {
+        ++log.colorRequests;
+        return log.colorAnswer;
+    };
+    w->setDialogHooks(hooks);
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get())) {
+        return nullptr;
+    }
+    return w;
+}
+
+inline void SendMouse(QWidget *target, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+                      Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QMouseEvent e(type, QPointF(pos), QPointF(target->mapToGlobal(pos)), button, buttons,
+                  modifiers);
+    QApplication::sendEvent(target, &e);
+}
+
+// A move with `held` buttons down (none for a hover).
+inline void Move(QWidget *target, QPoint pos, Qt::MouseButtons held = Qt::NoButton)
+{
+    SendMouse(target, QEvent::MouseMove, pos, Qt::NoButton, held);
+}
+
+inline void Press(QWidget *target, QPoint pos, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+                  Qt::MouseButtons alsoHeld = Qt::NoButton)
+{
+    SendMouse(target, QEvent::MouseButtonPress, pos, button, alsoHeld | button, modifiers);
+}
+
+inline void Release(QWidget *target, QPoint pos, Qt::MouseButton button = Qt::LeftButton,
+                    Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+                    Qt::MouseButtons stillHeld = Qt::NoButton)
+{
+    SendMouse(target, QEvent::MouseButtonRelease, pos, button, stillHeld, modifiers);
+}
+
+inline void Drag(QWidget *target, QPoint from, std::initializer_list<QPoint> path)
+{
+    Move(target, from);
+    Press(target, from);
+    QPoint last = from;
+    for (QPoint p : path) {
+        Move(target, p, Qt::LeftButton);
+        last = p;
+    }
+    Release(target, last);
+}
+
+inline QString StatusText(TMainform &w) { return w.statusBar()->currentMessage(); }
+
+} // namespace ramulet_test
