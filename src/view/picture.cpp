@@ -53,6 +53,19 @@ inline int32_t RoundCoordinate(long double v)
     return static_cast<int32_t>(RoundEvenInRange(v));
 }
 
+inline int32_t PenWidthOf(int32_t penWidthSetting, long double widthFactor)
+{
+    const long double w = static_cast<long double>(penWidthSetting) * widthFactor;
+    // A negative width cannot be drawn; the thinnest line stands in for it (and for NaN).
+    if (!(w > 0.0L)) {
+        return 0;
+    }
+    if (w >= MaxPenWidth) {
+        return MaxPenWidth;
+    }
+    return static_cast<int32_t>(RoundEvenInRange(w));
+}
+
 QPen MakePen(TColor color, int32_t width)
 {
     QPen pen(ToQColor(color));
@@ -72,15 +85,16 @@ QPen MakePen(TColor color, int32_t width)
 
 // Clips the segment (x0, y0)-(x1, y1) to the rectangle [lo, hiX] x [lo, hiY] (Liang-Barsky),
 // in extended precision. Returns false when nothing of it lies inside or a value is not finite.
-bool ClipSegment(long double &x0, long double &y0, long double &x1, long double &y1,
+inline bool ClipSegment(long double &x0, long double &y0, long double &x1, long double &y1,
                  long double lo, long double hiX, long double hiY)
 {
-    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) {
-        return false;
-    }
+    // The common case first: wholly inside (NaN fails every comparison and goes on).
     if (x0 >= lo && x0 <= hiX && y0 >= lo && y0 <= hiY && x1 >= lo && x1 <= hiX && y1 >= lo &&
         y1 <= hiY) {
         return true;
+    }
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) {
+        return false;
     }
     const long double dx = x1 - x0;
     const long double dy = y1 - y0;
@@ -187,15 +201,7 @@ void BuildColorRamp(ColorRampTable &ramp, const DrawSettings &s, int32_t depth)
 
 int32_t SegmentPenWidth(int32_t penWidthSetting, long double widthFactor)
 {
-    const long double w = static_cast<long double>(penWidthSetting) * widthFactor;
-    // A negative width cannot be drawn; the thinnest line stands in for it (and for NaN).
-    if (!(w > 0.0L)) {
-        return 0;
-    }
-    if (w >= MaxPenWidth) {
-        return MaxPenWidth;
-    }
-    return static_cast<int32_t>(RoundEvenInRange(w));
+    return PenWidthOf(penWidthSetting, widthFactor);
 }
 
 QRect TreePicture::backgroundRect() const
@@ -286,7 +292,7 @@ public:
         auto &runs = pic->m_runs;
         for (int32_t i = 0; i < count; ++i) {
             const TSegLine &seg = store.line(i);
-            const int32_t width = SegmentPenWidth(s.PenWidthSetting, seg.widthFactor);
+            const int32_t width = PenWidthOf(s.PenWidthSetting, seg.widthFactor);
             const size_t level = static_cast<size_t>(std::clamp(seg.level, 0, 17));
             const TColor color = ramp[level] & 0xFFFFFFu;
 
