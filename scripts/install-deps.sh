@@ -9,6 +9,7 @@ packages=(
   fonts-noto-cjk fonts-liberation2
   libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick
+  contextfree
   desktop-file-utils shared-mime-info libxml2-utils man-db
 )
 
