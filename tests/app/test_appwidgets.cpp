@@ -63,18 +63,6 @@ private slots:
                  expected);
     }
 
-    void mouseButtons()
-    {
-        MouseButton b = MouseButton::Left;
-        QVERIFY(MouseButtonFromQt(Qt::RightButton, &b));
-        QCOMPARE(b, MouseButton::Right);
-        QVERIFY(MouseButtonFromQt(Qt::MiddleButton, &b));
-        QCOMPARE(b, MouseButton::Middle);
-        QVERIFY(MouseButtonFromQt(Qt::LeftButton, &b));
-        QCOMPARE(b, MouseButton::Left);
-        QVERIFY(!MouseButtonFromQt(Qt::BackButton, &b));
-    }
-
     void pictureViewImage()
     {
         PictureView v;
@@ -168,21 +156,6 @@ private slots:
         QCOMPARE(p.contentsRect(), QRect(margin, margin, 100 - 2 * margin, 80 - 2 * margin));
     }
 
-    void bevelPanelColours()
-    {
-        BevelPanel p;
-        p.resize(60, 60);
-        p.setColor(QColor(10, 20, 30));
-        p.setBevels(BevelPanel::Bevel::Lowered, BevelPanel::Bevel::Raised, 4);
-        QImage img(p.size(), QImage::Format_RGB32);
-        p.render(&img);
-        QCOMPARE(img.pixelColor(30, 30), QColor(10, 20, 30));
-        QCOMPARE(img.pixelColor(0, 30), QColor(128, 128, 128)); // lowered: dark top and left
-        QCOMPARE(img.pixelColor(59, 30), QColor(255, 255, 255));
-        QCOMPARE(img.pixelColor(5, 30), QColor(255, 255, 255)); // raised inside it
-        QCOMPARE(img.pixelColor(54, 30), QColor(128, 128, 128));
-    }
-
     void cursors_data()
     {
         QTest::addColumn<QCursor>("cursor");
@@ -224,16 +197,6 @@ private slots:
         const int ink = InkPixels(img);
         QVERIFY(ink > size.width() * size.height() / 20);
         QVERIFY(ink < size.width() * size.height()); // transparent around the drawing
-    }
-
-    void decorTreeLeavesRoomForTheName()
-    {
-        const QImage img = DecorTree({125, 150}).toImage();
-        for (int y = 0; y < 20; ++y) {
-            for (int x = 0; x < 125; ++x) {
-                QCOMPARE(qAlpha(img.pixel(x, y)), 0);
-            }
-        }
     }
 
     void warningBoxes_data()

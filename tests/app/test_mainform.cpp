@@ -470,7 +470,6 @@ private slots:
             return name == QLatin1String("ShapeP") ? w->settings().TipColor : w->settings().TrunkColor;
         };
         const TColor old = setting();
-        const QColor outlineBefore = swatch->outline();
         if (!cancel) {
             log.colorAnswer = QColor(0x12, 0x34, 0x56);
         }
@@ -482,7 +481,6 @@ private slots:
         QCOMPARE(swatch->fill(), ToQColor(expected));
         QCOMPARE(swatch->outline(), name == QLatin1String("shapeB") ? QColor(Qt::black)
                                                                     : ToQColor(expected));
-        Q_UNUSED(outlineBefore);
         // The render runs after a cancel too.
         QVERIFY(w->treePicture() != before);
         if (name == QLatin1String("shapeB") && !cancel) {
