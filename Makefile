@@ -2,8 +2,6 @@
 # Build directories under build/ are reused between runs.
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-export QT_QPA_PLATFORM_TEST := offscreen
-
 .PHONY: install run test deps build-dev build-asan build-release test-dev test-asan bench fuzz clean
 
 deps:
@@ -44,9 +42,9 @@ fuzz: deps
 	  -print_final_stats=1
 
 bench: deps
-	@cmake --preset release -DRAMULET_BUILD_BENCH=ON >/dev/null
-	@cmake --build --preset release -j $(JOBS)
-	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DRAMULET_BUILD_TESTS=OFF -DRAMULET_BUILD_BENCH=ON >/dev/null
+	@cmake --build build/bench -j $(JOBS)
+	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 PREFIX ?= /usr/local
 install: build-release
