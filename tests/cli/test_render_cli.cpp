@@ -1,3 +1,5 @@
+#include "common/testsupport.h"
+
 #include <QProcess>
 #include <QtTest>
 
@@ -6,19 +8,11 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = ramulet::test::ProcessRun;
 
 Run Render(const QStringList &args)
 {
-    QProcess p;
-    p.start(QStringLiteral(RAMULET_RENDER), args);
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
+    return ramulet::test::RunProgram(QStringLiteral(RAMULET_RENDER), args);
 }
 
 } // namespace

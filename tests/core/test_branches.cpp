@@ -1,6 +1,8 @@
 #include "core/branches.h"
 #include "core/viewstate.h"
 
+#include "common/testsupport.h"
+
 #include <QtTest>
 
 #include <cmath>
@@ -10,13 +12,7 @@ using namespace ramulet;
 namespace {
 
 // A view of 500 x 500 pixels has an editor scale of exactly 150 pixels per model unit.
-ViewState View150()
-{
-    ViewState v;
-    v.SetViewSize(500, 500);
-    v.ResetView();
-    return v;
-}
+ViewState View150() { return test::DefaultView(500, 500); }
 
 } // namespace
 

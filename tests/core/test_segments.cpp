@@ -2,6 +2,8 @@
 #include "core/segments.h"
 #include "core/viewstate.h"
 
+#include "common/testsupport.h"
+
 #include <QtTest>
 
 #include <cmath>
@@ -11,13 +13,7 @@ using namespace ramulet;
 
 namespace {
 
-ViewState View150()
-{
-    ViewState v;
-    v.SetViewSize(500, 500);
-    v.ResetView();
-    return v;
-}
+ViewState View150() { return test::DefaultView(500, 500); }
 
 TSegLine Seg(long double x0, long double y0, long double x1, long double y1)
 {

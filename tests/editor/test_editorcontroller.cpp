@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
+#include "common/testsupport.h"
+
 #include <QtTest>
 
 #include <algorithm>
@@ -20,13 +22,7 @@ namespace {
 constexpr int32_t I32Min = std::numeric_limits<int32_t>::min();
 constexpr int32_t I32Max = std::numeric_limits<int32_t>::max();
 
-ViewState View600()
-{
-    ViewState v;
-    v.SetViewSize(600, 600);
-    v.ResetView();
-    return v;
-}
+ViewState View600() { return test::DefaultView(600, 600); }
 
 // The trunk points up the screen from (300, 570) to (300, 390).
 BranchTable TrunkOnly()

@@ -5,6 +5,8 @@
 
 #include <QImage>
 #include <QPainter>
+#include "common/testsupport.h"
+
 #include <QtTest>
 
 #include <cmath>
@@ -20,13 +22,7 @@ constexpr int32_t I32Max = std::numeric_limits<int32_t>::max();
 // A 600 x 600 view: 180 pixels per model unit, origin (300, 300) showing model (0, 1.5), so
 // the grid line of model y = i/6 lies on pixel row 570 - 30 i and that of x = j/6 on column
 // 300 + 30 j.
-ViewState View600()
-{
-    ViewState v;
-    v.SetViewSize(600, 600);
-    v.ResetView();
-    return v;
-}
+ViewState View600() { return test::DefaultView(600, 600); }
 
 // The trunk from model (0, 0) to (0, 1) in View600, pointing up.
 BranchTable TrunkOnly()

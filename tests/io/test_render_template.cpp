@@ -2,25 +2,19 @@
 
 #include <QDir>
 #include <QFile>
+#include "common/testsupport.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = ramulet::test::ProcessRun;
 
 Run Render(const QStringList &args)
 {
-    QProcess p;
-    p.start(QStringLiteral(RAMULET_RENDER), args);
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
+    return ramulet::test::RunProgram(QStringLiteral(RAMULET_RENDER), args);
 }
 
 QString Data(const char *name)

@@ -1,6 +1,8 @@
 // The picture options of ramulet-render: -o by extension, --fit, --pen-index, and the exit
 // statuses of a wrong extension and an unwritable path.
 
+#include "common/testsupport.h"
+
 #include <QDir>
 #include <QImage>
 #include <QProcess>
@@ -11,17 +13,11 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray err;
-};
+using Run = ramulet::test::ProcessRun;
 
 Run Render(const QStringList &args)
 {
-    QProcess p;
-    p.start(QStringLiteral(RAMULET_RENDER), args);
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardError()};
+    return ramulet::test::RunProgram(QStringLiteral(RAMULET_RENDER), args);
 }
 
 QByteArray ReadAll(const QString &path)
