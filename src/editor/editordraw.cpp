@@ -1,5 +1,6 @@
 #include "editor/editordraw.h"
 
+#include "core/clip.h"
 #include "core/numeric.h"
 #include "core/segments.h"
 
@@ -51,51 +52,23 @@ QPen ArrowPen(uint32_t bgr, int width)
     return pen;
 }
 
-// Draws the segment (x1, y1)-(x2, y2) as far as it lies in the clip box (Liang-Barsky).
+// Draws the segment (x1, y1)-(x2, y2) as far as it lies in the clip box.
 void DrawClippedLine(QPainter &p, const ClipBox &box, int64_t x1, int64_t y1, int64_t x2,
                      int64_t y2)
 {
-    const auto fx1 = static_cast<long double>(x1);
-    const auto fy1 = static_cast<long double>(y1);
-    const auto fx2 = static_cast<long double>(x2);
-    const auto fy2 = static_cast<long double>(y2);
+    auto fx1 = static_cast<long double>(x1);
+    auto fy1 = static_cast<long double>(y1);
+    auto fx2 = static_cast<long double>(x2);
+    auto fy2 = static_cast<long double>(y2);
     if (box.contains(fx1, fy1) && box.contains(fx2, fy2)) {
         p.drawLine(QPoint(static_cast<int>(x1), static_cast<int>(y1)),
                    QPoint(static_cast<int>(x2), static_cast<int>(y2)));
         return;
     }
-    const long double dx = fx2 - fx1;
-    const long double dy = fy2 - fy1;
-    long double t0 = 0.0L;
-    long double t1 = 1.0L;
-    const long double pv[4] = {-dx, dx, -dy, dy};
-    const long double qv[4] = {fx1 - box.left, box.right - fx1, fy1 - box.top, box.bottom - fy1};
-    for (int k = 0; k < 4; ++k) {
-        if (pv[k] == 0.0L) {
-            if (qv[k] < 0.0L) {
-                return; // parallel to this edge and outside it
-            }
-            continue;
-        }
-        const long double r = qv[k] / pv[k];
-        if (pv[k] < 0.0L) {
-            if (r > t1) {
-                return;
-            }
-            if (r > t0) {
-                t0 = r;
-            }
-        } else {
-            if (r < t0) {
-                return;
-            }
-            if (r < t1) {
-                t1 = r;
-            }
-        }
+    if (ClipSegment(fx1, fy1, fx2, fy2, {box.left, box.top, box.right, box.bottom})) {
+        p.drawLine(QLineF(static_cast<double>(fx1), static_cast<double>(fy1),
+                          static_cast<double>(fx2), static_cast<double>(fy2)));
     }
-    p.drawLine(QLineF(static_cast<double>(fx1 + t0 * dx), static_cast<double>(fy1 + t0 * dy),
-                      static_cast<double>(fx1 + t1 * dx), static_cast<double>(fy1 + t1 * dy)));
 }
 
 // Draws the filled polygon as far as it lies in the clip box (Sutherland-Hodgman).

@@ -1,5 +1,7 @@
 #include "view/picture.h"
 
+#include "core/clip.h"
+
 #include "view/rasterize.h"
 
 #include <QBuffer>
@@ -81,61 +83,6 @@ QPen MakePen(TColor color, int32_t width)
         pen.setCosmetic(false);
     }
     return pen;
-}
-
-// Clips the segment (x0, y0)-(x1, y1) to the rectangle [lo, hiX] x [lo, hiY] (Liang-Barsky),
-// in extended precision. Returns false when nothing of it lies inside or a value is not finite.
-inline bool ClipSegment(long double &x0, long double &y0, long double &x1, long double &y1,
-                 long double lo, long double hiX, long double hiY)
-{
-    // The common case first: wholly inside (NaN fails every comparison and goes on).
-    if (x0 >= lo && x0 <= hiX && y0 >= lo && y0 <= hiY && x1 >= lo && x1 <= hiX && y1 >= lo &&
-        y1 <= hiY) {
-        return true;
-    }
-    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) {
-        return false;
-    }
-    const long double dx = x1 - x0;
-    const long double dy = y1 - y0;
-    if (!std::isfinite(dx) || !std::isfinite(dy)) {
-        return false;
-    }
-    long double t0 = 0.0L;
-    long double t1 = 1.0L;
-    const long double p[4] = {-dx, dx, -dy, dy};
-    const long double q[4] = {x0 - lo, hiX - x0, y0 - lo, hiY - y0};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0L) {
-            if (q[i] < 0.0L) {
-                return false; // parallel to this edge and outside it
-            }
-            continue;
-        }
-        const long double r = q[i] / p[i];
-        if (p[i] < 0.0L) {
-            if (r > t1) {
-                return false;
-            }
-            t0 = std::max(t0, r);
-        } else {
-            if (r < t0) {
-                return false;
-            }
-            t1 = std::min(t1, r);
-        }
-    }
-    const long double sx = x0;
-    const long double sy = y0;
-    if (t0 > 0.0L) {
-        x0 = sx + t0 * dx;
-        y0 = sy + t0 * dy;
-    }
-    if (t1 < 1.0L) {
-        x1 = sx + t1 * dx;
-        y1 = sy + t1 * dy;
-    }
-    return true;
 }
 
 void AppendInt(QByteArray &out, int64_t v)
@@ -301,7 +248,8 @@ public:
             toPicture(seg.endPt, x1, y1);
             // Whatever lies farther than half the pen from the frame cannot show in it.
             const long double margin = width / 2.0L + ClipSlack;
-            if (!ClipSegment(x0, y0, x1, y1, -margin, PictureWidth + margin, frameH + margin)) {
+            if (!ClipSegment(x0, y0, x1, y1,
+                             {-margin, -margin, PictureWidth + margin, frameH + margin})) {
                 continue;
             }
             if (runs.empty() || runs.back().color != color || runs.back().width != width) {
