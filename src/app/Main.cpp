@@ -131,8 +131,11 @@ QSize InitialClientSize(int screenHeight)
     return {DesignClientWidth, DesignClientHeight};
 }
 
-TMainform::TMainform(QWidget *parent)
-    : QMainWindow(parent), m_table(ProgramTemplate()), m_editor(m_table, m_mouseIsDown)
+TMainform::TMainform(QWidget *parent) : TMainform(QStringList(), parent) {}
+
+TMainform::TMainform(const QStringList &arguments, QWidget *parent)
+    : QMainWindow(parent), m_table(ProgramTemplate()), m_editor(m_table, m_mouseIsDown),
+      m_arguments(arguments)
 {
     BuildControls();
     FormCreate();
@@ -228,6 +231,8 @@ void TMainform::BuildControls()
     connect(SBInit, &QToolButton::clicked, this, &TMainform::SBInitClick);
     connect(BBclose, &QToolButton::clicked, this, &TMainform::BBCloseClick);
     connect(SpeedButton17, &QToolButton::clicked, this, &TMainform::SpeedButton17Click);
+    connect(SBload, &QToolButton::clicked, this, &TMainform::SBloadClick);
+    connect(SBSave, &QToolButton::clicked, this, &TMainform::SBSaveClick);
     connect(shapeB, &ColorSwatch::released, this, &TMainform::shapeBMouseUp);
     connect(ShapeP, &ColorSwatch::released, this, &TMainform::ShapePMouseUp);
     connect(Shape1, &ColorSwatch::released, this, &TMainform::Shape1MouseUp);
@@ -452,6 +457,10 @@ void TMainform::FormCreate()
     DrawEditor();
 
     m_mouseIsDown = false;
+
+    // Files dropped anywhere on the window, and a file named on the command line.
+    setAcceptDrops(true);
+    OpenCommandLine();
 }
 
 void TMainform::FormResize()

@@ -14,6 +14,7 @@
 #include <QCursor>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -26,6 +27,9 @@ class QActionGroup;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
+class QFileDialog;
 class QLabel;
 class QMenu;
 class QMessageBox;
@@ -37,6 +41,7 @@ namespace ramulet {
 class BevelPanel;
 class ColorSwatch;
 class PictureView;
+struct LoadedTemplate;
 
 // Cursor identifiers of the views.
 constexpr int crHandPoint = 2; // editor, over a branch end point
@@ -74,12 +79,19 @@ struct DialogHooks {
     std::function<void(const QString &text)> warn;                  // box with one OK button
     std::function<std::optional<QColor>(const QColor &)> chooseColor; // nullopt = cancelled
     std::function<void(QMenu *menu, const QPoint &globalPos)> popup; // the modal kind menu
+    // The file dialogs: the chosen path, or an empty text when cancelled. The save dialog
+    // gets the name it is pre-filled with.
+    std::function<QString()> chooseOpenFile;
+    std::function<QString(const QString &preset)> chooseSaveFile;
 };
 
 class TMainform : public QMainWindow {
     Q_OBJECT
 public:
     explicit TMainform(QWidget *parent = nullptr);
+    // `arguments` are the program's arguments without the program name (Qt's own options
+    // removed); FormCreate opens the file they name, as a command line does.
+    explicit TMainform(const QStringList &arguments, QWidget *parent = nullptr);
     ~TMainform() override;
 
     // Replaces the dialogs; an empty function keeps the real one.
@@ -115,6 +127,14 @@ public:
     void SetDefaultTemplate();
     // Reset to the default template and the default view, regrown, in edit mode.
     void ResetAll();
+
+    // Files. LoadFromFile reads the whole file first: a refused or unreadable file shows a
+    // warning and changes nothing; an accepted one goes to ApplyLoadedTemplate, which resets
+    // the window and puts the file's rows and settings in place without regrowing.
+    void LoadFromFile(const QString &path);
+    void ApplyLoadedTemplate(const LoadedTemplate &loaded, const QString &path);
+    void SBSaveClick();
+    void SBloadClick();
 
     // Rebuilds both views for the current size of the image panel and regrows the tree.
     void FormResize();
@@ -152,6 +172,9 @@ public:
 protected:
     bool event(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override; // FormCloseQuery
+    // Files dropped anywhere on the window (WMDropFiles): the first local file is opened.
+    void dragEnterEvent(QDragEnterEvent *e) override;
+    void dropEvent(QDropEvent *e) override;
 
 private:
     void BuildControls();
@@ -164,6 +187,9 @@ private:
     bool AskYesNo(const QString &text);
     void Warn(const QString &text);
     void ApplyEditorCursor();
+    void OpenCommandLine();
+    QString ChooseOpenFile();
+    QString ChooseSaveFile(const QString &preset);
 
     // Model and state.
     BranchTable &m_table;
@@ -178,6 +204,7 @@ private:
     QString m_fileName;
     std::map<int, QCursor> m_cursors;
     DialogHooks m_hooks;
+    QStringList m_arguments; // the command line, opened at the end of FormCreate
 
     // Controls, named as in the form.
     BevelPanel *ImagePanel = nullptr;
@@ -215,6 +242,8 @@ private:
     QAction *mnreverse = nullptr;
     QAction *mnsegment = nullptr;
     QAction *MnDelete = nullptr;
+    QFileDialog *DlgOpen = nullptr; // kept, with the name last chosen in it
+    QString m_lastOpenName;
 };
 
 } // namespace ramulet

@@ -9,7 +9,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ramulet2"));
 
-    ramulet::TMainform window;
+    // QApplication has taken its own options out of the arguments.
+    ramulet::TMainform window(QCoreApplication::arguments().mid(1));
     window.show();
     return app.exec();
 }

@@ -386,6 +386,7 @@ LoadResult Unreadable(const QString &name, const QString &reason)
     LoadResult r;
     r.status = LoadStatus::Unreadable;
     r.message = QStringLiteral("Cannot read %1: %2").arg(name, reason);
+    r.reason = reason;
     return r;
 }
 
@@ -535,11 +536,15 @@ QByteArray FormatTemplate(const BranchTable &t, const TemplateSettings &s)
     return out;
 }
 
-bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *error)
+bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *error,
+                       QString *reason)
 {
-    auto fail = [&](const QString &reason) {
+    auto fail = [&](const QString &why) {
         if (error != nullptr) {
-            *error = QStringLiteral("Cannot write %1: %2").arg(path, reason);
+            *error = QStringLiteral("Cannot write %1: %2").arg(path, why);
+        }
+        if (reason != nullptr) {
+            *reason = why;
         }
         return false;
     };
@@ -553,10 +558,10 @@ bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *er
     // QSaveFile buffers the text; a failure of the final flush (disk full, size limit) is
     // not reported by commit(), so flush here and look.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
+        const QString writeError = file.errorString();
         file.cancelWriting();
         file.commit(); // discards the temporary file
-        return fail(reason);
+        return fail(writeError);
     }
     if (!file.commit()) {
         return fail(file.errorString());

@@ -50,6 +50,7 @@ struct LoadResult {
     LoadStatus status = LoadStatus::Refused;
     LoadedTemplate data;
     QString message;
+    QString reason; // Unreadable: the system's reason alone, for a message of the caller's own
 };
 
 // The whole reader on the bytes of a file: the header rule, the token reader and every
@@ -75,8 +76,10 @@ QByteArray FormatTemplate(const BranchTable &t, const TemplateSettings &s);
 
 // Writes `bytes` to `path` through a temporary file that replaces the target only once it
 // is complete, so a failure leaves any old file intact. On failure returns false and, when
-// `error` is given, sets it to a message naming the file and the reason.
-bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *error);
+// `error` is given, sets it to a message naming the file and the reason; `reason`, when
+// given, gets the reason alone.
+bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *error,
+                       QString *reason = nullptr);
 
 // The name a save writes to: `chosen` with ".rm2" appended unless its extension (the text
 // from the last "." after the last "/") is exactly ".rm2", case included.
