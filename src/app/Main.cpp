@@ -216,6 +216,8 @@ void TMainform::BuildControls()
     bar->setFixedHeight(StatusBarHeight);
 
     BuildPopupMenu();
+    BuildCommandRow();
+    BuildShortcuts();
 
     // Wiring.
     connect(ImagePanel, &BevelPanel::resized, this, &TMainform::FormResize);
@@ -276,7 +278,7 @@ void TMainform::BuildSideBar()
     };
     Panel1 = makePanel("Panel1", 0xBFD9FF, 265);
     Panel2 = makePanel("Panel2", 0xBFE1FF, 94);
-    Panel3 = makePanel("Panel3", 0xC0EFFF, 98);
+    Panel3 = makePanel("Panel3", 0xC0EFFF, Panel3Height);
     Panel4 = makePanel("Panel4", 0xC3FFFF, 0);
 
     // Panel1: depth and mode.
@@ -518,6 +520,7 @@ void TMainform::ApplySettings(const DrawSettings &s)
     ShowColors();
     // setCurrentIndex does not emit activated(), so cboxPenWidthChange does not run.
     cboxPenWidth->setCurrentIndex(std::clamp(s.PenWidthSetting / 20, 0, 10));
+    m_penIndexCommitted = cboxPenWidth->currentIndex();
 }
 
 void TMainform::SetCurrentFile(const QString &path)
@@ -742,6 +745,13 @@ void TMainform::Img1MouseMove(ShiftState shift, int x, int y)
 void TMainform::Img1MouseDown(MouseButton button, ShiftState shift, int x, int y)
 {
     Q_UNUSED(shift);
+    // Press to release is one undoable step; a press that ends a drag ends its step.
+    FinishDragStep();
+    if (button == MouseButton::Left) {
+        m_dragBefore = CaptureTemplateState();
+        m_dragText = m_editor.PointIndex != -1 ? QStringLiteral("点の移動")
+                                               : QStringLiteral("枝の平行移動");
+    }
     m_editor.mouseDown(button, x, y);
 }
 
@@ -752,6 +762,7 @@ void TMainform::Img1MouseUp(MouseButton button, ShiftState shift, int x, int y)
     Q_UNUSED(x);
     Q_UNUSED(y);
     m_editor.mouseUp();
+    FinishDragStep();
 }
 
 void TMainform::Img1ContextMenu(const QPoint &globalPos)
@@ -773,21 +784,27 @@ void TMainform::PopupMenu2Popup()
 
 void TMainform::mnorderClick(QAction *item)
 {
+    const TemplateState before = CaptureTemplateState();
     m_editor.setKindByTag(item->data().toInt());
     DrawEditor();
+    RecordStep(QStringLiteral("属性変更"), before);
 }
 
 void TMainform::MnDeleteClick()
 {
+    const TemplateState before = CaptureTemplateState();
     m_editor.deleteHovered();
     ApplyEditorCursor();
     DrawEditor();
+    RecordStep(QStringLiteral("枝の削除"), before);
 }
 
 void TMainform::sbAddClick()
 {
+    const TemplateState before = CaptureTemplateState();
     m_editor.addBranch(m_view);
     DrawEditor();
+    RecordStep(QStringLiteral("枝の追加"), before);
 }
 
 void TMainform::SBInitClick()
@@ -798,7 +815,9 @@ void TMainform::SBInitClick()
             return;
         }
     }
+    const TemplateState before = CaptureTemplateState();
     ResetAll();
+    RecordStep(QStringLiteral("初期化"), before, true);
 }
 
 void TMainform::ResetAll()
@@ -820,6 +839,7 @@ void TMainform::ResetAll()
 
 void TMainform::ChooseColor(ColorSwatch *swatch, TColor &setting, bool outlineFollows)
 {
+    const TemplateState before = CaptureTemplateState();
     const QColor initial = ToQColor(setting);
     std::optional<QColor> chosen;
     if (m_hooks.chooseColor) {
@@ -836,6 +856,7 @@ void TMainform::ChooseColor(ColorSwatch *swatch, TColor &setting, bool outlineFo
     swatch->setOutline(outlineFollows ? ToQColor(colour) : QColor(Qt::black));
     setting = colour;
     RenderPicture();
+    RecordStep(QStringLiteral("色の変更"), before);
 }
 
 void TMainform::shapeBMouseUp() { ChooseColor(shapeB, m_settings.BackColor, false); }
@@ -844,7 +865,14 @@ void TMainform::ShapePMouseUp() { ChooseColor(ShapeP, m_settings.TipColor, true)
 
 void TMainform::Shape1MouseUp() { ChooseColor(Shape1, m_settings.TrunkColor, true); }
 
-void TMainform::cboxPenWidthChange() { RenderPicture(); }
+void TMainform::cboxPenWidthChange()
+{
+    // The list has already moved when its handler runs: the step starts from its last index.
+    TemplateState before = CaptureTemplateState();
+    before.penIndex = m_penIndexCommitted;
+    RenderPicture();
+    RecordStep(QStringLiteral("幹の太さ"), before);
+}
 
 void TMainform::cboxWideClick() { GenerateTree(); }
 

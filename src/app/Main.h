@@ -10,6 +10,8 @@
 #include "core/viewstate.h"
 #include "editor/editorcontroller.h"
 #include "view/picture.h"
+#include "app/exportpicture.h"
+#include "app/undo.h"
 
 #include <QCursor>
 #include <QMainWindow>
@@ -35,6 +37,7 @@ class QMenu;
 class QMessageBox;
 class QScrollArea;
 class QToolButton;
+class QUndoStack;
 
 namespace ramulet {
 
@@ -54,7 +57,12 @@ constexpr int DesignClientHeight = 672;
 constexpr int SideBarWidth = 146;
 constexpr int StatusBarHeight = 22;
 constexpr int ImageBevelWidth = 4; // outer lowered and inner raised bevel, each this wide
-constexpr int SideBarRange = 620;  // vertical scroll range of the side bar
+// Panel3's row of export, undo and redo buttons, below the classic controls: its top, and
+// what it adds to Panel3's height and to the side bar's scroll range.
+constexpr int CommandRowTop = 94;
+constexpr int CommandRowExtra = 37;
+constexpr int Panel3Height = 98 + CommandRowExtra;
+constexpr int SideBarRange = 620 + CommandRowExtra; // vertical scroll range of the side bar
 
 // Texts of the window.
 inline constexpr const char *AppCaption = "Ramulet 2.3";
@@ -169,6 +177,19 @@ public:
     void cboxWideClick();
     void SpeedButton17Click();
 
+    // Undo and redo of template edits, the picture export and the keyboard shortcuts.
+    QUndoStack *undoStack() const { return m_undoStack; }
+    void setExportHooks(ExportHooks hooks);
+    // The state that a template edit can change, and putting such a state back: rows and
+    // count, the four settings and the pen-width list, with `withFile` the file name and
+    // caption; then the editor is repainted and, in view mode, the tree regrown.
+    TemplateState CaptureTemplateState() const;
+    void RestoreTemplateState(const TemplateState &s, bool withFile);
+    void UndoClick();
+    void RedoClick();
+    // Writes the current tree picture to a file chosen in a save dialog (SVG, PNG, PDF).
+    void SBExportClick();
+
 protected:
     bool event(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override; // FormCloseQuery
@@ -244,6 +265,24 @@ private:
     QAction *MnDelete = nullptr;
     QFileDialog *DlgOpen = nullptr; // kept, with the name last chosen in it
     QString m_lastOpenName;
+
+    // Undo, redo and export.
+    void BuildCommandRow();
+    void BuildShortcuts();
+    // Pushes the step from `before` to the current state, unless nothing was changed.
+    void RecordStep(const QString &text, const TemplateState &before, bool withFile = false);
+    void FinishDragStep();
+    QUndoStack *m_undoStack = nullptr;
+    std::optional<TemplateState> m_dragBefore; // state at the left press of an editor drag
+    QString m_dragText;
+    int m_penIndexCommitted = 2; // the pen-width list's index after the last command
+    bool m_restoring = false;
+    ExportHooks m_exportHooks;
+    QString m_lastExport;
+    QString m_exportFilter;
+    QToolButton *SBExport = nullptr;
+    QToolButton *SBUndo = nullptr;
+    QToolButton *SBRedo = nullptr;
 };
 
 } // namespace ramulet

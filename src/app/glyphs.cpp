@@ -210,6 +210,66 @@ QPixmap CopyGlyph()
     return pm;
 }
 
+QPixmap ExportGlyph()
+{
+    QPixmap pm = Transparent(20, 20);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A sheet with a small tree, as on the copy button.
+    p.setPen(QPen(QColor(60, 60, 60), 1.0));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(1.5, 5.5, 11.0, 13.0));
+    p.setPen(QPen(QColor(0, 128, 0), 1.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(7.0, 17.0), QPointF(7.0, 12.5));
+    p.drawLine(QPointF(7.0, 12.5), QPointF(4.5, 9.0));
+    p.drawLine(QPointF(7.0, 12.5), QPointF(9.5, 9.0));
+    // An arrow leaving it to the upper right: "write out".
+    p.setPen(QPen(QColor(0, 0, 160), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(10.0, 10.0), QPointF(18.0, 2.0));
+    QPolygonF head;
+    head << QPointF(18.5, 1.5) << QPointF(12.5, 2.0) << QPointF(18.0, 7.5);
+    p.setBrush(QColor(0, 0, 160));
+    p.drawPolygon(head);
+    p.end();
+    return pm;
+}
+
+namespace {
+
+// A curved arrow: a half turn from the lower right over the top to the left, its head at the
+// left end pointing down. `mirrored` flips it left to right.
+QPixmap TurnArrowGlyph(bool mirrored)
+{
+    QPixmap pm = Transparent(20, 20);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (mirrored) {
+        p.translate(20.0, 0.0);
+        p.scale(-1.0, 1.0);
+    }
+    const QColor c(0, 90, 170);
+    QPainterPath arc;
+    arc.moveTo(15.5, 16.0);
+    arc.cubicTo(QPointF(18.5, 8.0), QPointF(12.0, 3.0), QPointF(8.0, 4.0));
+    arc.cubicTo(QPointF(5.0, 4.8), QPointF(4.0, 7.0), QPointF(4.0, 9.0));
+    p.setPen(QPen(c, 2.2, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(arc);
+    QPolygonF head;
+    head << QPointF(0.5, 8.5) << QPointF(7.5, 8.5) << QPointF(4.0, 13.5);
+    p.setPen(QPen(c, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(c);
+    p.drawPolygon(head);
+    p.end();
+    return pm;
+}
+
+} // namespace
+
+QPixmap UndoGlyph() { return TurnArrowGlyph(false); }
+
+QPixmap RedoGlyph() { return TurnArrowGlyph(true); }
+
 namespace {
 
 // Grows `t` to `depth` and draws the stored segments into a picture of `size`, scaled to fit

@@ -23,6 +23,9 @@ QPixmap EditGlyph(); // a pencil over a small branch, 24 x 24
 QPixmap OpenGlyph(); // an opened folder, 20 x 20
 QPixmap SaveGlyph(); // a diskette, 20 x 20
 QPixmap CopyGlyph(); // a picture sheet over a clipboard, 20 x 20
+QPixmap ExportGlyph(); // a picture sheet with an arrow leaving it, 20 x 20
+QPixmap UndoGlyph();   // an arrow bending back to the left, 20 x 20
+QPixmap RedoGlyph();   // the same arrow bending to the right, 20 x 20
 
 // The decorative pictures of the credits panel: a small grown tree drawn by the core growth
 // (`size` 125 x 150 for Image1) and a sprout (28 x 31 for Image2).

@@ -1,0 +1,137 @@
+#include "app/exportpicture.h"
+
+#include "core/numeric.h"
+
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace ramulet {
+
+QString PictureExportFilter(PictureFormat format)
+{
+    switch (format) {
+    case PictureFormat::Png:
+        return QStringLiteral("PNG (*.png)");
+    case PictureFormat::Pdf:
+        return QStringLiteral("PDF (*.pdf)");
+    case PictureFormat::Svg:
+    case PictureFormat::None:
+        break;
+    }
+    return QStringLiteral("SVG (*.svg)");
+}
+
+QString PictureExportFilters()
+{
+    return PictureExportFilter(PictureFormat::Svg) + QStringLiteral(";;") +
+           PictureExportFilter(PictureFormat::Png) + QStringLiteral(";;") +
+           PictureExportFilter(PictureFormat::Pdf);
+}
+
+QString WithPictureExtension(const QString &path, const QString &selectedFilter)
+{
+    if (PictureFormatForPath(path) != PictureFormat::None) {
+        return path;
+    }
+    for (const char *ext : {".png", ".pdf", ".svg"}) {
+        const QString e = QString::fromLatin1(ext);
+        if (selectedFilter.contains(QLatin1Char('*') + e, Qt::CaseInsensitive)) {
+            return path + e;
+        }
+    }
+    return path + QStringLiteral(".svg");
+}
+
+QString ExportPreset(const QString &lastExport, const QString &templateFile,
+                     PictureFormat format)
+{
+    if (!lastExport.isEmpty()) {
+        return lastExport;
+    }
+    if (templateFile.isEmpty()) {
+        return QString();
+    }
+    const QFileInfo info(templateFile);
+    const QString base = info.suffix().isEmpty()
+                             ? templateFile
+                             : templateFile.left(templateFile.size() - info.suffix().size() - 1);
+    return WithPictureExtension(base, PictureExportFilter(format));
+}
+
+QSize PngSizeForWidth(int width, int pictureHeight)
+{
+    const int w = std::max(1, width);
+    const long double h = static_cast<long double>(w) * std::max(1, pictureHeight) /
+                          static_cast<long double>(PictureWidth);
+    return {w, std::max(1, RoundEven(h))};
+}
+
+int MaxPngWidth(int pictureHeight)
+{
+    // The height reaches MaxExportPixels at width 8000 * 8000 / pictureHeight.
+    const int64_t limit = static_cast<int64_t>(PictureWidth) * MaxExportPixels /
+                          std::max<int64_t>(1, pictureHeight);
+    int width = static_cast<int>(std::clamp<int64_t>(limit, 1, MaxExportPixels));
+    while (width > 1 && PngSizeForWidth(width, pictureHeight).height() > MaxExportPixels) {
+        --width;
+    }
+    return width;
+}
+
+QSize ExportPageSize(PictureFormat format, int pngWidth, int pictureHeight)
+{
+    if (format == PictureFormat::Png) {
+        return PngSizeForWidth(pngWidth, pictureHeight);
+    }
+    return {PictureWidth, std::max(1, pictureHeight)};
+}
+
+PngSizeDialog::PngSizeDialog(int defaultWidth, int pictureHeight, QWidget *parent)
+    : QDialog(parent), m_pictureHeight(pictureHeight)
+{
+    setObjectName(QStringLiteral("DlgPngSize"));
+    setWindowTitle(QStringLiteral("PNG の大きさ"));
+
+    m_width = new QSpinBox(this);
+    m_width->setObjectName(QStringLiteral("PngWidth"));
+    m_width->setRange(1, MaxPngWidth(pictureHeight));
+    m_width->setSuffix(QStringLiteral(" px"));
+    m_width->setValue(std::clamp(defaultWidth, 1, m_width->maximum()));
+    m_height = new QLabel(this);
+    m_height->setObjectName(QStringLiteral("PngHeight"));
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("幅"), m_width);
+    form->addRow(QStringLiteral("高さ"), m_height);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *column = new QVBoxLayout(this);
+    column->addLayout(form);
+    column->addWidget(buttons);
+
+    connect(m_width, &QSpinBox::valueChanged, this, &PngSizeDialog::ShowHeight);
+    ShowHeight();
+}
+
+int PngSizeDialog::chosenWidth() const { return m_width->value(); }
+
+QSize PngSizeDialog::chosenSize() const { return PngSizeForWidth(chosenWidth(), m_pictureHeight); }
+
+void PngSizeDialog::ShowHeight()
+{
+    m_height->setText(QString::number(chosenSize().height()) + QStringLiteral(" px"));
+}
+
+} // namespace ramulet

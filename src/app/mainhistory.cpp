@@ -1,0 +1,257 @@
+// The main window's undo and redo, picture export and keyboard shortcuts. Each template edit
+// is recorded after it is made, as the states before and after it; undo and redo put one of
+// them back.
+
+#include "app/Main.h"
+
+#include "app/bevelpanel.h"
+#include "app/glyphs.h"
+#include "app/pictureview.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QToolButton>
+#include <QUndoStack>
+
+#include <algorithm>
+#include <memory>
+
+namespace ramulet {
+
+namespace {
+
+// Kept steps; older ones are dropped (each holds two small snapshots).
+constexpr int UndoLimit = 1000;
+
+QToolButton *MakeGlyphButton(QWidget *parent, const char *name, int x, const QPixmap &glyph,
+                             const QString &hint)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(x, CommandRowTop, 29, 29);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setIcon(QIcon(glyph));
+    b->setIconSize({20, 20});
+    b->setStatusTip(hint);
+    return b;
+}
+
+} // namespace
+
+void TMainform::BuildCommandRow()
+{
+    m_undoStack = new QUndoStack(this);
+    m_undoStack->setUndoLimit(UndoLimit);
+
+    // Below the classic controls, in the columns of SBload, SBSave and SpeedButton17.
+    SBExport = MakeGlyphButton(Panel3, "SBExport", 11, ExportGlyph(),
+                               QStringLiteral("画像の書き出し"));
+    SBUndo = MakeGlyphButton(Panel3, "SBUndo", 50, UndoGlyph(), QStringLiteral("元に戻す"));
+    SBRedo = MakeGlyphButton(Panel3, "SBRedo", 90, RedoGlyph(), QStringLiteral("やり直し"));
+    SBUndo->setEnabled(false);
+    SBRedo->setEnabled(false);
+    connect(SBExport, &QToolButton::clicked, this, &TMainform::SBExportClick);
+    connect(SBUndo, &QToolButton::clicked, this, &TMainform::UndoClick);
+    connect(SBRedo, &QToolButton::clicked, this, &TMainform::RedoClick);
+    connect(m_undoStack, &QUndoStack::canUndoChanged, SBUndo, &QToolButton::setEnabled);
+    connect(m_undoStack, &QUndoStack::canRedoChanged, SBRedo, &QToolButton::setEnabled);
+
+    m_penIndexCommitted = cboxPenWidth->currentIndex();
+}
+
+void TMainform::BuildShortcuts()
+{
+    auto add = [this](const char *name, const QList<QKeySequence> &keys, auto slot) {
+        auto *a = new QAction(this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcuts(keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    QAction *undo = add("actUndo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &TMainform::UndoClick);
+    QAction *redo = add("actRedo",
+                        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                         QKeySequence(Qt::CTRL | Qt::Key_Y)},
+                        &TMainform::RedoClick);
+    undo->setEnabled(false);
+    redo->setEnabled(false);
+    connect(m_undoStack, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(m_undoStack, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    add("actOpen", {QKeySequence(Qt::CTRL | Qt::Key_O)}, &TMainform::SBloadClick);
+    add("actSave", {QKeySequence(Qt::CTRL | Qt::Key_S)}, &TMainform::SBSaveClick);
+    add("actCopy", {QKeySequence(Qt::CTRL | Qt::Key_C)}, &TMainform::SpeedButton17Click);
+    add("actExport", {QKeySequence(Qt::CTRL | Qt::Key_E)}, &TMainform::SBExportClick);
+}
+
+void TMainform::setExportHooks(ExportHooks hooks) { m_exportHooks = std::move(hooks); }
+
+// ---------------------------------------------------------------------------------------
+// Undo and redo
+
+TemplateState TMainform::CaptureTemplateState() const
+{
+    TemplateState s;
+    s.table = m_table;
+    s.settings = m_settings;
+    s.penIndex = cboxPenWidth->currentIndex();
+    s.fileName = m_fileName;
+    s.viewSize = QSize(m_view.viewWidth, m_view.viewHeight);
+    return s;
+}
+
+void TMainform::RecordStep(const QString &text, const TemplateState &before, bool withFile)
+{
+    m_penIndexCommitted = cboxPenWidth->currentIndex();
+    if (m_restoring) {
+        return;
+    }
+    TemplateState after = CaptureTemplateState();
+    if (!StatesDiffer(before, after, withFile)) {
+        return;
+    }
+    m_undoStack->push(new TemplateStepCommand(
+        text, before, std::move(after), withFile,
+        [this](const TemplateState &s, bool file) { RestoreTemplateState(s, file); }));
+}
+
+void TMainform::FinishDragStep()
+{
+    if (!m_dragBefore) {
+        return;
+    }
+    const TemplateState before = std::move(*m_dragBefore);
+    m_dragBefore.reset();
+    RecordStep(m_dragText, before);
+}
+
+void TMainform::RestoreTemplateState(const TemplateState &s, bool withFile)
+{
+    m_restoring = true;
+    const bool looksChanged = s.settings.BackColor != m_settings.BackColor ||
+                              s.settings.TipColor != m_settings.TipColor ||
+                              s.settings.TrunkColor != m_settings.TrunkColor ||
+                              s.penIndex != cboxPenWidth->currentIndex();
+
+    m_table = s.table;
+    // The pixel points belong to the view size of their time; a resize since then has
+    // rebuilt the others for the present size.
+    MovePixelPoints(m_table, s.viewSize, QSize(m_view.viewWidth, m_view.viewHeight));
+    ApplySettings(s.settings);
+    cboxPenWidth->setCurrentIndex(s.penIndex); // silently, as ApplySettings does
+    m_penIndexCommitted = s.penIndex;
+    if (withFile) {
+        SetCurrentFile(s.fileName);
+    }
+
+    // The rows the hover state named may be gone or elsewhere.
+    m_editor.clearHover();
+    ApplyEditorCursor();
+    DrawEditor();
+    if (!editMode()) {
+        GenerateTree();
+    } else if (looksChanged) {
+        // The picture that copy and export take follows the swatches, as after a choice.
+        RenderPicture();
+    }
+    // A render derives the stored pen width from the list; the step brings back the value
+    // of its time (a loaded file's own value stays until the next render of the user's).
+    m_settings.PenWidthSetting = s.settings.PenWidthSetting;
+    m_restoring = false;
+}
+
+void TMainform::UndoClick()
+{
+    // Not in the middle of an editor drag: the step it makes is not finished yet.
+    if (m_dragBefore || !m_undoStack->canUndo()) {
+        return;
+    }
+    m_undoStack->undo();
+}
+
+void TMainform::RedoClick()
+{
+    if (m_dragBefore || !m_undoStack->canRedo()) {
+        return;
+    }
+    m_undoStack->redo();
+}
+
+// ---------------------------------------------------------------------------------------
+// Export
+
+void TMainform::SBExportClick()
+{
+    // Hold the picture through the dialogs: a resize meanwhile records a new one.
+    const std::shared_ptr<const TreePicture> picture = m_picture;
+    if (!picture) {
+        Beep();
+        return;
+    }
+    if (m_exportFilter.isEmpty()) {
+        m_exportFilter = PictureExportFilter(PictureFormat::Svg);
+    }
+    PictureFormat shownFormat = PictureFormat::Svg;
+    for (PictureFormat f : {PictureFormat::Png, PictureFormat::Pdf}) {
+        if (m_exportFilter == PictureExportFilter(f)) {
+            shownFormat = f;
+        }
+    }
+    const QString preset = ExportPreset(m_lastExport, m_fileName, shownFormat);
+    QString filter = m_exportFilter;
+    QString chosen;
+    if (m_exportHooks.chooseFile) {
+        chosen = m_exportHooks.chooseFile(preset, &filter);
+    } else {
+        chosen = QFileDialog::getSaveFileName(this, QStringLiteral("画像の書き出し"), preset,
+                                              PictureExportFilters(), &filter);
+    }
+    if (chosen.isEmpty()) {
+        return;
+    }
+    if (!filter.isEmpty()) {
+        m_exportFilter = filter;
+    }
+
+    // The dialog asked about replacing the name as chosen; an appended extension names
+    // another file, so ask again for that one.
+    const QString path = WithPictureExtension(chosen, filter);
+    if (path != chosen && QFileInfo::exists(path) &&
+        !AskYesNo(QStringLiteral("%1 は既にあります。置き換えますか?")
+                      .arg(QFileInfo(path).fileName()))) {
+        return;
+    }
+
+    const PictureFormat format = PictureFormatForPath(path);
+    int pngWidth = m_view.viewWidth;
+    if (format == PictureFormat::Png) {
+        std::optional<int> width;
+        if (m_exportHooks.choosePngWidth) {
+            width = m_exportHooks.choosePngWidth(m_view.viewWidth, picture->pictureHeight());
+        } else {
+            PngSizeDialog dialog(m_view.viewWidth, picture->pictureHeight(), this);
+            if (dialog.exec() == QDialog::Accepted) {
+                width = dialog.chosenWidth();
+            }
+        }
+        if (!width) {
+            return;
+        }
+        pngWidth = std::clamp(*width, 1, MaxPngWidth(picture->pictureHeight()));
+    }
+
+    QString error;
+    if (!WriteTreePicture(*picture, path, ExportPageSize(format, pngWidth, picture->pictureHeight()),
+                          &error)) {
+        Warn(QStringLiteral("画像を書き出せません: %1\n%2").arg(path, error));
+        return;
+    }
+    m_lastExport = path;
+}
+
+} // namespace ramulet

@@ -1,0 +1,62 @@
+#pragma once
+
+// Undo and redo of template edits. Every edit is recorded after the fact as two snapshots,
+// the state before and after it; undoing and redoing put one of them back in place.
+
+#include "core/branches.h"
+#include "view/picture.h"
+
+#include <QSize>
+#include <QString>
+#include <QUndoCommand>
+
+#include <functional>
+
+namespace ramulet {
+
+// Everything a template edit can change. The rows' pixel points are editor pixels of the
+// default view of a view of `viewSize` (the editor always works in the default view).
+struct TemplateState {
+    BranchTable table;
+    DrawSettings settings;
+    int penIndex = 2;  // index of the pen-width list
+    QString fileName;  // put back by the steps that change it (load, reset)
+    QSize viewSize;
+};
+
+// Whether `b` differs from `a` in what the user edits: the rows in use (pixel points, model
+// values, kinds), the branch count, the three colours, the pen-width list and, with
+// `withFile`, the file name. The stored pen width alone is no difference: every render
+// derives it again from the list.
+bool StatesDiffer(const TemplateState &a, const TemplateState &b, bool withFile);
+
+// Moves the pixel points of the rows in use from the default view of a view of size `from`
+// to the default view of a view of size `to`, through model space. Nothing happens when
+// either size has no area or the two are equal.
+void MovePixelPoints(BranchTable &t, QSize from, QSize to);
+
+// One undoable step between two states. It is pushed after the edit has been made, so its
+// first redo() (run by QUndoStack::push) does nothing.
+class TemplateStepCommand : public QUndoCommand {
+public:
+    using Restore = std::function<void(const TemplateState &state, bool withFile)>;
+
+    TemplateStepCommand(const QString &text, TemplateState before, TemplateState after,
+                        bool withFile, Restore restore);
+
+    void undo() override;
+    void redo() override;
+
+    const TemplateState &before() const { return m_before; }
+    const TemplateState &after() const { return m_after; }
+    bool withFile() const { return m_withFile; }
+
+private:
+    TemplateState m_before;
+    TemplateState m_after;
+    bool m_withFile;
+    bool m_pushed = false; // set by the first redo(), which finds the edit already made
+    Restore m_restore;
+};
+
+} // namespace ramulet

@@ -1,0 +1,661 @@
+// Undo and redo: the step snapshots on their own, then every kind of step in the real window,
+// undone and redone through the buttons and the keys. Default template in the default
+// 636 x 634 view: trunk (318,603) to (318,412); branch 1 ends at (413,317), branch 2 at
+// (223,317).
+
+#include "apptesthelpers.h"
+
+#include "app/swatch.h"
+#include "app/undo.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QUndoStack>
+
+#include <vector>
+
+using namespace ramulet;
+using namespace ramulet_test;
+
+namespace {
+
+const QPoint End1(413, 317);
+const QPoint OnLine1(342, 388); // on branch 1's shaft, 24 pixels below its start
+const QPoint Empty(100, 100);
+
+// What the user sees of the template: rows in use, count, the four settings, the list,
+// the file name and the caption. Compared field by field, independently of the code that
+// takes the snapshots.
+struct Seen {
+    BranchTable table;
+    DrawSettings settings;
+    int penIndex = 0;
+    QString fileName;
+    QString caption;
+};
+
+Seen Look(TMainform &w)
+{
+    return {w.table(), w.settings(), w.findChild<QComboBox *>("cboxPenWidth")->currentIndex(),
+            w.fileName(), w.windowTitle()};
+}
+
+QString Describe(const TBranch &r)
+{
+    return QStringLiteral("(%1,%2)-(%3,%4) P(%5,%6) V(%7,%8) kind %9")
+        .arg(r.screenStart.x)
+        .arg(r.screenStart.y)
+        .arg(r.screenEnd.x)
+        .arg(r.screenEnd.y)
+        .arg(static_cast<double>(r.P.x), 0, 'g', 21)
+        .arg(static_cast<double>(r.P.y), 0, 'g', 21)
+        .arg(static_cast<double>(r.V.x), 0, 'g', 21)
+        .arg(static_cast<double>(r.V.y), 0, 'g', 21)
+        .arg(r.kind);
+}
+
+// Empty when equal, else what differs first.
+QString Difference(const Seen &a, const Seen &b)
+{
+    if (a.table.BranchCount != b.table.BranchCount) {
+        return QStringLiteral("count %1 vs %2").arg(a.table.BranchCount).arg(b.table.BranchCount);
+    }
+    for (int32_t i = 0; i <= a.table.BranchCount; ++i) {
+        const TBranch &x = a.table.Branches[static_cast<size_t>(i)];
+        const TBranch &y = b.table.Branches[static_cast<size_t>(i)];
+        if (!(x.screenStart == y.screenStart && x.screenEnd == y.screenEnd && x.P == y.P &&
+              x.V == y.V && x.kind == y.kind)) {
+            return QStringLiteral("row %1: %2 vs %3").arg(i).arg(Describe(x), Describe(y));
+        }
+    }
+    const DrawSettings &s = a.settings;
+    const DrawSettings &t = b.settings;
+    if (s.BackColor != t.BackColor || s.TipColor != t.TipColor || s.TrunkColor != t.TrunkColor ||
+        s.PenWidthSetting != t.PenWidthSetting) {
+        return QStringLiteral("settings %1 %2 %3 %4 vs %5 %6 %7 %8")
+            .arg(s.BackColor, 0, 16)
+            .arg(s.TipColor, 0, 16)
+            .arg(s.TrunkColor, 0, 16)
+            .arg(s.PenWidthSetting)
+            .arg(t.BackColor, 0, 16)
+            .arg(t.TipColor, 0, 16)
+            .arg(t.TrunkColor, 0, 16)
+            .arg(t.PenWidthSetting);
+    }
+    if (a.penIndex != b.penIndex) {
+        return QStringLiteral("pen index %1 vs %2").arg(a.penIndex).arg(b.penIndex);
+    }
+    if (a.fileName != b.fileName || a.caption != b.caption) {
+        return QStringLiteral("file %1 [%2] vs %3 [%4]")
+            .arg(a.fileName, a.caption, b.fileName, b.caption);
+    }
+    return QString();
+}
+
+#define COMPARE_SEEN(actual, expected)                                                        \
+    do {                                                                                      \
+        const QString diff_ = Difference((actual), (expected));                              \
+        QVERIFY2(diff_.isEmpty(), qPrintable(diff_));                                        \
+    } while (false)
+
+TemplateState StateWithDefaultRows()
+{
+    TemplateState s;
+    ViewState v;
+    v.SetViewSize(636, 634);
+    v.ResetView();
+    SetDefaultTemplate(s.table, v);
+    s.viewSize = QSize(636, 634);
+    s.fileName = QStringLiteral("/data/tree.rm2");
+    return s;
+}
+
+// A template file with one ordered branch and its own settings (pen width 100: index 5).
+const char *LoadedFile = "Ramulet 2.3\r\nCount of Data\r\n1\r\nData\r\n"
+                         " 0 0 0 1 0\r\n"
+                         " 0 0.5 0.25 0.5 1\r\n"
+                         "255\r\n65280\r\n16711680\r\n100\r\n";
+
+enum Step { DragPoint, Slide, KindOrder, KindSegment, Add, Delete, TipColour, TrunkColour,
+            BackColour, PenWidth, Reset, Load };
+
+} // namespace
+
+class TestHistory : public QObject {
+    Q_OBJECT
+
+    DialogLog log;
+    std::unique_ptr<TMainform> w;
+    QTemporaryDir dir;
+
+    PictureView *editor() { return w->editorView(); }
+    QUndoStack *stack() { return w->undoStack(); }
+    QToolButton *button(const char *name) { return w->findChild<QToolButton *>(name); }
+    QComboBox *penList() { return w->findChild<QComboBox *>("cboxPenWidth"); }
+    QAction *menuItem(const char *name) { return w->findChild<QAction *>(name); }
+
+    void activate()
+    {
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    }
+
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
+            return QString();
+        }
+        return path;
+    }
+
+    // Makes one step of kind `step` through the window's controls.
+    void perform(Step step)
+    {
+        switch (step) {
+        case DragPoint:
+            Drag(editor(), End1, {{420, 310}, {450, 280}, {470, 300}});
+            break;
+        case Slide:
+            Drag(editor(), OnLine1, {{342, 420}, {342, 460}});
+            break;
+        case KindOrder:
+        case KindSegment:
+            Move(editor(), OnLine1);
+            QCOMPARE(w->editor().LineIndex, 1);
+            menuItem(step == KindOrder ? "mnorder" : "mnsegment")->trigger();
+            break;
+        case Add:
+            QTest::mouseClick(button("sbAdd"), Qt::LeftButton);
+            break;
+        case Delete:
+            Move(editor(), OnLine1);
+            menuItem("MnDelete")->trigger();
+            break;
+        case TipColour:
+        case TrunkColour:
+        case BackColour: {
+            log.colorAnswer = QColor(12, 34, 56);
+            const char *name = step == TipColour ? "ShapeP" : step == TrunkColour ? "Shape1"
+                                                                                  : "shapeB";
+            // The background swatch lies under the two others: click its free corner.
+            QTest::mouseClick(w->findChild<ColorSwatch *>(name), Qt::LeftButton, Qt::NoModifier,
+                              QPoint(2, 2));
+            break;
+        }
+        case PenWidth:
+            activate();
+            penList()->setFocus();
+            QTRY_VERIFY(penList()->hasFocus());
+            QTest::keyClick(penList(), Qt::Key_Down);
+            break;
+        case Reset:
+            log.answerYes = true;
+            QTest::mouseClick(button("SBInit"), Qt::LeftButton);
+            break;
+        case Load: {
+            const QString path = writeFile(QStringLiteral("one.rm2"), LoadedFile);
+            QVERIFY(!path.isEmpty());
+            w->LoadFromFile(path);
+            break;
+        }
+        }
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(dir.isValid()); }
+
+    void init()
+    {
+        log = DialogLog();
+        w = MakeShownWindow(log);
+        QVERIFY(w);
+        w->resize(DesignClientWidth, DesignClientHeight);
+        QTRY_COMPARE(editor()->size(), QSize(636, 634));
+        QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{413, 317}));
+        QCOMPARE(stack()->count(), 0);
+    }
+
+    void cleanup() { w.reset(); }
+
+    // --- The snapshots on their own ------------------------------------------------------
+
+    void statesDiffer_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<bool>("withFile");
+        QTest::addColumn<bool>("differ");
+        // 0 nothing, 1 a pixel point, 2 a model value, 3 a kind, 4 the count, 5 a colour,
+        // 6 the list, 7 the stored pen width, 8 the file name, 9 a row above the count.
+        QTest::addRow("nothing") << 0 << true << false;
+        QTest::addRow("pixel point") << 1 << false << true;
+        QTest::addRow("model value") << 2 << false << true;
+        QTest::addRow("kind") << 3 << false << true;
+        QTest::addRow("count") << 4 << false << true;
+        QTest::addRow("colour") << 5 << false << true;
+        QTest::addRow("pen-width list") << 6 << false << true;
+        QTest::addRow("stored pen width alone") << 7 << true << false;
+        QTest::addRow("file name, file step") << 8 << true << true;
+        QTest::addRow("file name, other step") << 8 << false << false;
+        QTest::addRow("row above the count") << 9 << true << false;
+    }
+    void statesDiffer()
+    {
+        QFETCH(int, change);
+        QFETCH(bool, withFile);
+        QFETCH(bool, differ);
+        const TemplateState a = StateWithDefaultRows();
+        TemplateState b = a;
+        switch (change) {
+        case 1: b.table.Branches[2].screenEnd.x += 1; break;
+        case 2: b.table.Branches[1].V.y += 1e-18L; break;
+        case 3: b.table.Branches[1].kind = kindOrder; break;
+        case 4: b.table.BranchCount = 1; break;
+        case 5: b.settings.TipColor ^= 1; break;
+        case 6: b.penIndex = 3; break;
+        case 7: b.settings.PenWidthSetting = 30; break;
+        case 8: b.fileName = QStringLiteral("/data/other.rm2"); break;
+        case 9: b.table.Branches[5].kind = kindOrder; b.table.Branches[5].screenEnd = {1, 2}; break;
+        default: break;
+        }
+        QCOMPARE(StatesDiffer(a, b, withFile), differ);
+        QCOMPARE(StatesDiffer(b, a, withFile), differ);
+    }
+
+    void pixelPointsFollowTheViewSize_data()
+    {
+        QTest::addColumn<QSize>("from");
+        QTest::addColumn<QSize>("to");
+        QTest::addRow("same size") << QSize(636, 634) << QSize(636, 634);
+        QTest::addRow("twice as large") << QSize(636, 634) << QSize(1272, 1268);
+        QTest::addRow("smaller, other shape") << QSize(636, 634) << QSize(300, 500);
+        QTest::addRow("back from small") << QSize(318, 317) << QSize(636, 634);
+    }
+    void pixelPointsFollowTheViewSize()
+    {
+        QFETCH(QSize, from);
+        QFETCH(QSize, to);
+        // The default template's pixel points at both sizes, straight from the model.
+        auto atSize = [](QSize size) {
+            ViewState v;
+            v.SetViewSize(size.width(), size.height());
+            v.ResetView();
+            BranchTable t;
+            SetDefaultTemplate(t, v);
+            return t;
+        };
+        BranchTable moved = atSize(from);
+        const BranchTable expected = atSize(to);
+        MovePixelPoints(moved, from, to);
+        // Through the rounded pixels of the old size: at most one pixel per scale step off.
+        const int slack = std::max(1, (to.width() + from.width() - 1) / from.width()) / 2 + 1;
+        for (int32_t i = 0; i <= expected.BranchCount; ++i) {
+            const TBranch &m = moved.Branches[static_cast<size_t>(i)];
+            const TBranch &e = expected.Branches[static_cast<size_t>(i)];
+            for (const auto &[got, want] : {std::pair{m.screenStart, e.screenStart},
+                                            std::pair{m.screenEnd, e.screenEnd}}) {
+                QVERIFY2(std::abs(got.x - want.x) < slack && std::abs(got.y - want.y) < slack,
+                         qPrintable(QStringLiteral("row %1: (%2,%3) vs (%4,%5)")
+                                        .arg(i)
+                                        .arg(got.x)
+                                        .arg(got.y)
+                                        .arg(want.x)
+                                        .arg(want.y)));
+            }
+        }
+        // Nothing to map to or from a view without area.
+        BranchTable untouched = atSize(from);
+        MovePixelPoints(untouched, from, QSize(0, 634));
+        QCOMPARE(untouched.Branches[1].screenEnd, atSize(from).Branches[1].screenEnd);
+    }
+
+    void commandRestoresOnlyOnUndoAndLaterRedos()
+    {
+        std::vector<QString> restored;
+        TemplateState before = StateWithDefaultRows();
+        TemplateState after = before;
+        before.fileName = QStringLiteral("before");
+        after.fileName = QStringLiteral("after");
+        QUndoStack s;
+        s.push(new TemplateStepCommand(QStringLiteral("step"), before, after, true,
+                                       [&](const TemplateState &st, bool withFile) {
+                                           QVERIFY(withFile);
+                                           restored.push_back(st.fileName);
+                                       }));
+        QVERIFY(restored.empty()); // pushed after the edit: the first redo does nothing
+        s.undo();
+        s.redo();
+        s.undo();
+        QCOMPARE(restored, (std::vector<QString>{"before", "after", "before"}));
+    }
+
+    // --- Every step in the window ------------------------------------------------------
+
+    void eachStepUndoesAndRedoes_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<bool>("fileStep");
+        QTest::addRow("end-point drag") << int(DragPoint) << false;
+        QTest::addRow("slide") << int(Slide) << false;
+        QTest::addRow("kind to ordered") << int(KindOrder) << false;
+        QTest::addRow("kind to segment") << int(KindSegment) << false;
+        QTest::addRow("add") << int(Add) << false;
+        QTest::addRow("delete") << int(Delete) << false;
+        QTest::addRow("tip colour") << int(TipColour) << false;
+        QTest::addRow("trunk colour") << int(TrunkColour) << false;
+        QTest::addRow("background colour") << int(BackColour) << false;
+        QTest::addRow("pen width") << int(PenWidth) << false;
+        QTest::addRow("reset") << int(Reset) << true;
+        QTest::addRow("load") << int(Load) << true;
+    }
+    void eachStepUndoesAndRedoes()
+    {
+        QFETCH(int, step);
+        QFETCH(bool, fileStep);
+        if (fileStep) {
+            // Something for the file step to take away: another file, colours, list index
+            // and a moved branch, none of them a step of its own.
+            w->SetCurrentFile(dir.filePath(QStringLiteral("earlier.rm2")));
+            w->ApplySettings({0x123456, 0x00FF00, 0x0000FF, 160});
+            w->table().Branches[2].screenEnd = {250, 300};
+            w->DrawEditor();
+        }
+        const Seen before = Look(*w);
+        perform(Step(step));
+        const Seen after = Look(*w);
+        QVERIFY2(!Difference(before, after).isEmpty(), "the step changed nothing");
+        QCOMPARE(stack()->count(), 1);
+        if (fileStep) {
+            QVERIFY(after.fileName != before.fileName);
+            QVERIFY(after.caption != before.caption);
+        }
+
+        QVERIFY(button("SBUndo")->isEnabled());
+        QVERIFY(!button("SBRedo")->isEnabled());
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        COMPARE_SEEN(Look(*w), before);
+        QVERIFY(!button("SBUndo")->isEnabled());
+        QVERIFY(button("SBRedo")->isEnabled());
+
+        QTest::mouseClick(button("SBRedo"), Qt::LeftButton);
+        COMPARE_SEEN(Look(*w), after);
+
+        // And once more, so that a step can go back and forth any number of times.
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        COMPARE_SEEN(Look(*w), before);
+        QTest::mouseClick(button("SBRedo"), Qt::LeftButton);
+        COMPARE_SEEN(Look(*w), after);
+        QCOMPARE(stack()->count(), 1);
+    }
+
+    void undoRepaintsTheEditor()
+    {
+        perform(DragPoint);
+        const QImage dragged = editor()->image().copy();
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        // The arrow's end is back at (413, 317): its red-free drawing differs from the
+        // dragged picture there.
+        QVERIFY(editor()->image() != dragged);
+        QVERIFY(editor()->image().pixelColor(End1) != QColor(0xE0, 0xFF, 0xF8));
+        QVERIFY(!w->editor().HighlightShown);
+    }
+
+    void dragOfFiftyMovesIsOneStep()
+    {
+        Move(editor(), End1);
+        Press(editor(), End1);
+        for (int i = 1; i <= 50; ++i) {
+            Move(editor(), End1 + QPoint(i, -i), Qt::LeftButton);
+        }
+        QCOMPARE(stack()->count(), 0); // not before the release
+        Release(editor(), End1 + QPoint(50, -50));
+        QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{463, 267}));
+        QCOMPARE(stack()->count(), 1);
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{413, 317}));
+        QVERIFY(!stack()->canUndo());
+    }
+
+    void noChangeIsNoStep_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addRow("click on an end point") << "click point";
+        QTest::addRow("drag there and back") << "there and back";
+        QTest::addRow("press on nothing and move") << "press nothing";
+        QTest::addRow("slide sideways") << "slide sideways";
+        QTest::addRow("same kind") << "same kind";
+        QTest::addRow("colour dialog cancelled") << "colour cancelled";
+        QTest::addRow("same colour chosen") << "same colour";
+        QTest::addRow("add at 20 branches") << "add at 20";
+        QTest::addRow("reset answered No") << "reset no";
+    }
+    void noChangeIsNoStep()
+    {
+        QFETCH(QString, what);
+        if (what == "add at 20") {
+            for (int i = 0; i < 18; ++i) {
+                QTest::mouseClick(button("sbAdd"), Qt::LeftButton);
+            }
+            QCOMPARE(w->table().BranchCount, 20);
+            stack()->clear();
+        }
+        const Seen before = Look(*w);
+        if (what == "click point") {
+            Move(editor(), End1);
+            Press(editor(), End1);
+            Release(editor(), End1);
+        } else if (what == "there and back") {
+            Drag(editor(), End1, {{450, 300}, {500, 200}, End1});
+        } else if (what == "press nothing") {
+            Drag(editor(), Empty, {{End1}, {450, 300}});
+        } else if (what == "slide sideways") {
+            Drag(editor(), OnLine1, {{400, 388}, {500, 388}});
+        } else if (what == "same kind") {
+            Move(editor(), OnLine1);
+            menuItem("mnreverse")->trigger(); // the default branches are mirrored already
+        } else if (what == "colour cancelled") {
+            log.colorAnswer.reset();
+            QTest::mouseClick(w->findChild<ColorSwatch *>("ShapeP"), Qt::LeftButton);
+            QCOMPARE(log.colorRequests, 1);
+        } else if (what == "same colour") {
+            log.colorAnswer = ToQColor(w->settings().TrunkColor);
+            QTest::mouseClick(w->findChild<ColorSwatch *>("Shape1"), Qt::LeftButton);
+            QCOMPARE(log.colorRequests, 1);
+        } else if (what == "add at 20") {
+            QTest::mouseClick(button("sbAdd"), Qt::LeftButton);
+        } else if (what == "reset no") {
+            log.answerYes = false;
+            QTest::mouseClick(button("SBInit"), Qt::LeftButton);
+            QCOMPARE(log.questions.size(), 1);
+        }
+        COMPARE_SEEN(Look(*w), before);
+        QCOMPARE(stack()->count(), 0);
+        QVERIFY(!button("SBUndo")->isEnabled());
+    }
+
+    void cancelledColourAfterALoadIsNoStep()
+    {
+        // A loaded pen width of 30 is kept until the next render, which makes it 20: that
+        // render alone is no edit of the user's.
+        const QString path = writeFile(
+            QStringLiteral("thirty.rm2"),
+            "Ramulet 2.3\r\nCount of Data\r\n0\r\nData\r\n 0 0 0 1 0\r\n255\r\n255\r\n255\r\n30\r\n");
+        w->LoadFromFile(path);
+        QCOMPARE(w->settings().PenWidthSetting, 30);
+        QCOMPARE(stack()->count(), 1);
+        log.colorAnswer.reset();
+        QTest::mouseClick(w->findChild<ColorSwatch *>("ShapeP"), Qt::LeftButton);
+        QCOMPARE(w->settings().PenWidthSetting, 20);
+        QCOMPARE(stack()->count(), 1);
+        // Undoing the load and redoing it brings the file's own 30 back.
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        QCOMPARE(w->settings().PenWidthSetting, 40);
+        QTest::mouseClick(button("SBRedo"), Qt::LeftButton);
+        QCOMPARE(w->settings().PenWidthSetting, 30);
+        QCOMPARE(penList()->currentIndex(), 1);
+    }
+
+    void refusedOrUnreadableLoadIsNoStep()
+    {
+        const QString newer = writeFile(QStringLiteral("newer.rm2"), "Ramulet 2.4\r\n");
+        w->LoadFromFile(newer);
+        w->LoadFromFile(dir.filePath(QStringLiteral("missing.rm2")));
+        QCOMPARE(log.warnings.size(), 2);
+        QCOMPARE(stack()->count(), 0);
+    }
+
+    void newEditDropsTheRedoBranch()
+    {
+        perform(DragPoint);
+        const Seen afterDrag = Look(*w);
+        perform(Add);
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        QVERIFY(stack()->canRedo());
+        perform(TipColour);
+        QVERIFY(!stack()->canRedo());
+        QVERIFY(!button("SBRedo")->isEnabled());
+        QCOMPARE(stack()->count(), 2);
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        COMPARE_SEEN(Look(*w), afterDrag);
+        QCOMPARE(w->table().BranchCount, 2); // the add is gone for good
+    }
+
+    void undoInViewModeRegrows()
+    {
+        // The tree at depth 3 from the default template.
+        QTest::mouseClick(w->depthButton(3), Qt::LeftButton);
+        const int32_t grownBefore = w->store().lastIndex;
+        const TSegLine tipBefore = w->store().line(grownBefore);
+        // Back to the editor, add a branch, then view again: a bigger tree.
+        QTest::mouseClick(button("SBEdit"), Qt::LeftButton);
+        perform(Add);
+        QTest::mouseClick(w->depthButton(3), Qt::LeftButton);
+        QVERIFY(w->store().lastIndex > grownBefore);
+        const auto picture = w->treePicture();
+
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        QVERIFY(!w->editMode());
+        QCOMPARE(w->store().lastIndex, grownBefore);
+        QVERIFY(w->store().line(grownBefore).endPt == tipBefore.endPt);
+        QVERIFY(w->treePicture() != picture);
+
+        QTest::mouseClick(button("SBRedo"), Qt::LeftButton);
+        QVERIFY(w->store().lastIndex > grownBefore);
+    }
+
+    void colourUndoInEditModeRendersThePicture()
+    {
+        perform(TipColour);
+        const auto picture = w->treePicture();
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        // Copy and export take the picture: it follows the swatches at once.
+        QVERIFY(w->treePicture() != picture);
+        QCOMPARE(w->colorRamp()[0] & 0xFFFFFFu, DrawSettings().TipColor);
+    }
+
+    void undoClearsTheHoverState()
+    {
+        perform(KindOrder);
+        QCOMPARE(w->editor().LineIndex, 1);
+        QVERIFY(w->editor().popupAttached());
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        QCOMPARE(w->editor().LineIndex, -1);
+        QCOMPARE(w->editor().PointIndex, -1);
+        QVERIFY(!w->editor().popupAttached());
+        QCOMPARE(editor()->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void undoWaitsForTheEndOfADrag()
+    {
+        perform(Add); // something to undo
+        Move(editor(), End1);
+        Press(editor(), End1);
+        Move(editor(), {450, 280}, Qt::LeftButton);
+        w->UndoClick();
+        QCOMPARE(w->table().BranchCount, 3);
+        QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{450, 280}));
+        Release(editor(), {450, 280});
+        QCOMPARE(stack()->count(), 2);
+        w->UndoClick();
+        QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{413, 317}));
+        QCOMPARE(w->table().BranchCount, 3);
+    }
+
+    void rightPressEndsTheDragStep()
+    {
+        Move(editor(), End1);
+        Press(editor(), End1);
+        Move(editor(), {430, 300}, Qt::LeftButton);
+        Press(editor(), {430, 300}, Qt::RightButton, Qt::NoModifier, Qt::LeftButton);
+        QCOMPARE(stack()->count(), 1);
+        // Moves after the drag ended change nothing and make no step.
+        Move(editor(), {500, 200}, Qt::LeftButton | Qt::RightButton);
+        Release(editor(), {500, 200}, Qt::RightButton, Qt::NoModifier, Qt::LeftButton);
+        Release(editor(), {500, 200});
+        QCOMPARE(stack()->count(), 1);
+    }
+
+    void undoAfterAResizeKeepsTheBranchInPlace()
+    {
+        perform(DragPoint);
+        // A resize rebuilds the pixel points from the model, so the drag is lost (as ever);
+        // the steps' pixel points come back for the new size.
+        w->resize(DesignClientWidth + 318, DesignClientHeight + 317);
+        QTRY_COMPARE(editor()->size(), QSize(954, 951));
+        BranchTable fresh;
+        SetDefaultTemplate(fresh, w->view());
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        for (int32_t i = 0; i <= 2; ++i) {
+            const TPixel got = w->table().Branches[static_cast<size_t>(i)].screenEnd;
+            const TPixel want = fresh.Branches[static_cast<size_t>(i)].screenEnd;
+            QVERIFY2(std::abs(got.x - want.x) <= 1 && std::abs(got.y - want.y) <= 1,
+                     qPrintable(QStringLiteral("row %1: (%2,%3) vs (%4,%5)")
+                                    .arg(i)
+                                    .arg(got.x)
+                                    .arg(got.y)
+                                    .arg(want.x)
+                                    .arg(want.y)));
+        }
+    }
+
+    void keysUndoAndRedo_data()
+    {
+        QTest::addColumn<int>("redoKey");
+        QTest::addColumn<int>("redoModifiers");
+        QTest::addRow("Ctrl+Shift+Z") << int(Qt::Key_Z) << int(Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::addRow("Ctrl+Y") << int(Qt::Key_Y) << int(Qt::ControlModifier);
+    }
+    void keysUndoAndRedo()
+    {
+        QFETCH(int, redoKey);
+        QFETCH(int, redoModifiers);
+        activate();
+        perform(Add);
+        QCOMPARE(w->table().BranchCount, 3);
+        QTest::keyClick(w.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w->table().BranchCount, 2);
+        // Nothing more to undo: the key does nothing.
+        QTest::keyClick(w.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w->table().BranchCount, 2);
+        QTest::keyClick(w.get(), Qt::Key(redoKey), Qt::KeyboardModifiers(redoModifiers));
+        QCOMPARE(w->table().BranchCount, 3);
+    }
+
+    void buttonsShowTheirHints()
+    {
+        QCOMPARE(button("SBUndo")->statusTip(), QStringLiteral("元に戻す"));
+        QCOMPARE(button("SBRedo")->statusTip(), QStringLiteral("やり直し"));
+        QVERIFY(button("SBUndo")->toolTip().isEmpty()); // no pop-up tips beside the bar
+        Move(button("SBRedo"), {10, 10});
+        QStatusTipEvent tip(button("SBRedo")->statusTip());
+        QApplication::sendEvent(button("SBRedo"), &tip);
+        QCOMPARE(StatusText(*w), QStringLiteral("  やり直し"));
+    }
+};
+
+QTEST_MAIN(TestHistory)
+#include "test_history.moc"
