@@ -5,7 +5,6 @@
 
 #include "apptesthelpers.h"
 
-#include "app/filecommands.h"
 #include "app/swatch.h"
 #include "io/templatefile.h"
 
@@ -436,6 +435,7 @@ private slots:
         QVERIFY2(message.startsWith(QStringLiteral("ファイルを読み込めません")), qPrintable(message));
         QVERIFY2(message.contains(path(name)), qPrintable(message));
         QVERIFY2(message.contains(QStringLiteral("理由: ")), qPrintable(message));
+        QVERIFY2(!message.contains(QStringLiteral("Cannot read")), qPrintable(message)); // the reason alone
         QVERIFY(snapshot() == before);
     }
 
@@ -894,28 +894,6 @@ private slots:
         drop(*data);
         QCOMPARE(w->fileName(), file);
         QCOMPARE(w->windowTitle(), QStringLiteral("Ramulet 2.3 : long.rm2"));
-    }
-
-    void firstLocalFile_data()
-    {
-        QTest::addColumn<QList<QUrl>>("urls");
-        QTest::addColumn<QString>("expected"); // empty: none
-        QTest::addRow("none") << QList<QUrl>{} << QString();
-        QTest::addRow("first of two") << QList<QUrl>{QUrl::fromLocalFile("/a/1.rm2"),
-                                                     QUrl::fromLocalFile("/a/2.rm2")}
-                                      << QString("/a/1.rm2");
-        QTest::addRow("web address skipped")
-            << QList<QUrl>{QUrl("http://h/x"), QUrl::fromLocalFile("/a/b c.rm2")} << QString("/a/b c.rm2");
-        QTest::addRow("web addresses only") << QList<QUrl>{QUrl("http://h/x")} << QString();
-    }
-    void firstLocalFile()
-    {
-        QFETCH(QList<QUrl>, urls);
-        QFETCH(QString, expected);
-        const auto data = UrlData(urls);
-        const std::optional<QString> got = FirstLocalFile(data.get());
-        QCOMPARE(got.value_or(QString()), expected);
-        QVERIFY(!FirstLocalFile(nullptr));
     }
 
     // --- The command line --------------------------------------------------------------
