@@ -139,6 +139,8 @@ TMainform::TMainform(const QStringList &arguments, QWidget *parent)
 {
     BuildControls();
     FormCreate();
+    // The history starts with the window as opened, a file named on the command line included.
+    m_undoStack->clear();
 }
 
 TMainform::~TMainform() = default;
