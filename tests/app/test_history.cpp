@@ -266,56 +266,6 @@ private slots:
         QCOMPARE(StatesDiffer(b, a, withFile), differ);
     }
 
-    void pixelPointsFollowTheViewSize_data()
-    {
-        QTest::addColumn<QSize>("from");
-        QTest::addColumn<QSize>("to");
-        QTest::addRow("same size") << QSize(636, 634) << QSize(636, 634);
-        QTest::addRow("twice as large") << QSize(636, 634) << QSize(1272, 1268);
-        QTest::addRow("smaller, other shape") << QSize(636, 634) << QSize(300, 500);
-        QTest::addRow("back from small") << QSize(318, 317) << QSize(636, 634);
-    }
-    void pixelPointsFollowTheViewSize()
-    {
-        QFETCH(QSize, from);
-        QFETCH(QSize, to);
-        // The default template's pixel points at both sizes, straight from the model.
-        auto atSize = [](QSize size) {
-            ViewState v;
-            v.SetViewSize(size.width(), size.height());
-            v.ResetView();
-            BranchTable t;
-            SetDefaultTemplate(t, v);
-            return t;
-        };
-        BranchTable moved = atSize(from);
-        const BranchTable expected = atSize(to);
-        MovePixelPoints(moved, from, to);
-        // Through the rounded pixels of the old size: a larger view magnifies their rounding
-        // (half a pixel) by the ratio of the sizes; a smaller one does not.
-        const int slack = to.width() > from.width()
-                              ? (to.width() + from.width() - 1) / from.width() / 2
-                              : 0;
-        for (int32_t i = 0; i <= expected.BranchCount; ++i) {
-            const TBranch &m = moved.Branches[static_cast<size_t>(i)];
-            const TBranch &e = expected.Branches[static_cast<size_t>(i)];
-            for (const auto &[got, want] : {std::pair{m.screenStart, e.screenStart},
-                                            std::pair{m.screenEnd, e.screenEnd}}) {
-                QVERIFY2(std::abs(got.x - want.x) <= slack && std::abs(got.y - want.y) <= slack,
-                         qPrintable(QStringLiteral("row %1: (%2,%3) vs (%4,%5)")
-                                        .arg(i)
-                                        .arg(got.x)
-                                        .arg(got.y)
-                                        .arg(want.x)
-                                        .arg(want.y)));
-            }
-        }
-        // Nothing to map to or from a view without area.
-        BranchTable untouched = atSize(from);
-        MovePixelPoints(untouched, from, QSize(0, 634));
-        QCOMPARE(untouched.Branches[1].screenEnd, atSize(from).Branches[1].screenEnd);
-    }
-
     void commandRestoresOnlyOnUndoAndLaterRedos()
     {
         std::vector<QString> restored;
