@@ -1,6 +1,8 @@
 #include "core/segments.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace ramulet {
 
@@ -30,6 +32,34 @@ void Tseglines::AddSegment(const TSegLine &seg)
         return;
     }
     WidenByEnd(seg.endPt.x, seg.endPt.y);
+}
+
+void Tseglines::WidenByEnds(int32_t first, int32_t last)
+{
+    // The box is kept in locals, which the compiler can hold in registers through the loop.
+    long double x0 = minX;
+    long double x1 = maxX;
+    long double y0 = minY;
+    long double y1 = maxY;
+    for (int32_t i = first; i <= last; ++i) {
+        const TSegLine &s = lines_[static_cast<size_t>(i)];
+        const long double x = s.endPt.x;
+        const long double y = s.endPt.y;
+        if (x < x0) {
+            x0 = x;
+        } else if (x > x1) {
+            x1 = x;
+        }
+        if (y < y0) {
+            y0 = y;
+        } else if (y > y1) {
+            y1 = y;
+        }
+    }
+    minX = x0;
+    maxX = x1;
+    minY = y0;
+    maxY = y1;
 }
 
 namespace {
@@ -64,27 +94,91 @@ void ExpandChildren(const BranchTable &t, const TSegLine &parent, int32_t m,
 
 namespace {
 
-// Stores the children of `parent` (already stored) and everything grown on them, in pre-order:
-// each child goes straight into its place in the store and serves from there as the parent of
-// its own children, so nothing is computed or copied twice.
-void GrowChildren(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &parent,
-                  int32_t m)
+// One template row as the growth reads it: V.x already multiplied by each mirror sign (an
+// exact negation), so that the inner loops load a value instead of converting and multiplying.
+struct GrowRow {
+    long double py;
+    long double vy;
+    long double sx[2]; // [0]: +1 * V.x, [1]: -1 * V.x
+    long double ratio;
+    int32_t kind;
+};
+
+struct GrowRows {
+    GrowRow rows[MaxBranches + 1];
+    int32_t count;
+};
+
+// The mirror sign of a child: its parent's times the row's kind. Only kinds 1, -1 and 0 occur
+// in templates the program makes or reads; any other value is kept from overflowing.
+inline int32_t ChildSign(int32_t m, int32_t kind)
+{
+    const int64_t sign = int64_t{m} * kind;
+    return static_cast<int32_t>(std::clamp<int64_t>(sign, INT32_MIN, INT32_MAX));
+}
+
+// The child of `row` on a parent from (sx0, sy0) with vector (dx, dy) and width factor w under
+// mirror sign m: the same arithmetic, in the same order, as ComputeChild.
+inline void PlaceChild(const GrowRow &row, long double dx, long double dy, long double sx0,
+                       long double sy0, long double w, int32_t m, TSegLine &child)
+{
+    // The sign is +1 or -1 with the three kinds; any other value scales V.x as it is.
+    const long double s = m == 1    ? row.sx[0]
+                          : m == -1 ? row.sx[1]
+                                    : static_cast<long double>(m) * row.sx[0];
+    const long double startX = dx * row.py + sx0;
+    const long double startY = dy * row.py + sy0;
+    child.startPt.x = startX;
+    child.startPt.y = startY;
+    child.endPt.x = (dx * row.vy + dy * s) + startX;
+    child.endPt.y = (-dx * s + dy * row.vy) + startY;
+    child.widthFactor = w * row.ratio;
+}
+
+// The growth writes each segment straight into its place in the store, in pre-order, and
+// leaves the bounding box to one pass at the end (see Grow). Two details keep the 80-bit
+// arithmetic cheap: the last level runs as a loop without calls, and the levels above it read
+// their parent's values afresh for each child instead of keeping them across the recursive
+// call, which would spill every x87 register to memory and back.
+
+void GrowLeaves(Tseglines &store, const GrowRows &rows, int32_t n, const TSegLine &parent,
+                int32_t m)
 {
     const long double dx = parent.endPt.x - parent.startPt.x;
     const long double dy = parent.endPt.y - parent.startPt.y;
-    for (int32_t r = 1; r <= t.BranchCount; ++r) {
+    const long double sx0 = parent.startPt.x;
+    const long double sy0 = parent.startPt.y;
+    const long double w = parent.widthFactor;
+    for (int32_t r = 1; r <= rows.count; ++r) {
         TSegLine *child = store.Append();
         if (child == nullptr) {
             return;
         }
-        const TBranch &row = t.Branches[static_cast<size_t>(r)];
-        ComputeChild(row, dx, dy, parent.startPt, parent.widthFactor, m, *child);
+        PlaceChild(rows.rows[r], dx, dy, sx0, sy0, w, m, *child);
         child->level = n;
-        store.WidenByEnd(child->endPt.x, child->endPt.y);
-        // The kinds play no part at the last level; a child of kind 0 grows nothing.
-        const int32_t childSign = m * row.kind;
-        if (n > 1 && childSign != 0) {
-            GrowChildren(store, t, n - 1, *child, childSign);
+    }
+}
+
+void GrowLevel(Tseglines &store, const GrowRows &rows, int32_t n, const TSegLine &parent,
+               int32_t m)
+{
+    if (n <= 1) {
+        GrowLeaves(store, rows, n, parent, m);
+        return;
+    }
+    for (int32_t r = 1; r <= rows.count; ++r) {
+        TSegLine *child = store.Append();
+        if (child == nullptr) {
+            return;
+        }
+        const GrowRow &row = rows.rows[r];
+        PlaceChild(row, parent.endPt.x - parent.startPt.x, parent.endPt.y - parent.startPt.y,
+                   parent.startPt.x, parent.startPt.y, parent.widthFactor, m, *child);
+        child->level = n;
+        // A child of kind 0 grows nothing.
+        const int32_t childSign = ChildSign(m, row.kind);
+        if (childSign != 0) {
+            GrowLevel(store, rows, n - 1, *child, childSign);
         }
     }
 }
@@ -97,9 +191,19 @@ void Grow(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &seg
         return;
     }
     store.AddSegment(seg);
+    const int32_t first = store.lastIndex + 1;
     if (m != 0) {
-        GrowChildren(store, t, n, store.line(store.lastIndex), m);
+        GrowRows rows;
+        rows.count = t.BranchCount;
+        for (int32_t r = 1; r <= t.BranchCount; ++r) {
+            const TBranch &b = t.Branches[static_cast<size_t>(r)];
+            rows.rows[r] = {b.P.y, b.V.y, {b.V.x, -b.V.x}, b.ratio, b.kind};
+        }
+        GrowLevel(store, rows, n, store.line(store.lastIndex), m);
     }
+    // Every segment grown on `seg` starts on one stored before it, so their end points alone
+    // widen the box, exactly as adding them one by one would.
+    store.WidenByEnds(first, store.lastIndex);
 }
 
 void GrowTree(BranchTable &t, Tseglines &store, int32_t depth)

@@ -67,6 +67,9 @@ public:
         }
     }
 
+    // WidenByEnd for the end points of segments first..last, in one pass.
+    void WidenByEnds(int32_t first, int32_t last);
+
     bool Full() const { return lastIndex >= MaxSegIndex; }
     int32_t Count() const { return lastIndex + 1; }
     const TSegLine &line(int32_t i) const { return lines_[static_cast<size_t>(i)]; }

@@ -7,6 +7,8 @@
 #include <QtTest>
 
 #include <cmath>
+#include <cstring>
+#include <algorithm>
 #include <memory>
 
 using namespace ramulet;
@@ -44,6 +46,36 @@ void CheckSegments(const Tseglines &store, const std::vector<Expected> &expected
         QCOMPARE(s.level, e.level);
     }
 }
+
+// The growth written plainly, one segment at a time through ExpandChildren and AddSegment:
+// the reference that the store's faster growth must match bit for bit.
+void ReferenceGrow(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &seg,
+                   int32_t m)
+{
+    if (store.Full()) {
+        return; // everything further would be dropped: the same store, sooner
+    }
+    store.AddSegment(seg);
+    if (m == 0) {
+        return;
+    }
+    TSegLine children[MaxBranches + 1];
+    ExpandChildren(t, seg, m, children);
+    for (int32_t r = 1; r <= t.BranchCount; ++r) {
+        children[r].level = n;
+    }
+    for (int32_t r = 1; r <= t.BranchCount; ++r) {
+        if (n <= 1) {
+            store.AddSegment(children[r]);
+        } else {
+            ReferenceGrow(store, t, n - 1, children[r],
+                              int32_t(std::clamp<int64_t>(int64_t{m} * t.Branches[size_t(r)].kind,
+                                                          INT32_MIN, INT32_MAX)));
+        }
+    }
+}
+
+bool SameBits(long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; }
 
 } // namespace
 
@@ -199,6 +231,58 @@ private slots:
             QCOMPARE(children[r].endPt, stored.endPt);
             QVERIFY(children[r].widthFactor == stored.widthFactor);
         }
+    }
+
+    void growthMatchesThePlainRecursion_data()
+    {
+        QTest::addColumn<QList<int>>("kinds");
+        QTest::addColumn<int>("depth");
+        QTest::addRow("default, depth 9") << QList<int>{-1, -1} << 9;
+        QTest::addRow("mixed kinds with a segment") << QList<int>{1, 0, -1} << 7;
+        QTest::addRow("unknown kind values") << QList<int>{2, -1, 5} << 5;
+        QTest::addRow("three branches past the capacity") << QList<int>{1, -1, 1} << 11;
+        QTest::addRow("twenty branches, depth 16") << QList<int>(20, -1) << 16;
+        QTest::addRow("segments only") << QList<int>{0, 0} << 16;
+    }
+    void growthMatchesThePlainRecursion()
+    {
+        QFETCH(QList<int>, kinds);
+        QFETCH(int, depth);
+        // Branches spread over the trunk at odd angles, so that every coordinate has inexact
+        // digits to compare.
+        const ViewState v = test::DefaultView(637, 611);
+        BranchTable t;
+        SetDefaultTemplate(t, v);
+        t.BranchCount = 0;
+        for (int i = 0; i < int(kinds.size()); ++i) {
+            AddBranch(t, v);
+            TBranch &row = t.Branches[size_t(i + 1)];
+            row.kind = kinds[i];
+            row.screenStart.y += 7 * i;
+            row.screenEnd.x += (i % 2 ? -1 : 1) * (29 + 5 * i);
+            row.screenEnd.y += 31 + 3 * i;
+        }
+        GrowTree(t, *store, depth);
+
+        auto reference = std::make_unique<Tseglines>();
+        TSegLine trunk;
+        trunk.startPt = t.Branches[0].P;
+        trunk.endPt = {t.Branches[0].P.x + t.Branches[0].V.x, t.Branches[0].P.y + t.Branches[0].V.y};
+        trunk.level = depth + 1;
+        trunk.widthFactor = 1.0L;
+        ReferenceGrow(*reference, t, depth, trunk, +1);
+
+        QCOMPARE(store->lastIndex, reference->lastIndex);
+        for (int32_t i = 0; i <= store->lastIndex; ++i) {
+            const TSegLine &a = store->line(i);
+            const TSegLine &b = reference->line(i);
+            QVERIFY2(SameBits(a.startPt.x, b.startPt.x) && SameBits(a.startPt.y, b.startPt.y) &&
+                         SameBits(a.endPt.x, b.endPt.x) && SameBits(a.endPt.y, b.endPt.y) &&
+                         SameBits(a.widthFactor, b.widthFactor) && a.level == b.level,
+                     qPrintable(QStringLiteral("segment %1").arg(i)));
+        }
+        QVERIFY(SameBits(store->minX, reference->minX) && SameBits(store->maxX, reference->maxX));
+        QVERIFY(SameBits(store->minY, reference->minY) && SameBits(store->maxY, reference->maxY));
     }
 
     void zeroVectorBranch()
