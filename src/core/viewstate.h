@@ -37,9 +37,11 @@ struct ViewState {
     int32_t viewWidth = 0;            // size of the views in pixels
     int32_t viewHeight = 0;
 
-    // Zoom limits: beyond them pixel and picture coordinates stop being meaningful.
+    // Zoom limits: beyond them pixel and picture coordinates stop being meaningful. Zoomed
+    // out below MinScale the whole model shrinks to far less than a pixel, and the sums with
+    // the pixel origin would start to lose the model's digits (the automatic fit would drift).
     static constexpr long double MaxScale = 1.0e15L;
-    static constexpr long double MinScale = 1.0e-15L;
+    static constexpr long double MinScale = 1.0e-9L;
 
     TPointE ScreenToModel(TPixel p) const;
     TPixel ModelToScreen(TPointE m) const;

@@ -420,8 +420,13 @@ LoadResult ReadTemplateFile(const QString &path)
     if (path.isEmpty()) {
         return Unreadable(path, QStringLiteral("no file name was given"));
     }
-    if (QFileInfo(path).isDir()) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
         return Unreadable(path, QStringLiteral("it is a folder"));
+    }
+    // A pipe or a device could block the window or never end; a template is a plain file.
+    if (info.exists() && !info.isFile()) {
+        return Unreadable(path, QStringLiteral("it is not a regular file"));
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

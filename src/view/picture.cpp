@@ -23,9 +23,10 @@ namespace ramulet {
 
 namespace {
 
-// A pen wider than this (picture units) covers any frame a view can have many times over;
-// wider requests are drawn at this width so that every coordinate stays well inside int32.
-constexpr int32_t MaxPenWidth = 1 << 20;
+// The widest pen in picture units: the largest width a painter accepts, so that the view,
+// PNG, SVG and PDF draw the same width (a picture is 8000 units wide, so such a pen already
+// covers it four times over), and every coordinate stays well inside int32.
+constexpr int32_t MaxPenWidth = 32767;
 
 // Extra clip margin in picture units beyond half the pen width: covers the one-pixel cosmetic
 // line and antialiasing whenever a device pixel is smaller than this many picture units.

@@ -550,6 +550,8 @@ private slots:
         QTest::addRow("missing") << QStringLiteral("/nonexistent-ramulet/tree.rm2");
         QTest::addRow("folder") << QStringLiteral(RAMULET_TEST_DATA);
         QTest::addRow("empty name") << QString();
+        // A device that never ends a line and never ends at all: refused before reading.
+        QTest::addRow("endless device") << QStringLiteral("/dev/zero");
     }
     void unreadableFiles()
     {

@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QMimeData>
+#include <QPainter>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -130,7 +131,7 @@ private slots:
         QTest::addRow("0.5 rounds to 0") << 40 << QByteArray("0.0125") << 0;
         QTest::addRow("1.5 rounds to 2") << 40 << QByteArray("0.0375") << 2;
         QTest::addRow("negative setting draws thinnest") << -20 << QByteArray("1") << 0;
-        QTest::addRow("huge factor is capped") << 200 << QByteArray("1e30") << (1 << 20);
+        QTest::addRow("huge factor is capped") << 200 << QByteArray("1e30") << 32767;
     }
     void penWidth()
     {
@@ -330,6 +331,32 @@ private slots:
         pic = Record(*store, view, s, 1);
         ShowTreePicture(image, *pic, s.BackColor);
         QCOMPARE(rowWidth(image, 550), 1);
+    }
+
+    void widestPenDrawsAlikeEverywhere()
+    {
+        // A branch far longer than its parent gives a width factor that hits the pen cap; the
+        // painter replay (PDF) must draw the same wide band as the view, not a hairline.
+        const ViewState view = DefaultView();
+        Tseglines store;
+        store.AddSegment(Seg(-0.5L, 1.5L, 0.5L, 1.5L, 2, 1e6L));
+        DrawSettings s;
+        s.BackColor = White;
+        auto pic = Record(store, view, s, 1);
+        QCOMPARE(pic->runs()[0].width, 32767);
+        QImage viaPainter(200, 200, QImage::Format_ARGB32);
+        viaPainter.fill(Qt::transparent);
+        {
+            QPainter p(&viaPainter);
+            pic->PlayStretched(p, QRectF(0, 0, 200, 200));
+        }
+        const QImage direct = TreePictureToImage(*pic, QSize(200, 200));
+        // 32767 units of an 8000-unit-wide picture cover the whole image, well above and below
+        // the line.
+        for (const QImage &image : {viaPainter, direct}) {
+            QCOMPARE(image.pixelColor(100, 5).alpha(), 255);
+            QCOMPARE(image.pixelColor(100, 195).alpha(), 255);
+        }
     }
 
     void laterSegmentsDrawOver()
