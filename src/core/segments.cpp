@@ -65,8 +65,7 @@ void Tseglines::WidenByEnds(int32_t first, int32_t last)
 namespace {
 
 // The child of template row `row` on a parent from S with vector (dx, dy) and width factor w,
-// under mirror sign m. Shared by ExpandChildren and the growth's last level, which writes
-// straight into the store.
+// under mirror sign m.
 inline void ComputeChild(const TBranch &row, long double dx, long double dy, const TPointE &S,
                          long double w, int32_t m, TSegLine &child)
 {
