@@ -56,10 +56,11 @@ QFont UiFont(int pixelSize, bool bold = false)
     return f;
 }
 
+// The classic face where it is installed, else its metric-compatible stand-in.
 QFont LatinFont(const QString &classic, const QString &standIn, int pixelSize, bool bold)
 {
     QFont f;
-    f.setFamilies({standIn, classic});
+    f.setFamilies({classic, standIn});
     f.setPixelSize(pixelSize);
     f.setBold(bold);
     return f;
@@ -335,8 +336,7 @@ void TMainform::BuildSideBar()
     for (int i = 0; i <= 10; ++i) {
         cboxPenWidth->addItem(QString::number(i));
     }
-    cboxPenWidth->setCurrentIndex(2);
-    cboxPenWidth->setFont(UiFont(13));
+    cboxPenWidth->setCurrentIndex(2); // in the window's own font
     cboxPenWidth->setGeometry(66, 28, 53, 24);
     cboxWide = new QCheckBox(QStringLiteral("自動ｻｲｽﾞ調整"), Panel2);
     cboxWide->setObjectName(QStringLiteral("cboxWide"));
@@ -378,9 +378,9 @@ void TMainform::BuildSideBar()
         Panel4, "lblMyname", QString(), {10, 10},
         LatinFont(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), 15, true));
     SetTextColor(lblMyname, QColor(0, 0, 128));
-    lblIam = MakeLabel(Panel4, "lblIam", QStringLiteral("the Ramulet authors"), {8, 146},
-                       UiFont(12));
-    lblToday = MakeLabel(Panel4, "lblToday", QString(), {14, 166}, UiFont(12));
+    lblIam = MakeLabel(Panel4, "lblIam", QStringLiteral("Ramulet authors"), {8, 146},
+                       UiFont(15));
+    lblToday = MakeLabel(Panel4, "lblToday", QString(), {14, 166}, UiFont(15));
 
     ScrollBox1->setWidget(content);
 }
@@ -456,6 +456,15 @@ void TMainform::FormCreate()
     m_store = std::make_unique<Tseglines>();
     m_depth = 1;
 
+    // The window is not shown yet: lay it out now, so that the steps below (and a file
+    // named on the command line) work at the views' real size.
+    for (QWidget *w : {static_cast<QWidget *>(this), centralWidget()}) {
+        if (w->layout()) {
+            w->layout()->activate();
+        }
+    }
+    FitViewsToPanel();
+
     m_view.ResetView();
     SetDefaultTemplate();
     DrawEditor();
@@ -467,7 +476,7 @@ void TMainform::FormCreate()
     OpenCommandLine();
 }
 
-void TMainform::FormResize()
+bool TMainform::FitViewsToPanel()
 {
     const QRect inner = ImagePanel->contentsRect();
     const QSize size(std::max(0, inner.width()), std::max(0, inner.height()));
@@ -478,20 +487,26 @@ void TMainform::FormResize()
     CImg->ResetImage(size);
     Img1->setGeometry(QRect(inner.topLeft(), size));
     Img1->ResetImage(size);
+    if (!size.isEmpty()) {
+        sbAdd->move(inner.left() + size.width() - sbAdd->width() - AddButtonRightGap,
+                    inner.top() + size.height() - sbAdd->height() - AddButtonBottomGap);
+    }
+    return m_view.SetViewSize(size.width(), size.height());
+}
+
+void TMainform::FormResize()
+{
+    const bool hasArea = FitViewsToPanel();
     CImg->setVisible(!SBEdit->isChecked());
 
     // A view without area has no picture geometry: keep the template's pixel points and
     // the last tree until the view has a size again.
-    if (!m_view.SetViewSize(size.width(), size.height())) {
+    if (!hasArea) {
         return;
     }
     m_view.ResetView();
     UpdateAllScreenPoints(m_table, m_view);
     DrawEditor();
-
-    sbAdd->move(inner.left() + size.width() - sbAdd->width() - AddButtonRightGap,
-                inner.top() + size.height() - sbAdd->height() - AddButtonBottomGap);
-
     GenerateTree();
 }
 
@@ -548,10 +563,11 @@ void TMainform::RenderPicture()
     if (cboxPenWidth->hasFocus()) {
         cboxPenWidth->clearFocus();
     }
+    // Also without a view to draw in: the setting is what a save writes.
+    m_settings.PenWidthSetting = std::clamp(cboxPenWidth->currentIndex(), 0, 10) * 20;
     if (!m_view.HasArea() || CImg->image().isNull()) {
         return;
     }
-    m_settings.PenWidthSetting = std::clamp(cboxPenWidth->currentIndex(), 0, 10) * 20;
     m_picture = RecordTreePicture(*m_store, m_view, m_settings, m_ramp, cboxWide->isChecked());
     ShowTreePicture(CImg->image(), *m_picture, m_settings.BackColor);
     CImg->update();
@@ -567,8 +583,11 @@ void TMainform::DrawEditor()
     }
     QImage &img = Img1->image();
     if (!img.isNull()) {
+        // Always in the default view, also when it is repainted hidden behind a zoomed tree.
+        ViewState editorView = m_view;
+        editorView.ResetView();
         QPainter p(&img);
-        PaintEditor(p, img.size(), m_table, m_view, palette().color(QPalette::WindowText));
+        PaintEditor(p, img.size(), m_table, editorView, palette().color(QPalette::WindowText));
     }
     m_editor.HighlightShown = false;
     sbAdd->raise();
@@ -772,6 +791,12 @@ void TMainform::Img1ContextMenu(const QPoint &globalPos)
     if (!m_editor.popupAttached()) {
         return;
     }
+    if (m_hooks.popup) {
+        // The hook gets the menu as it would open, with the hovered branch's kind checked.
+        PopupMenu2Popup();
+        m_hooks.popup(PopupMenu2, globalPos);
+        return;
+    }
     PopupMenu2->exec(globalPos);
 }
 
@@ -880,7 +905,8 @@ void TMainform::cboxWideClick() { GenerateTree(); }
 
 void TMainform::SpeedButton17Click()
 {
-    if (!m_picture) {
+    // Not while a button is held in a view (a shortcut during a drag).
+    if (m_mouseIsDown || !m_picture) {
         return;
     }
     QGuiApplication::clipboard()->setMimeData(

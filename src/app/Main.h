@@ -14,6 +14,7 @@
 #include "app/undo.h"
 
 #include <QCursor>
+#include <QRect>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -57,12 +58,13 @@ constexpr int DesignClientHeight = 672;
 constexpr int SideBarWidth = 146;
 constexpr int StatusBarHeight = 22;
 constexpr int ImageBevelWidth = 4; // outer lowered and inner raised bevel, each this wide
-// Panel3's row of export, undo and redo buttons, below the classic controls: its top, and
-// what it adds to Panel3's height and to the side bar's scroll range.
-constexpr int CommandRowTop = 94;
-constexpr int CommandRowExtra = 37;
-constexpr int Panel3Height = 98 + CommandRowExtra;
-constexpr int SideBarRange = 620 + CommandRowExtra; // vertical scroll range of the side bar
+constexpr int Panel3Height = 98;
+constexpr int SideBarRange = 620; // vertical scroll range of the side bar
+// The buttons beside the classic controls, in free strips that move none of them: export
+// right of the copy button in Panel3, undo and redo right of the depth buttons in Panel1.
+inline constexpr QRect ExportButtonRect{121, 16, 22, 29};
+inline constexpr QRect UndoButtonRect{107, 40, 29, 29};
+inline constexpr QRect RedoButtonRect{107, 72, 29, 29};
 
 // Texts of the window.
 inline constexpr const char *AppCaption = "Ramulet 2.3";
@@ -202,6 +204,9 @@ private:
     void BuildSideBar();
     void BuildPopupMenu();
     void FormCreate();
+    // Gives both views the interior of the image panel, with fresh images, and the view
+    // state that size; false for a view without area.
+    bool FitViewsToPanel();
     void ShowColors();
     void ChooseColor(ColorSwatch *swatch, TColor &setting, bool outlineFollows);
     void Beep();

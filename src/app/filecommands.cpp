@@ -85,6 +85,10 @@ std::optional<QString> FirstLocalFile(const QMimeData *data)
 
 void TMainform::LoadFromFile(const QString &path)
 {
+    // Not while a button is held in a view: the drag's step would span the load.
+    if (m_mouseIsDown) {
+        return;
+    }
     // The whole file is read and checked before anything of the window changes.
     const LoadResult result = ReadTemplateFile(path);
     switch (result.status) {
@@ -137,6 +141,10 @@ void TMainform::ApplyLoadedTemplate(const LoadedTemplate &loaded, const QString 
 
 void TMainform::SBSaveClick()
 {
+    // Not while a button is held in a view (a shortcut during a drag).
+    if (m_mouseIsDown) {
+        return;
+    }
     const QString chosen = ChooseSaveFile(m_fileName);
     if (chosen.isEmpty()) {
         return;
@@ -191,6 +199,9 @@ QString TMainform::ChooseSaveFile(const QString &preset)
 
 void TMainform::SBloadClick()
 {
+    if (m_mouseIsDown) {
+        return;
+    }
     const QString chosen = ChooseOpenFile();
     if (chosen.isEmpty()) {
         return;

@@ -26,16 +26,18 @@ namespace {
 // Kept steps; older ones are dropped (each holds two small snapshots).
 constexpr int UndoLimit = 1000;
 
-QToolButton *MakeGlyphButton(QWidget *parent, const char *name, int x, const QPixmap &glyph,
-                             const QString &hint)
+QToolButton *MakeGlyphButton(QWidget *parent, const char *name, const QRect &geometry,
+                             const QPixmap &glyph, const QString &hint)
 {
     auto *b = new QToolButton(parent);
     b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(x, CommandRowTop, 29, 29);
+    b->setGeometry(geometry);
     b->setAutoRaise(true);
     b->setFocusPolicy(Qt::NoFocus);
     b->setIcon(QIcon(glyph));
-    b->setIconSize({20, 20});
+    // The classic 20-pixel glyph, smaller where the button is narrower than the others.
+    const int side = std::min(20, geometry.width() - 6);
+    b->setIconSize({side, side});
     b->setStatusTip(hint);
     return b;
 }
@@ -47,11 +49,13 @@ void TMainform::BuildCommandRow()
     m_undoStack = new QUndoStack(this);
     m_undoStack->setUndoLimit(UndoLimit);
 
-    // Below the classic controls, in the columns of SBload, SBSave and SpeedButton17.
-    SBExport = MakeGlyphButton(Panel3, "SBExport", 11, ExportGlyph(),
+    // Export beside the copy button; undo and redo in Panel1, right of the depth buttons.
+    SBExport = MakeGlyphButton(Panel3, "SBExport", ExportButtonRect, ExportGlyph(),
                                QStringLiteral("画像の書き出し"));
-    SBUndo = MakeGlyphButton(Panel3, "SBUndo", 50, UndoGlyph(), QStringLiteral("元に戻す"));
-    SBRedo = MakeGlyphButton(Panel3, "SBRedo", 90, RedoGlyph(), QStringLiteral("やり直し"));
+    SBUndo = MakeGlyphButton(Panel1, "SBUndo", UndoButtonRect, UndoGlyph(),
+                             QStringLiteral("元に戻す"));
+    SBRedo = MakeGlyphButton(Panel1, "SBRedo", RedoButtonRect, RedoGlyph(),
+                             QStringLiteral("やり直し"));
     SBUndo->setEnabled(false);
     SBRedo->setEnabled(false);
     connect(SBExport, &QToolButton::clicked, this, &TMainform::SBExportClick);
@@ -168,7 +172,7 @@ void TMainform::RestoreTemplateState(const TemplateState &s, bool withFile)
 void TMainform::UndoClick()
 {
     // Not in the middle of an editor drag: the step it makes is not finished yet.
-    if (m_dragBefore || !m_undoStack->canUndo()) {
+    if (m_mouseIsDown || m_dragBefore || !m_undoStack->canUndo()) {
         return;
     }
     m_undoStack->undo();
@@ -176,7 +180,7 @@ void TMainform::UndoClick()
 
 void TMainform::RedoClick()
 {
-    if (m_dragBefore || !m_undoStack->canRedo()) {
+    if (m_mouseIsDown || m_dragBefore || !m_undoStack->canRedo()) {
         return;
     }
     m_undoStack->redo();
@@ -187,6 +191,10 @@ void TMainform::RedoClick()
 
 void TMainform::SBExportClick()
 {
+    // Not while a button is held in a view (a shortcut during a drag).
+    if (m_mouseIsDown) {
+        return;
+    }
     // Hold the picture through the dialogs: a resize meanwhile records a new one.
     const std::shared_ptr<const TreePicture> picture = m_picture;
     if (!picture) {

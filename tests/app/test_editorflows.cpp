@@ -7,6 +7,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QTimer>
+#include <QUndoStack>
 
 #include <cmath>
 
@@ -77,6 +78,41 @@ private slots:
     }
 
     void cleanup() { w.reset(); }
+
+    void kindMenuGoesThroughThePopupHook()
+    {
+        QStringList checkedAtOpen;
+        QPoint openedAt;
+        DialogHooks hooks;
+        hooks.beep = [this] { ++log.beeps; };
+        hooks.popup = [&](QMenu *menu, const QPoint &globalPos) {
+            openedAt = globalPos;
+            for (QAction *a : menu->actions()) {
+                if (a->isChecked()) {
+                    checkedAtOpen << a->objectName();
+                }
+            }
+            Item(menu, "mnorder")->trigger();
+        };
+        w->setDialogHooks(hooks);
+        // Nothing hovered: no menu.
+        Move(editor(), Empty);
+        QContextMenuEvent none(QContextMenuEvent::Mouse, Empty, editor()->mapToGlobal(Empty));
+        QApplication::sendEvent(editor(), &none);
+        QVERIFY(checkedAtOpen.isEmpty());
+        QVERIFY(openedAt.isNull());
+
+        Move(editor(), OnLine1);
+        QCOMPARE(w->editor().LineIndex, 1);
+        QContextMenuEvent e(QContextMenuEvent::Mouse, OnLine1, editor()->mapToGlobal(OnLine1));
+        QApplication::sendEvent(editor(), &e);
+        // The hook got the menu as it opens: the hovered branch's kind (mirrored) checked.
+        QCOMPARE(checkedAtOpen, QStringList{QStringLiteral("mnreverse")});
+        QCOMPARE(openedAt, editor()->mapToGlobal(OnLine1));
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(w->table().Branches[1].kind, kindOrder);
+        QCOMPARE(w->undoStack()->count(), 1);
+    }
 
     void hoverCursorAndMark_data()
     {

@@ -206,38 +206,61 @@ private slots:
 
     // --- The buttons -----------------------------------------------------------------------
 
-    void newButtonsSitBelowTheClassicOnes()
+    void newButtonsFitBesideTheClassicOnes()
     {
+        auto *side = w->findChild<QScrollArea *>("ScrollBox1");
+        auto *panel1 = w->findChild<QWidget *>("Panel1");
         auto *panel3 = w->findChild<QWidget *>("Panel3");
-        QCOMPARE(panel3->height(), 135);
-        QCOMPARE(w->findChild<QScrollArea *>("ScrollBox1")->widget()->minimumHeight(), 657);
+        // The side bar as designed: nothing of it grew for the new buttons.
+        QCOMPARE(panel1->height(), 265);
+        QCOMPARE(panel3->height(), 98);
+        QCOMPARE(side->widget()->minimumHeight(), 620);
+        QCOMPARE(w->findChild<QWidget *>("Panel4")->y(), panel3->y() + 98);
         const struct {
             const char *name;
+            QWidget *panel;
             QRect geometry;
             const char *hint;
         } buttons[] = {
-            {"SBload", {11, 16, 29, 29}, "データの読み出し"},
-            {"SBSave", {50, 16, 29, 29}, "データの記録"},
-            {"SpeedButton17", {90, 16, 29, 29}, nullptr},
-            {"SBInit", {10, 59, 57, 27}, nullptr},
-            {"BBclose", {68, 59, 55, 27}, nullptr},
-            {"SBExport", {11, 94, 29, 29}, "画像の書き出し"},
-            {"SBUndo", {50, 94, 29, 29}, "元に戻す"},
-            {"SBRedo", {90, 94, 29, 29}, "やり直し"},
+            {"SBload", panel3, {11, 16, 29, 29}, "データの読み出し"},
+            {"SBSave", panel3, {50, 16, 29, 29}, "データの記録"},
+            {"SpeedButton17", panel3, {90, 16, 29, 29}, nullptr},
+            {"SBInit", panel3, {10, 59, 57, 27}, nullptr},
+            {"BBclose", panel3, {68, 59, 55, 27}, nullptr},
+            {"SBEdit", panel1, {18, 220, 83, 35}, "編集"},
+            {"SBExport", panel3, {121, 16, 22, 29}, "画像の書き出し"},
+            {"SBUndo", panel1, {107, 40, 29, 29}, "元に戻す"},
+            {"SBRedo", panel1, {107, 72, 29, 29}, "やり直し"},
         };
         for (const auto &b : buttons) {
             QToolButton *t = button(b.name);
             QVERIFY2(t, b.name);
-            QCOMPARE(t->parentWidget(), panel3);
+            QCOMPARE(t->parentWidget(), b.panel);
             QCOMPARE(t->geometry(), b.geometry);
-            QVERIFY(panel3->rect().contains(t->geometry()));
+            QVERIFY(!t->icon().isNull() || !t->text().isEmpty());
             if (b.hint) {
                 QCOMPARE(t->statusTip(), QString::fromUtf8(b.hint));
             }
-            QVERIFY(!t->icon().isNull() || !t->text().isEmpty());
         }
-        // The panels below keep their places: Panel4 starts where Panel3 ends.
-        QCOMPARE(w->findChild<QWidget *>("Panel4")->y(), panel3->y() + 135);
+        // Each new button lies in the visible part of its panel and covers no other control.
+        const int viewportWidth = side->viewport()->width();
+        for (const char *name : {"SBExport", "SBUndo", "SBRedo"}) {
+            QToolButton *t = button(name);
+            QVERIFY2(t->x() + t->width() <= viewportWidth, name);
+            QVERIFY2(t->parentWidget()->rect().contains(t->geometry()), name);
+            for (QObject *o : t->parentWidget()->children()) {
+                auto *other = qobject_cast<QWidget *>(o);
+                if (other && other != t) {
+                    QVERIFY2(!other->geometry().intersects(t->geometry()),
+                             qPrintable(QStringLiteral("%1 covers %2")
+                                            .arg(QLatin1String(name), other->objectName())));
+                }
+            }
+            // The glyph fits inside the button with room for its frame.
+            QVERIFY2(t->iconSize().width() <= t->width() - 6, name);
+            QVERIFY2(t->iconSize().height() <= t->height() - 6, name);
+        }
+        QCOMPARE(button("SBExport")->iconSize(), QSize(16, 16));
         QVERIFY(button("SBExport")->isEnabled());
         QVERIFY(!button("SBUndo")->isEnabled());
         QVERIFY(!button("SBRedo")->isEnabled());
@@ -454,6 +477,88 @@ private slots:
         QCOMPARE(clip && clip->hasFormat(QStringLiteral("image/svg+xml")), command == "copy");
         const int32_t count = command == "undo" ? 2 : command == "redo" ? 4 : 3;
         QCOMPARE(w->table().BranchCount, count);
+    }
+
+    // A shortcut while a button is held in a view does nothing: a load, reset or undo in the
+    // middle of a drag would end up inside the drag's own step.
+    void shortcutsWaitForAHeldButton_data() { shortcutsRunTheirCommands_data(); }
+    void shortcutsWaitForAHeldButton()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        const QString other = dir->filePath(QStringLiteral("other.rm2"));
+        {
+            QFile f(other);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("Ramulet 2.3\r\nCount of Data\r\n1\r\nData\r\n"
+                    " 0 0 0 1 0\r\n 0 0.5 0.25 0.5 1\r\n");
+        }
+        DialogHooks hooks;
+        hooks.beep = [this] { ++log.beeps; };
+        hooks.warn = [this](const QString &text) { log.warnings << text; };
+        hooks.chooseOpenFile = [this, other] {
+            ++openRequests;
+            return other;
+        };
+        hooks.chooseSaveFile = [this](const QString &) {
+            ++saveRequests;
+            return dir->filePath(QStringLiteral("saved.rm2"));
+        };
+        w->setDialogHooks(hooks);
+        fileAnswer = dir->filePath(QStringLiteral("tree.svg"));
+        QGuiApplication::clipboard()->clear();
+        QTest::mouseClick(button("sbAdd"), Qt::LeftButton);
+        QTest::mouseClick(button("sbAdd"), Qt::LeftButton);
+        w->undoStack()->undo();
+        activate();
+
+        // Branch 1's end point, dragged and held.
+        PictureView *editor = w->editorView();
+        const QPoint end1(413, 317);
+        Move(editor, end1);
+        Press(editor, end1);
+        Move(editor, {450, 280}, Qt::LeftButton);
+        QVERIFY(w->mouseIsDown());
+        QTest::keyClick(w.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(presets.size(), 0);
+        QCOMPARE(openRequests, 0);
+        QCOMPARE(saveRequests, 0);
+        const QMimeData *clip = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(!(clip && clip->hasFormat(QStringLiteral("image/svg+xml"))));
+        QCOMPARE(w->table().BranchCount, 3);
+        QVERIFY(w->fileName().isEmpty());
+        QCOMPARE(w->undoStack()->index(), 1);
+        Release(editor, {450, 280});
+
+        // The drag is one step, from the template before the press; the shortcut works again.
+        QCOMPARE(w->undoStack()->index(), 2);
+        QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{450, 280}));
+        w->undoStack()->undo();
+        QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{413, 317}));
+        QCOMPARE(w->table().BranchCount, 3);
+        QVERIFY(w->fileName().isEmpty());
+        QCOMPARE(entries(), QStringList{QStringLiteral("other.rm2")});
+    }
+
+    void fileCommandsWaitForAHeldZoomClick()
+    {
+        DialogHooks hooks;
+        hooks.chooseOpenFile = [this] {
+            ++openRequests;
+            return QString();
+        };
+        w->setDialogHooks(hooks);
+        QTest::mouseClick(w->depthButton(2), Qt::LeftButton);
+        Press(w->treeView(), {100, 200});
+        QVERIFY(w->mouseIsDown());
+        w->SBloadClick();
+        w->SBExportClick();
+        QCOMPARE(openRequests, 0);
+        QCOMPARE(presets.size(), 0);
+        Release(w->treeView(), {100, 200});
+        QCOMPARE(w->view().ViewOrigin, (TPixel{100, 200}));
+        w->SBloadClick();
+        QCOMPARE(openRequests, 1);
     }
 };
 

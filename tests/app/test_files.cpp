@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -962,6 +963,47 @@ private slots:
         QVERIFY(img.pixel(mid) != img.pixel(5, 5));
         QCOMPARE(w->settings().BackColor, 0x102030u);
         QCOMPARE(w->findChild<QComboBox *>("cboxPenWidth")->currentIndex(), 3);
+    }
+
+    void commandLineFileIsLaidOutBeforeTheWindowShows()
+    {
+        w.reset();
+        QVERIFY(WriteBytes(path("oak.rm2"), OakFile()));
+        w = std::make_unique<TMainform>(QStringList{path("oak.rm2")});
+        QVERIFY(!w->isVisible());
+        // Right after construction the views have the window's start size (the design size,
+        // 636 x 634, on all but 600-pixel screens), not a widget's default size.
+        const QSize client =
+            InitialClientSize(QGuiApplication::primaryScreen()->geometry().height());
+        const QSize views = client - QSize(146 + 16, 22 + 16);
+        QCOMPARE(w->editorView()->size(), views);
+        QCOMPARE(w->treeView()->size(), views);
+        QCOMPARE(w->editorView()->image().size(), views);
+        QCOMPARE(w->view().viewWidth, views.width());
+        QCOMPARE(w->view().viewHeight, views.height());
+        // The file's template in the default view of that size.
+        ViewState v;
+        QVERIFY(v.SetViewSize(views.width(), views.height()));
+        v.ResetView();
+        QCOMPARE(w->view().ViewOrigin, v.ViewOrigin);
+        QVERIFY(w->view().ViewScale == v.ViewScale);
+        QCOMPARE(w->table().BranchCount, 3);
+        BranchTable expected = OakTable();
+        UpdateAllScreenPoints(expected, v);
+        for (int32_t i = 0; i <= 3; ++i) {
+            const TBranch &got = w->table().Branches[static_cast<size_t>(i)];
+            const TBranch &want = expected.Branches[static_cast<size_t>(i)];
+            QCOMPARE(got.screenStart, want.screenStart);
+            QCOMPARE(got.screenEnd, want.screenEnd);
+            QVERIFY(got.P == want.P && got.V == want.V);
+        }
+        // Drawn there: the middle of branch 1's shaft is not the editor's background.
+        const TBranch &b1 = w->table().Branches[1];
+        const QPoint mid((b1.screenStart.x + b1.screenEnd.x) / 2,
+                         (b1.screenStart.y + b1.screenEnd.y) / 2);
+        const QImage &img = w->editorView()->image();
+        QVERIFY(img.pixel(mid) != img.pixel(5, 5));
+        QCOMPARE(w->editorView()->geometry().topLeft(), QPoint(8, 8));
     }
 
     void commandLineRelativePath()

@@ -521,6 +521,26 @@ private slots:
         QCOMPARE(w->colorRamp()[0] & 0xFFFFFFu, DrawSettings().TipColor);
     }
 
+    void undoInViewModeKeepsTheEditorInTheDefaultView()
+    {
+        perform(Add);
+        QTest::mouseClick(w->depthButton(3), Qt::LeftButton);
+        const long double start = w->view().ViewScale;
+        QTest::mouseClick(w->treeView(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 200));
+        QTest::mouseClick(w->treeView(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 300));
+        QVERIFY(w->view().ViewScale > start * 1.9L);
+        // The hidden editor is repainted by the undo while the tree stays zoomed.
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        QVERIFY(w->view().ViewScale > start * 1.9L);
+        QCOMPARE(w->table().BranchCount, 2);
+        QTest::mouseClick(button("SBEdit"), Qt::LeftButton);
+        const QImage shown = editor()->image().copy();
+        w->DrawEditor();
+        QCOMPARE(shown, editor()->image());
+        // The trunk is where the default view puts it.
+        QCOMPARE(shown.pixelColor(318, 500), QColor(0xA0, 0x00, 0x00));
+    }
+
     void undoClearsTheHoverState()
     {
         perform(KindOrder);

@@ -103,9 +103,62 @@ private slots:
         auto *side = w->findChild<QScrollArea *>("ScrollBox1");
         QCOMPARE(side->width(), 146);
         QCOMPARE(side->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        // The classic range of 620 and the row of export, undo and redo buttons.
-        QCOMPARE(side->widget()->minimumHeight(), 620 + 37);
+        QCOMPARE(side->widget()->minimumHeight(), 620);
         QCOMPARE(w->statusBar()->height(), 22);
+    }
+
+    void sideBarShowsAllOfItAtTheDesignSize()
+    {
+        auto *side = w->findChild<QScrollArea *>("ScrollBox1");
+        QCOMPARE(side->viewport()->size(), QSize(146, 650));
+        // The whole range fits: no vertical scroll bar, nothing scrolled away.
+        QCOMPARE(side->verticalScrollBar()->maximum(), 0);
+        QVERIFY(!side->verticalScrollBar()->isVisible());
+        QCOMPARE(side->widget()->geometry(), QRect(0, 0, 146, 650));
+        const struct {
+            const char *name;
+            int top;
+            int height;
+        } panels[] = {{"Panel1", 0, 265}, {"Panel2", 265, 94}, {"Panel3", 359, 98},
+                      {"Panel4", 457, 650 - 457}};
+        for (const auto &p : panels) {
+            auto *panel = w->findChild<QWidget *>(p.name);
+            QCOMPARE(panel->geometry(), QRect(0, p.top, 146, p.height));
+        }
+        // The last credit line lies inside Panel4 and inside the visible side bar.
+        auto *panel4 = w->findChild<QWidget *>("Panel4");
+        for (const char *name : {"lblIam", "lblToday"}) {
+            auto *label = w->findChild<QLabel *>(name);
+            QVERIFY2(label->isVisible(), name);
+            QVERIFY2(panel4->rect().contains(label->geometry()), name);
+            const QRect seen(label->mapTo(side->viewport(), QPoint(0, 0)), label->size());
+            QVERIFY2(side->viewport()->rect().contains(seen), name);
+        }
+        QCOMPARE(w->findChild<QLabel *>("lblToday")->pos(), QPoint(14, 166));
+    }
+
+    void fontsOfTheControls()
+    {
+        // The window's own 15-pixel face, also where the controls name no face of their own.
+        QCOMPARE(w->font().pixelSize(), 15);
+        for (const char *name : {"cboxPenWidth", "lblIam", "lblToday"}) {
+            auto *c = w->findChild<QWidget *>(name);
+            QVERIFY2(c, name);
+            QCOMPARE(c->font().pixelSize(), 15);
+            QCOMPARE(c->font().families(), w->font().families());
+        }
+        QCOMPARE(w->findChild<QWidget *>("Label1")->font().pixelSize(), 13);
+        QCOMPARE(w->findChild<QWidget *>("Label2")->font().pixelSize(), 17);
+        // The classic Latin faces come first; their stand-ins only where they are missing.
+        const QFont depth = w->depthButton(1)->font();
+        QCOMPARE(depth.families(),
+                 (QStringList{QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")}));
+        QVERIFY(depth.bold());
+        QCOMPARE(depth.pixelSize(), 15);
+        const QFont name = w->findChild<QLabel *>("lblMyname")->font();
+        QCOMPARE(name.families(),
+                 (QStringList{QStringLiteral("Arial"), QStringLiteral("Liberation Sans")}));
+        QVERIFY(name.bold());
     }
 
     void startUpState()
@@ -415,6 +468,22 @@ private slots:
         QCOMPARE(w->treePicture()->runs().front().width, 60); // the trunk's pen
         // The render takes the focus away from the list.
         QVERIFY(!penList()->hasFocus());
+    }
+
+    void penWidthChoiceWithoutAViewReachesTheSettings()
+    {
+        w->resize(10, 10);
+        QTRY_VERIFY(!w->view().HasArea());
+        const auto before = w->treePicture();
+        penList()->setCurrentIndex(7);
+        emit penList()->activated(7); // as the user's choice
+        // Nothing to draw in, but the setting a save writes follows the list.
+        QCOMPARE(w->settings().PenWidthSetting, 140);
+        QCOMPARE(w->treePicture(), before);
+        w->resize(DesignClientWidth, DesignClientHeight);
+        QTRY_VERIFY(w->view().HasArea());
+        QCOMPARE(w->settings().PenWidthSetting, 140);
+        QCOMPARE(w->treePicture()->runs().front().width, 140);
     }
 
     void applySettingsSetsTheListSilently_data()
