@@ -33,6 +33,21 @@ void DrawCursorShape(QPainter &p, const QPainterPath &path)
     p.drawPath(path);
 }
 
+// A white sheet with a small green tree standing on its lower edge, as on the copy and
+// export buttons.
+void DrawTreeSheet(QPainter &p, const QRectF &sheet)
+{
+    p.setPen(QPen(QColor(60, 60, 60), 1.0));
+    p.setBrush(Qt::white);
+    p.drawRect(sheet);
+    const qreal cx = sheet.center().x();
+    const qreal fork = sheet.bottom() - 6.0;
+    p.setPen(QPen(QColor(0, 128, 0), 1.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(cx, sheet.bottom() - 1.5), QPointF(cx, fork));
+    p.drawLine(QPointF(cx, fork), QPointF(cx - 2.5, fork - 3.25));
+    p.drawLine(QPointF(cx, fork), QPointF(cx + 2.5, fork - 3.25));
+}
+
 } // namespace
 
 QCursor MakeHandCursor()
@@ -199,13 +214,7 @@ QPixmap CopyGlyph()
     p.setBrush(QColor(180, 180, 180));
     p.drawRect(QRectF(4.5, 1.5, 6.0, 3.0));
     // A sheet with a small tree laid over it.
-    p.setPen(QPen(QColor(60, 60, 60), 1.0));
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(7.5, 6.5, 11.0, 12.0));
-    p.setPen(QPen(QColor(0, 128, 0), 1.2, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(13.0, 17.0), QPointF(13.0, 12.5));
-    p.drawLine(QPointF(13.0, 12.5), QPointF(10.5, 9.5));
-    p.drawLine(QPointF(13.0, 12.5), QPointF(15.5, 9.5));
+    DrawTreeSheet(p, QRectF(7.5, 6.5, 11.0, 12.0));
     p.end();
     return pm;
 }
@@ -216,13 +225,7 @@ QPixmap ExportGlyph()
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     // A sheet with a small tree, as on the copy button.
-    p.setPen(QPen(QColor(60, 60, 60), 1.0));
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(1.5, 5.5, 11.0, 13.0));
-    p.setPen(QPen(QColor(0, 128, 0), 1.2, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(7.0, 17.0), QPointF(7.0, 12.5));
-    p.drawLine(QPointF(7.0, 12.5), QPointF(4.5, 9.0));
-    p.drawLine(QPointF(7.0, 12.5), QPointF(9.5, 9.0));
+    DrawTreeSheet(p, QRectF(1.5, 5.5, 11.0, 13.0));
     // An arrow leaving it to the upper right: "write out".
     p.setPen(QPen(QColor(0, 0, 160), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawLine(QPointF(10.0, 10.0), QPointF(18.0, 2.0));

@@ -2,12 +2,15 @@
 
 // Small helpers shared by the test programs.
 
+#include "core/branches.h"
 #include "core/viewstate.h"
 
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+
+#include <limits>
 
 namespace ramulet::test {
 
@@ -19,6 +22,26 @@ inline ViewState DefaultView(int32_t w, int32_t h)
     v.SetViewSize(w, h);
     v.ResetView();
     return v;
+}
+
+inline constexpr int32_t I32Min = std::numeric_limits<int32_t>::min();
+inline constexpr int32_t I32Max = std::numeric_limits<int32_t>::max();
+
+// A 600 x 600 view: 180 pixels per model unit, origin (300, 300) showing model (0, 1.5), so
+// the grid line of model y = i/6 lies on pixel row 570 - 30 i and that of x = j/6 on column
+// 300 + 30 j.
+inline ViewState View600() { return DefaultView(600, 600); }
+
+// The trunk from model (0, 0) to (0, 1) in View600, pointing up from (300, 570) to
+// (300, 390), and no branches.
+inline BranchTable TrunkOnly()
+{
+    BranchTable t;
+    t.Branches[0].screenStart = {300, 570};
+    t.Branches[0].screenEnd = {300, 390};
+    t.Branches[0].kind = kindSegment;
+    t.BranchCount = 0;
+    return t;
 }
 
 // One run of a command-line program: its exit code (-1 when it crashed or hung) and output.

@@ -19,20 +19,10 @@ Q_DECLARE_METATYPE(ramulet::MouseButton)
 
 namespace {
 
-constexpr int32_t I32Min = std::numeric_limits<int32_t>::min();
-constexpr int32_t I32Max = std::numeric_limits<int32_t>::max();
-
-ViewState View600() { return test::DefaultView(600, 600); }
-
-// The trunk points up the screen from (300, 570) to (300, 390).
-BranchTable TrunkOnly()
-{
-    BranchTable t;
-    t.Branches[0].screenStart = {300, 570};
-    t.Branches[0].screenEnd = {300, 390};
-    t.Branches[0].kind = kindSegment;
-    return t;
-}
+using test::I32Max;
+using test::I32Min;
+using test::TrunkOnly;
+using test::View600;
 
 void AddRow(BranchTable &t, TPixel s, TPixel e, int32_t kind = kindReverse)
 {

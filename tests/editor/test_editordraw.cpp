@@ -16,24 +16,10 @@ using namespace ramulet;
 
 namespace {
 
-constexpr int32_t I32Min = std::numeric_limits<int32_t>::min();
-constexpr int32_t I32Max = std::numeric_limits<int32_t>::max();
-
-// A 600 x 600 view: 180 pixels per model unit, origin (300, 300) showing model (0, 1.5), so
-// the grid line of model y = i/6 lies on pixel row 570 - 30 i and that of x = j/6 on column
-// 300 + 30 j.
-ViewState View600() { return test::DefaultView(600, 600); }
-
-// The trunk from model (0, 0) to (0, 1) in View600, pointing up.
-BranchTable TrunkOnly()
-{
-    BranchTable t;
-    t.Branches[0].screenStart = {300, 570};
-    t.Branches[0].screenEnd = {300, 390};
-    t.Branches[0].kind = kindSegment;
-    t.BranchCount = 0;
-    return t;
-}
+using test::I32Max;
+using test::I32Min;
+using test::TrunkOnly;
+using test::View600;
 
 void AddRow(BranchTable &t, TPixel s, TPixel e, int32_t kind)
 {
