@@ -127,11 +127,10 @@ void TMainform::ApplyLoadedTemplate(const LoadedTemplate &loaded, const QString 
     if (loaded.hasSettings) {
         ApplySettings(ToDrawSettings(loaded.settings));
     }
-    // Not regrown: the tree view shows the default tree until the next growth. A view
-    // without area gets its pixel points when it has a size again (FormResize).
-    if (m_view.HasArea()) {
-        UpdateAllScreenPoints(m_table, m_view);
-    }
+    // Not regrown: the tree view shows the default tree until the next growth. The pixel
+    // points follow the loaded rows also in a view without area (it keeps its last scale):
+    // a growth there takes the model back from them.
+    UpdateAllScreenPoints(m_table, m_view);
     DrawEditor();
     SetCurrentFile(path);
 }

@@ -353,6 +353,34 @@ private slots:
         QVERIFY(w->editMode());
     }
 
+    // With the window shrunk until the views have no area, a load and a growth keep the file's
+    // template, and a save writes it (the growth takes the model from the pixel points).
+    void loadIntoAViewWithoutAreaKeepsTheFile()
+    {
+        w->resize(150, 300);
+        QTRY_VERIFY(!w->view().HasArea());
+        QVERIFY(WriteBytes(path("oak.rm2"), OakFile()));
+        w->LoadFromFile(path("oak.rm2"));
+        QVERIFY(log.warnings.isEmpty());
+        compareRows(w->table(), OakTable());
+        QTest::mouseClick(w->depthButton(2), Qt::LeftButton);
+        const BranchTable oak = OakTable();
+        QCOMPARE(w->table().BranchCount, 3);
+        for (int32_t i = 1; i <= 3; ++i) {
+            const TBranch &got = w->table().Branches[static_cast<size_t>(i)];
+            const TBranch &want = oak.Branches[static_cast<size_t>(i)];
+            // Within the pixel grid's rounding of the last real view (about 190 per unit).
+            QVERIFY(std::fabs(static_cast<double>(got.P.y - want.P.y)) < 0.01);
+            QVERIFY(std::fabs(static_cast<double>(got.V.x - want.V.x)) < 0.01);
+            QVERIFY(std::fabs(static_cast<double>(got.V.y - want.V.y)) < 0.01);
+            QCOMPARE(got.kind, want.kind);
+        }
+        // Back at a real size the view rebuilds its pixel points from the model.
+        w->resize(DesignClientWidth, DesignClientHeight);
+        QTRY_VERIFY(w->view().HasArea());
+        QVERIFY(std::fabs(static_cast<double>(w->table().Branches[1].V.x - 0.4L)) < 0.01);
+    }
+
     void loadAppliesRowsSettingsAndCaption()
     {
         QVERIFY(WriteBytes(path("oak.rm2"), OakFile()));
