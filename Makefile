@@ -44,7 +44,7 @@ fuzz: deps
 bench: deps
 	@cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DRAMULET_BUILD_TESTS=OFF -DRAMULET_BUILD_BENCH=ON >/dev/null
 	@cmake --build build/bench -j $(JOBS)
-	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@for b in build/bench/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && "$$b"; done
 
 PREFIX ?= /usr/local
 install: build-release
