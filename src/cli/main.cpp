@@ -74,7 +74,8 @@ int UsageError(const std::string &message)
     return 1;
 }
 
-void DumpSegments(const Tseglines &store)
+// False when standard output could not take all of it (a full disk, a closed pipe).
+bool DumpSegments(const Tseglines &store)
 {
     std::printf("index,start_x,start_y,end_x,end_y,level,width_factor\n");
     for (int32_t i = 0; i <= store.lastIndex; ++i) {
@@ -82,6 +83,7 @@ void DumpSegments(const Tseglines &store)
         std::printf("%d,%.21Lg,%.21Lg,%.21Lg,%.21Lg,%d,%.21Lg\n", i, s.startPt.x, s.startPt.y,
                     s.endPt.x, s.endPt.y, s.level, s.widthFactor);
     }
+    return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
 // The window's render: ramp, recorded picture, then the file. PDF output goes through the
@@ -239,8 +241,9 @@ int main(int argc, char **argv)
     Tseglines store;
     GrowTree(table, store, opt.depth);
 
-    if (opt.dumpSegments) {
-        DumpSegments(store);
+    if (opt.dumpSegments && !DumpSegments(store)) {
+        std::fprintf(stderr, "ramulet-render: cannot write the segments to standard output\n");
+        return 2;
     }
     if (!opt.outputPath.empty()) {
         return WritePicture(opt, store, view, settings);

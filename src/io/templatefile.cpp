@@ -563,7 +563,13 @@ bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *er
     // QSaveFile buffers the text; a failure of the final flush (disk full, size limit) is
     // not reported by commit(), so flush here and look.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString writeError = file.errorString();
+        // A short write (a full disk, a file size limit) may leave no error of its own.
+        const bool unexplained = file.error() == QFileDevice::NoError ||
+                                 file.errorString().isEmpty() ||
+                                 file.errorString() == QLatin1String("Unknown error");
+        const QString writeError =
+            unexplained ? QStringLiteral("not all of it could be written (the disk may be full)")
+                        : file.errorString();
         file.cancelWriting();
         file.commit(); // discards the temporary file
         return fail(writeError);

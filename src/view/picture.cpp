@@ -376,10 +376,15 @@ PictureFormat PictureFormatForPath(const QString &path)
 
 namespace {
 
-bool WritePdf(const TreePicture &pic, QIODevice &device, QSize pageSize)
+// The picture as a PDF document of one page.
+bool PdfBytes(const TreePicture &pic, QSize pageSize, QByteArray &bytes)
 {
     const QSize s = PictureImageSize(pic, pageSize);
-    QPdfWriter writer(&device);
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    QPdfWriter writer(&buffer);
     writer.setCreator(QStringLiteral("Ramulet 2.3"));
     writer.setTitle(QStringLiteral("Ramulet"));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -394,6 +399,17 @@ bool WritePdf(const TreePicture &pic, QIODevice &device, QSize pageSize)
     return painter.end();
 }
 
+// Why a write to `file` failed. A short write (a full disk, a file size limit) may leave no
+// error of its own behind.
+QString WriteFailure(const QFileDevice &file)
+{
+    if (file.error() == QFileDevice::NoError || file.errorString().isEmpty() ||
+        file.errorString() == QLatin1String("Unknown error")) {
+        return QStringLiteral("not all of it could be written (the disk may be full)");
+    }
+    return file.errorString();
+}
+
 } // namespace
 
 bool WriteTreePicture(const TreePicture &pic, const QString &path, QSize pngSize,
@@ -405,41 +421,44 @@ bool WriteTreePicture(const TreePicture &pic, const QString &path, QSize pngSize
         }
         return false;
     };
-    const PictureFormat format = PictureFormatForPath(path);
-    if (format == PictureFormat::None) {
-        return fail(QStringLiteral("the extension is not one of .svg, .png, .pdf"));
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return fail(file.errorString());
-    }
-    bool ok = false;
-    switch (format) {
-    case PictureFormat::Svg: {
-        const QByteArray svg = TreePictureToSvg(pic);
-        ok = file.write(svg) == svg.size();
+    // The whole file is made in memory first, then written in one piece.
+    QByteArray bytes;
+    switch (PictureFormatForPath(path)) {
+    case PictureFormat::Svg:
+        bytes = TreePictureToSvg(pic);
         break;
-    }
     case PictureFormat::Png: {
         const QImage image = TreePictureToImage(pic, pngSize);
-        QImageWriter writer(&file, "png");
-        ok = !image.isNull() && writer.write(image);
-        if (!ok && file.error() == QFileDevice::NoError) {
-            file.cancelWriting();
-            return fail(image.isNull() ? QStringLiteral("the image is too large")
-                                       : writer.errorString());
+        if (image.isNull()) {
+            return fail(QStringLiteral("the image is too large"));
+        }
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "png");
+        if (!writer.write(image)) {
+            return fail(writer.errorString());
         }
         break;
     }
     case PictureFormat::Pdf:
-        ok = WritePdf(pic, file, pngSize);
+        if (!PdfBytes(pic, pngSize, bytes)) {
+            return fail(QStringLiteral("the PDF document could not be made"));
+        }
         break;
     case PictureFormat::None:
-        break;
+        return fail(QStringLiteral("the extension is not one of .svg, .png, .pdf"));
     }
-    if (!ok) {
-        const QString reason = file.errorString();
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return fail(file.errorString());
+    }
+    // QSaveFile's commit() does not notice a short write or a failed final flush, so both are
+    // checked here; the temporary file is then dropped and the old file stays as it was.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = WriteFailure(file);
         file.cancelWriting();
+        file.commit();
         return fail(reason);
     }
     if (!file.commit()) {

@@ -122,6 +122,50 @@ private slots:
         QCOMPARE(r.exitCode, 2);
         QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
     }
+
+    // A disk that fills up part-way, played by a file size limit of 20 KiB: the write fails
+    // with exit 2, a message, and the old file as it was. The picture is larger than the limit
+    // in every format.
+    void writeCutShortKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addRow("svg") << "tree.svg";
+        QTest::addRow("png") << "tree.png";
+        QTest::addRow("pdf") << "tree.pdf";
+    }
+    void writeCutShortKeepsTheOldFile()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString out = dir.filePath(name);
+        {
+            QFile old(out);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old picture");
+        }
+        // The signal of an oversized write is ignored, so that the write itself fails.
+        const QString script = QStringLiteral("trap '' XFSZ; ulimit -f 40; exec \"$0\" \"$@\"");
+        const Run r = ramulet::test::RunProgram(
+            QStringLiteral("/bin/sh"), {"-c", script, QStringLiteral(RAMULET_RENDER), "--depth",
+                                        "14", "--size", "900x900", "-o", out});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.contains("cannot write") && !r.err.contains("Unknown error"),
+                 r.err.constData());
+        QCOMPARE(ReadAll(out), QByteArray("old picture"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList{name});
+    }
+
+    void dumpToAFullDeviceFails()
+    {
+        QProcess p;
+        p.setStandardOutputFile(QStringLiteral("/dev/full"));
+        p.start(QStringLiteral(RAMULET_RENDER), {"--depth", "10", "--dump-segments"});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(p.readAllStandardError().contains("standard output"));
+    }
 };
 
 QTEST_APPLESS_MAIN(TestPictureCli)
