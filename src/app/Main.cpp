@@ -201,6 +201,7 @@ void TMainform::BuildControls()
     Img1->setStatusTip(
         QStringLiteral("点のドラッグで移動，枝のドラッグで平行移動，枝の右クリックで属性変更と削除"));
     m_view.SetViewSize(DesignViewWidth, DesignViewHeight);
+    m_pointsFrame = viewRect.size();
 
     sbAdd = new QToolButton(ImagePanel);
     sbAdd->setObjectName(QStringLiteral("sbAdd"));
@@ -488,6 +489,7 @@ bool TMainform::FitViewsToPanel()
     Img1->setGeometry(QRect(inner.topLeft(), size));
     Img1->ResetImage(size);
     if (!size.isEmpty()) {
+        m_pointsFrame = size;
         sbAdd->move(inner.left() + size.width() - sbAdd->width() - AddButtonRightGap,
                     inner.top() + size.height() - sbAdd->height() - AddButtonBottomGap);
     }
@@ -866,7 +868,6 @@ void TMainform::ResetAll()
 
 void TMainform::ChooseColor(ColorSwatch *swatch, TColor &setting, bool outlineFollows)
 {
-    const TemplateState before = CaptureTemplateState();
     const QColor initial = ToQColor(setting);
     std::optional<QColor> chosen;
     if (m_hooks.chooseColor) {
@@ -877,6 +878,8 @@ void TMainform::ChooseColor(ColorSwatch *swatch, TColor &setting, bool outlineFo
             chosen = c;
         }
     }
+    // The step starts after the dialog: a resize while it was open is no part of it.
+    const TemplateState before = CaptureTemplateState();
     // A cancelled dialog keeps the colour it was preset with.
     const TColor colour = chosen && chosen->isValid() ? FromQColor(*chosen) : setting;
     swatch->setFill(ToQColor(colour));

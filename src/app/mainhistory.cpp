@@ -7,6 +7,8 @@
 #include "app/bevelpanel.h"
 #include "app/glyphs.h"
 #include "app/pictureview.h"
+#include "core/segments.h"
+#include "editor/editordraw.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -105,7 +107,7 @@ TemplateState TMainform::CaptureTemplateState() const
     s.settings = m_settings;
     s.penIndex = cboxPenWidth->currentIndex();
     s.fileName = m_fileName;
-    s.viewSize = QSize(m_view.viewWidth, m_view.viewHeight);
+    s.viewSize = m_pointsFrame;
     return s;
 }
 
@@ -145,7 +147,7 @@ void TMainform::RestoreTemplateState(const TemplateState &s, bool withFile)
     m_table = s.table;
     // The pixel points belong to the view size of their time; a resize since then has
     // rebuilt the others for the present size.
-    MovePixelPoints(m_table, s.viewSize, QSize(m_view.viewWidth, m_view.viewHeight));
+    MovePixelPoints(m_table, s.viewSize, m_pointsFrame);
     ApplySettings(s.settings);
     cboxPenWidth->setCurrentIndex(s.penIndex); // silently, as ApplySettings does
     m_penIndexCommitted = s.penIndex;
@@ -157,7 +159,15 @@ void TMainform::RestoreTemplateState(const TemplateState &s, bool withFile)
     m_editor.clearHover();
     ApplyEditorCursor();
     DrawEditor();
-    if (!editMode()) {
+    if (!editMode() && !DepthUsable(EstimateSegmentCount(m_table, m_depth))) {
+        // The template brought back is too large for the depth on show, whose button is no
+        // longer offered: back to the editor, as if the user had chosen it.
+        SBEdit->setChecked(true);
+        SBEditClick();
+        if (looksChanged) {
+            RenderPicture();
+        }
+    } else if (!editMode()) {
         GenerateTree();
     } else if (looksChanged) {
         // The picture that copy and export take follows the swatches, as after a choice.

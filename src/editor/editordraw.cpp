@@ -12,7 +12,9 @@
 #include <QPolygonF>
 #include <QRect>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <numbers>
@@ -213,7 +215,8 @@ QFont EditorLabelFont()
     QFont f;
     f.setFamilies({QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP")});
     f.setStyleHint(QFont::SansSerif);
-    f.setPointSize(12);
+    // 12 points at the layout's 120 pixels per inch.
+    f.setPixelSize(20);
     return f;
 }
 
@@ -222,14 +225,36 @@ QString FormatRatio(long double r)
     if (!std::isfinite(r)) {
         return {};
     }
-    // First to three significant digits (the C library rounds the exact binary value),
-    // then the rounded value printed with exactly two decimals.
+    // First to three significant digits (the C library rounds the exact binary value): the
+    // digits d.dd and the exponent e. That decimal value is then given exactly two decimals,
+    // in whole hundredths: rounding it again as a binary number could turn 0.895 into "0.89".
     char sig[64];
     std::snprintf(sig, sizeof sig, "%.2Le", r);
-    const long double rounded = std::strtold(sig, nullptr);
-    char out[128];
-    std::snprintf(out, sizeof out, "%.2Lf", rounded == 0.0L ? 0.0L : rounded);
-    return QString::fromLatin1(out);
+    const bool negative = sig[0] == '-';
+    const char *d = negative ? sig + 1 : sig;
+    const int64_t digits = (d[0] - '0') * 100 + (d[2] - '0') * 10 + (d[3] - '0');
+    const long exponent = std::strtol(d + 5, nullptr, 10);
+    // The value is digits x 10^(e - 2), so in hundredths digits x 10^e.
+    int64_t hundredths = digits;
+    if (exponent >= 0) {
+        // Ratios of a drawn template stay far below this; the cap only keeps the text sane.
+        for (long i = 0; i < std::min(exponent, 15L); ++i) {
+            hundredths *= 10;
+        }
+    } else if (exponent >= -3) {
+        int64_t unit = 1;
+        for (long i = 0; i < -exponent; ++i) {
+            unit *= 10;
+        }
+        // A remaining half rounds away from zero, as printing a decimal value does.
+        hundredths = (digits + unit / 2) / unit;
+    } else {
+        hundredths = 0;
+    }
+    const QString text = QStringLiteral("%1.%2")
+                             .arg(hundredths / 100)
+                             .arg(hundredths % 100, 2, 10, QLatin1Char('0'));
+    return negative && hundredths != 0 ? QLatin1Char('-') + text : text;
 }
 
 std::array<bool, 16> UpdateDepthButtons(const BranchTable &t)

@@ -605,6 +605,67 @@ private slots:
                                     .arg(want.y)));
         }
     }
+
+    // A step made while the views have no area keeps the frame of the pixel points (the last
+    // real size), so an undo at another size still puts the trunk where the view shows it.
+    void undoOfAStepMadeWithoutArea()
+    {
+        w->resize(100, DesignClientHeight);
+        QTRY_VERIFY(!w->view().HasArea());
+        perform(TipColour);
+        QCOMPARE(stack()->count(), 1);
+        w->resize(DesignClientWidth + 318, DesignClientHeight + 317);
+        QTRY_COMPARE(editor()->size(), QSize(954, 951));
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        BranchTable fresh;
+        SetDefaultTemplate(fresh, w->view());
+        const TBranch &trunk = w->table().Branches[0];
+        QCOMPARE(trunk.screenStart, fresh.Branches[0].screenStart);
+        QCOMPARE(trunk.screenEnd, fresh.Branches[0].screenEnd);
+    }
+
+    // Undoing a delete while the tree shows a depth that the restored template cannot have
+    // returns to the editor instead of growing a tree cut off by the full store.
+    void undoBeyondTheOfferedDepthReturnsToTheEditor()
+    {
+        perform(Add);
+        perform(Delete);
+        QCOMPARE(w->table().BranchCount, 2);
+        QTest::mouseClick(w->depthButton(16), Qt::LeftButton);
+        QVERIFY(!w->editMode());
+        QCOMPARE(w->store().Count(), 131071);
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        QCOMPARE(w->table().BranchCount, 3);
+        QVERIFY(w->editMode());
+        QVERIFY(editor()->isVisible());
+        QVERIFY(!w->treeView()->isVisible());
+        QVERIFY(!w->depthButton(16)->isEnabled());
+        QVERIFY(!w->depthButton(16)->isChecked());
+        QVERIFY(!w->store().Full());
+        // A redo at a depth that fits regrows in place.
+        QTest::mouseClick(w->depthButton(5), Qt::LeftButton);
+        QTest::mouseClick(button("SBRedo"), Qt::LeftButton);
+        QVERIFY(!w->editMode());
+        QCOMPARE(w->table().BranchCount, 2);
+        QCOMPARE(w->store().Count(), 63);
+    }
+
+    // A resize while the colour dialog is open, then a cancel: no step.
+    void cancelledColourDialogMakesNoStep()
+    {
+        DialogHooks hooks;
+        hooks.chooseColor = [this](const QColor &) -> std::optional<QColor> {
+            w->resize(DesignClientWidth + 100, DesignClientHeight + 50);
+            for (int i = 0; i < 500 && editor()->size() != QSize(736, 684); ++i) {
+                QTest::qWait(10);
+            }
+            return std::nullopt;
+        };
+        w->setDialogHooks(hooks);
+        QTest::mouseClick(w->findChild<ColorSwatch *>("ShapeP"), Qt::LeftButton);
+        QCOMPARE(editor()->size(), QSize(736, 684));
+        QCOMPARE(stack()->count(), 0);
+    }
 };
 
 QTEST_MAIN(TestHistory)

@@ -127,6 +127,13 @@ private slots:
         QTest::addRow("rounding carries") << 9.996 << "10.00";
         QTest::addRow("1000 and more") << 1234.5 << "1230.00";
         QTest::addRow("large") << 6.0e9 << "6000000000.00";
+        // The three-digit value is rounded to two decimals as a decimal, not as the nearest
+        // binary number (0.895 is stored a little below 0.895).
+        QTest::addRow("0.895 to 0.90") << 0.89529 << "0.90";
+        QTest::addRow("0.775 to 0.78") << 0.7749 << "0.78";
+        QTest::addRow("0.545 to 0.55") << 0.545 << "0.55";
+        QTest::addRow("0.005 to 0.01") << 0.005 << "0.01";
+        QTest::addRow("0.0995 to 0.10") << 0.0995 << "0.10";
         QTest::addRow("not finite") << std::numeric_limits<double>::infinity() << "";
         QTest::addRow("not a number") << std::numeric_limits<double>::quiet_NaN() << "";
     }
@@ -415,7 +422,7 @@ private slots:
     void labelFont()
     {
         const QFont f = EditorLabelFont();
-        QCOMPARE(f.pointSize(), 12);
+        QCOMPARE(f.pixelSize(), 20);
         QVERIFY(f.families().contains(QStringLiteral("Noto Sans CJK JP")));
     }
 
