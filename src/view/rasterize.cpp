@@ -163,10 +163,13 @@ bool RasterizeTreePicture(QImage &image, const TreePicture &pic)
         const QLine *l = lines.data() + run.first;
         const QLine *end = l + run.count;
         for (; l != end; ++l) {
-            const double x0 = l->x1() * sx;
-            const double y0 = l->y1() * sy;
-            const double x1 = l->x2() * sx;
-            const double y1 = l->y2() * sy;
+            // Whole device coordinates are pixel centres here, as in the editor: a point lands
+            // on the pixel the editor's rounding gives it, and a line on a whole column is
+            // drawn symmetrically about it.
+            const double x0 = l->x1() * sx + 0.5;
+            const double y0 = l->y1() * sy + 0.5;
+            const double x1 = l->x2() * sx + 0.5;
+            const double y1 = l->y2() * sy + 0.5;
             if (thin) {
                 ras.ThinLine(x0, y0, x1, y1, colour);
             } else {

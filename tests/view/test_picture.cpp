@@ -326,11 +326,30 @@ private slots:
             }
             return n;
         };
-        QVERIFY(rowWidth(image, 550) >= 3 && rowWidth(image, 550) <= 4);
+        // Three pixels, centred on the editor's trunk column 318.
+        QCOMPARE(rowWidth(image, 550), 3);
+        QCOMPARE(image.pixelColor(317, 550), QColor(160, 0, 0));
+        QCOMPARE(image.pixelColor(319, 550), QColor(160, 0, 0));
         s.PenWidthSetting = 0;
         pic = Record(*store, view, s, 1);
         ShowTreePicture(image, *pic, s.BackColor);
         QCOMPARE(rowWidth(image, 550), 1);
+        QCOMPARE(image.pixelColor(318, 550), QColor(160, 0, 0));
+        // The thinnest line ends in the column where the editor draws the end point: the tip
+        // at x 412.9 rounds to 413 (y 317.5 lies on a rounding edge either way).
+        BranchTable t;
+        SetDefaultTemplate(t, view);
+        const TPixel tip = t.Branches[1].screenEnd;
+        QCOMPARE(tip.x, 413);
+        auto lit = [&](int x) {
+            int n = 0;
+            for (int y = tip.y - 2; y <= tip.y + 2; ++y) {
+                n += image.pixelColor(x, y) == QColor(80, 80, 0);
+            }
+            return n;
+        };
+        QCOMPARE(lit(tip.x), 1);
+        QCOMPARE(lit(tip.x + 1), 0);
     }
 
     void widestPenDrawsAlikeEverywhere()
