@@ -201,7 +201,6 @@ void TMainform::BuildControls()
     Img1->setStatusTip(
         QStringLiteral("点のドラッグで移動，枝のドラッグで平行移動，枝の右クリックで属性変更と削除"));
     m_view.SetViewSize(DesignViewWidth, DesignViewHeight);
-    m_pointsFrame = viewRect.size();
 
     sbAdd = new QToolButton(ImagePanel);
     sbAdd->setObjectName(QStringLiteral("sbAdd"));
@@ -489,7 +488,6 @@ bool TMainform::FitViewsToPanel()
     Img1->setGeometry(QRect(inner.topLeft(), size));
     Img1->ResetImage(size);
     if (!size.isEmpty()) {
-        m_pointsFrame = size;
         sbAdd->move(inner.left() + size.width() - sbAdd->width() - AddButtonRightGap,
                     inner.top() + size.height() - sbAdd->height() - AddButtonBottomGap);
     }
@@ -501,13 +499,15 @@ void TMainform::FormResize()
     const bool hasArea = FitViewsToPanel();
     CImg->setVisible(!SBEdit->isChecked());
 
-    // A view without area has no picture geometry: keep the template's pixel points and
-    // the last tree until the view has a size again.
+    // Without area the view resets to the default view of its last size with area, so that
+    // pixel points made meanwhile (a reset, a load, an added branch) keep their precision.
+    m_view.ResetView();
+    UpdateAllScreenPoints(m_table, m_view);
+    // Nothing to draw in and no picture geometry: the last tree stays until the view has a
+    // size again.
     if (!hasArea) {
         return;
     }
-    m_view.ResetView();
-    UpdateAllScreenPoints(m_table, m_view);
     DrawEditor();
     GenerateTree();
 }

@@ -222,9 +222,6 @@ private:
     std::unique_ptr<Tseglines> m_store;
     int32_t m_depth = 1;
     ViewState m_view;
-    // The size of the last view with area: the frame of the pixel points while the views have
-    // none (the view keeps its last scale and origin then).
-    QSize m_pointsFrame;
     DrawSettings m_settings;
     ColorRampTable m_ramp{};
     std::shared_ptr<const TreePicture> m_picture;

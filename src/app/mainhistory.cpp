@@ -107,7 +107,8 @@ TemplateState TMainform::CaptureTemplateState() const
     s.settings = m_settings;
     s.penIndex = cboxPenWidth->currentIndex();
     s.fileName = m_fileName;
-    s.viewSize = m_pointsFrame;
+    // The frame of the pixel points: while the views have no area, their last size with area.
+    s.viewSize = QSize(m_view.frameWidth, m_view.frameHeight);
     return s;
 }
 
@@ -147,7 +148,7 @@ void TMainform::RestoreTemplateState(const TemplateState &s, bool withFile)
     m_table = s.table;
     // The pixel points belong to the view size of their time; a resize since then has
     // rebuilt the others for the present size.
-    MovePixelPoints(m_table, s.viewSize, m_pointsFrame);
+    MovePixelPoints(m_table, s.viewSize, QSize(m_view.frameWidth, m_view.frameHeight));
     ApplySettings(s.settings);
     cboxPenWidth->setCurrentIndex(s.penIndex); // silently, as ApplySettings does
     m_penIndexCommitted = s.penIndex;

@@ -27,12 +27,16 @@ TPointE ViewState::ModelToPicture(TPointE m) const
 
 void ViewState::ResetView()
 {
-    ViewOrigin = {HalfTrunc(viewWidth), viewHeight * 4 / 8};
+    // A view without area has no default view of its own: a scale of zero width would put
+    // every pixel point on one spot, and a growth would then take the template from them.
+    const int32_t w = HasArea() ? viewWidth : frameWidth;
+    const int32_t h = HasArea() ? viewHeight : frameHeight;
+    ViewOrigin = {HalfTrunc(w), h * 4 / 8};
     ViewCenter = {0.0L, 1.5L};
-    ViewScale = viewWidth * 0.3L;
+    ViewScale = w * 0.3L;
     if (!(ViewScale > 0.0L)) {
-        // A view without width has no meaningful scale; keep the invariant that it is
-        // positive so that ScreenToModel never divides by zero.
+        // Never sized: keep the invariant that the scale is positive, so that ScreenToModel
+        // never divides by zero.
         ViewScale = 1.0L;
     }
 }
@@ -44,6 +48,8 @@ bool ViewState::SetViewSize(int32_t width, int32_t height)
     if (!HasArea()) {
         return false;
     }
+    frameWidth = width;
+    frameHeight = height;
     PictureFactor = static_cast<long double>(PictureWidth) / width;
     // The product is taken in 32-bit integers (64 here, which agrees for every real view
     // size), the quotient in extended precision.

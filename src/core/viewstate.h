@@ -36,6 +36,10 @@ struct ViewState {
     int32_t PictureHeight = 0;        // picture height in picture units
     int32_t viewWidth = 0;            // size of the views in pixels
     int32_t viewHeight = 0;
+    // The last view size with area: while the views have none, ResetView gives the default
+    // view of this size, so that pixel points made meanwhile keep their precision.
+    int32_t frameWidth = 0;
+    int32_t frameHeight = 0;
 
     // Zoom limits: beyond them pixel and picture coordinates stop being meaningful. Zoomed
     // out below MinScale the whole model shrinks to far less than a pixel, and the sums with
@@ -47,7 +51,8 @@ struct ViewState {
     TPixel ModelToScreen(TPointE m) const;
     TPointE ModelToPicture(TPointE m) const;
 
-    // The default view for the current view size.
+    // The default view for the current view size (for the last size with area while the
+    // view has none).
     void ResetView();
 
     // Records the new view size and, when it is not empty, the picture geometry that

@@ -470,6 +470,33 @@ private slots:
         QVERIFY(!penList()->hasFocus());
     }
 
+    // With the views shrunk to nothing, a reset from a zoomed view mode and a growth keep the
+    // template: its pixel points are made in the default view of the last real size, neither
+    // in the zoomed view nor collapsed onto one spot.
+    void resetAndGrowWithoutAViewKeepTheTemplate()
+    {
+        const BranchTable before = w->table();
+        QTest::mouseClick(w->depthButton(3), Qt::LeftButton);
+        for (int i = 0; i < 6; ++i) {
+            QTest::mouseClick(w->treeView(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 300));
+        }
+        w->resize(150, 300);
+        QTRY_VERIFY(!w->view().HasArea());
+        log.answerYes = true;
+        QTest::mouseClick(w->findChild<QToolButton *>("SBInit"), Qt::LeftButton);
+        QVERIFY(w->editMode());
+        QTest::mouseClick(w->depthButton(2), Qt::LeftButton);
+        for (int32_t i = 0; i <= 2; ++i) {
+            const TBranch &got = w->table().Branches[static_cast<size_t>(i)];
+            const TBranch &want = before.Branches[static_cast<size_t>(i)];
+            QCOMPARE(got.screenStart, want.screenStart);
+            QCOMPARE(got.screenEnd, want.screenEnd);
+            QVERIFY(std::fabs(static_cast<double>(got.V.x - want.V.x)) < 1e-12);
+            QVERIFY(std::fabs(static_cast<double>(got.V.y - want.V.y)) < 1e-12);
+            QVERIFY(std::fabs(static_cast<double>(got.P.y - want.P.y)) < 1e-12);
+        }
+    }
+
     void penWidthChoiceWithoutAViewReachesTheSettings()
     {
         w->resize(10, 10);

@@ -160,8 +160,11 @@ private slots:
         ViewState v = DefaultView();
         QVERIFY(!v.SetViewSize(0, 634));
         QCOMPARE(v.PictureHeight, 7975);
+        // Reset without area: the default view of the last size with area, not a collapsed one.
+        v.ViewScale = 5000.0L;
         v.ResetView();
-        QVERIFY(v.ViewScale > 0);
+        QVERIFY(v.ViewScale == DefaultView().ViewScale);
+        QCOMPARE(v.ViewOrigin, DefaultView().ViewOrigin);
         QVERIFY(!v.SetViewSize(636, 0));
         QVERIFY(v.SetViewSize(500, 500));
         QCOMPARE(v.PictureHeight, 8000);
