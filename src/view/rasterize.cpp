@@ -120,6 +120,34 @@ struct Raster {
             Span(lo, hi, static_cast<int>(row), argb);
         }
     }
+
+    // Whether ThickLine with these arguments fills every pixel of the image. The band is
+    // convex, so it does when it holds the four outermost pixel centres (with a little to
+    // spare for rounding).
+    bool CoversAll(double x0, double y0, double x1, double y1, double r) const
+    {
+        const double reach = r - 0.01;
+        if (!(reach > 0.0)) {
+            return false;
+        }
+        const double dx = x1 - x0;
+        const double dy = y1 - y0;
+        const double len2 = dx * dx + dy * dy;
+        const double xs[2] = {0.5, w - 0.5};
+        const double ys[2] = {0.5, h - 0.5};
+        for (const double px : xs) {
+            for (const double py : ys) {
+                double t = len2 > 0.0 ? ((px - x0) * dx + (py - y0) * dy) / len2 : 0.0;
+                t = std::clamp(t, 0.0, 1.0);
+                const double ex = px - (x0 + t * dx);
+                const double ey = py - (y0 + t * dy);
+                if (!(ex * ex + ey * ey <= reach * reach)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
 };
 
 } // namespace
@@ -156,24 +184,58 @@ bool RasterizeTreePicture(QImage &image, const TreePicture &pic)
         }
     }
     const auto &lines = pic.lines();
-    for (const TreePicture::PenRun &run : pic.runs()) {
+    const auto &runs = pic.runs();
+    // Whole device coordinates are pixel centres here, as in the editor: a point lands on the
+    // pixel the editor's rounding gives it, and a line on a whole column is drawn
+    // symmetrically about it.
+    struct DeviceLine {
+        double x0, y0, x1, y1;
+    };
+    auto device = [&](const QLine &l) {
+        return DeviceLine{l.x1() * sx + 0.5, l.y1() * sy + 0.5, l.x2() * sx + 0.5,
+                          l.y2() * sy + 0.5};
+    };
+
+    // Later segments draw over earlier ones, so everything before the last segment whose band
+    // fills the whole image is hidden by it. Very wide pens (long branches grown deep, fitted
+    // to the view) would otherwise paint the whole image over again for every segment.
+    size_t firstRun = 0;
+    uint32_t firstLine = 0; // within the first run drawn
+    const double minSide = std::min(ras.w, ras.h);
+    for (size_t ri = runs.size(); ri-- > 0;) {
+        const TreePicture::PenRun &run = runs[ri];
+        const double deviceWidth = run.width * widthScale;
+        if (run.width <= 0 || deviceWidth + 1.0 < minSide) {
+            continue; // too narrow to fill the image
+        }
+        bool found = false;
+        for (uint32_t k = run.count; k-- > 0;) {
+            const DeviceLine d = device(lines[run.first + k]);
+            if (ras.CoversAll(d.x0, d.y0, d.x1, d.y1, deviceWidth / 2.0)) {
+                firstRun = ri;
+                firstLine = k;
+                found = true;
+                break;
+            }
+        }
+        if (found) {
+            break;
+        }
+    }
+
+    for (size_t ri = firstRun; ri < runs.size(); ++ri) {
+        const TreePicture::PenRun &run = runs[ri];
         const uint32_t colour = argb(run.color);
         const double deviceWidth = run.width * widthScale;
         const bool thin = run.width <= 0 || deviceWidth <= 1.0;
-        const QLine *l = lines.data() + run.first;
-        const QLine *end = l + run.count;
+        const QLine *l = lines.data() + run.first + (ri == firstRun ? firstLine : 0);
+        const QLine *end = lines.data() + run.first + run.count;
         for (; l != end; ++l) {
-            // Whole device coordinates are pixel centres here, as in the editor: a point lands
-            // on the pixel the editor's rounding gives it, and a line on a whole column is
-            // drawn symmetrically about it.
-            const double x0 = l->x1() * sx + 0.5;
-            const double y0 = l->y1() * sy + 0.5;
-            const double x1 = l->x2() * sx + 0.5;
-            const double y1 = l->y2() * sy + 0.5;
+            const DeviceLine d = device(*l);
             if (thin) {
-                ras.ThinLine(x0, y0, x1, y1, colour);
+                ras.ThinLine(d.x0, d.y0, d.x1, d.y1, colour);
             } else {
-                ras.ThickLine(x0, y0, x1, y1, deviceWidth / 2.0, colour);
+                ras.ThickLine(d.x0, d.y0, d.x1, d.y1, deviceWidth / 2.0, colour);
             }
         }
     }

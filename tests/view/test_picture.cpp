@@ -378,6 +378,45 @@ private slots:
         }
     }
 
+    // A band that fills the whole image hides everything drawn before it, and only that: a
+    // later band that leaves the corners free still shows the earlier one there.
+    void bandsThatFillTheImage()
+    {
+        const ViewState view = DefaultView();
+        DrawSettings s;
+        s.BackColor = White;
+        // In a 200 x 200 image a width factor f gives a band f pixels wide; the image's
+        // corners lie about 141 pixels from its centre, model (0, 1.5).
+        auto draw = [&](long double coverF, long double topF) {
+            Tseglines store;
+            store.AddSegment(Seg(-1, 0.5L, 1, 2.5L, 1, 0.01L)); // thin, under everything
+            store.AddSegment(Seg(0, 1.4L, 0, 1.6L, 1, coverF));
+            store.AddSegment(Seg(0, 1.5L, 0, 1.5L, 2, topF));
+            return TreePictureToImage(*Record(store, view, s, 1), QSize(200, 200));
+        };
+        const QColor level1(80, 80, 0);
+        const QColor trunk(160, 0, 0);
+        // The second band fills everything; the third, 260 wide, leaves the corners to it.
+        QImage img = draw(400, 260);
+        QCOMPARE(img.pixelColor(100, 100), trunk);
+        const QPoint corners[] = {{0, 0}, {199, 0}, {0, 199}, {199, 199}};
+        for (const QPoint corner : corners) {
+            QCOMPARE(img.pixelColor(corner), level1);
+        }
+        // A third band wide enough to reach the corners covers every pixel.
+        img = draw(400, 300);
+        for (int y = 0; y < 200; y += 13) {
+            for (int x = 0; x < 200; x += 13) {
+                QCOMPARE(img.pixelColor(x, y), trunk);
+            }
+        }
+        QCOMPARE(img.pixelColor(199, 199), trunk);
+        // A second band just short of the corners hides nothing there: the thin line shows.
+        img = draw(270, 0.01L);
+        QCOMPARE(img.pixelColor(100, 60), level1);
+        QCOMPARE(img.pixelColor(0, 0).alpha(), 0);
+    }
+
     void laterSegmentsDrawOver()
     {
         const ViewState view = DefaultView();
