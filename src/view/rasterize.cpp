@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 // The tree view is redrawn whole on every zoom step and setting change, and a full store is
 // 200,001 segments whose pen changes almost every segment (the store is in depth-first
@@ -22,16 +23,55 @@ struct Raster {
     int w = 0;
     int h = 0;
 
-    void Plot(int x, int y, uint32_t argb) const
+    // Drawing from the last segment back to the first, each pixel takes the colour of the
+    // first segment that reaches it and keeps it. Per row, next[x] leads to the first pixel at
+    // or right of x that is still free (w when none is), shortened as it is followed;
+    // freeInRow counts them. Null when drawing front to back.
+    int32_t *next = nullptr;
+    int32_t *freeInRow = nullptr;
+    int rowsLeft = 0;
+
+    bool RowDone(int y) const { return next != nullptr && freeInRow[y] == 0; }
+
+    // The first free pixel of row y at or right of x.
+    int32_t FirstFree(int y, int32_t x) const
+    {
+        int32_t *row = next + static_cast<qsizetype>(y) * (w + 1);
+        int32_t root = x;
+        while (row[root] != root) {
+            root = row[root];
+        }
+        while (row[x] != root) {
+            const int32_t up = row[x];
+            row[x] = root;
+            x = up;
+        }
+        return root;
+    }
+
+    void Take(int y, int32_t x, uint32_t argb)
+    {
+        bits[y * stride + x] = argb;
+        next[static_cast<qsizetype>(y) * (w + 1) + x] = x + 1;
+        if (--freeInRow[y] == 0) {
+            --rowsLeft;
+        }
+    }
+
+    void Plot(int x, int y, uint32_t argb)
     {
         if (static_cast<unsigned>(x) < static_cast<unsigned>(w) &&
             static_cast<unsigned>(y) < static_cast<unsigned>(h)) {
-            bits[y * stride + x] = argb;
+            if (next == nullptr) {
+                bits[y * stride + x] = argb;
+            } else if (FirstFree(y, x) == x) {
+                Take(y, x, argb);
+            }
         }
     }
 
     // Pixels whose centres lie in [xl, xr] on row y.
-    void Span(double xl, double xr, int y, uint32_t argb) const
+    void Span(double xl, double xr, int y, uint32_t argb)
     {
         if (y < 0 || y >= h || !(xl <= xr)) {
             return;
@@ -41,13 +81,21 @@ struct Raster {
         if (lo > hi) {
             return;
         }
-        uint32_t *row = bits + y * stride;
-        std::fill(row + static_cast<int>(lo), row + static_cast<int>(hi) + 1, argb);
+        if (next == nullptr) {
+            uint32_t *row = bits + y * stride;
+            std::fill(row + static_cast<int>(lo), row + static_cast<int>(hi) + 1, argb);
+            return;
+        }
+        const auto last = static_cast<int32_t>(hi);
+        for (int32_t x = FirstFree(y, static_cast<int32_t>(lo)); x <= last;
+             x = FirstFree(y, x + 1)) {
+            Take(y, x, argb);
+        }
     }
 
     // A one-pixel line: every pixel the segment steps through, one per step along its
     // longer axis.
-    void ThinLine(double x0, double y0, double x1, double y1, uint32_t argb) const
+    void ThinLine(double x0, double y0, double x1, double y1, uint32_t argb)
     {
         const double dx = x1 - x0;
         const double dy = y1 - y0;
@@ -68,7 +116,7 @@ struct Raster {
     // A band of half-width r around the segment with round ends (a capsule): on each row,
     // the pixel centres within r of the segment form one interval, the hull of what the two
     // end discs and the straight band contribute.
-    void ThickLine(double x0, double y0, double x1, double y1, double r, uint32_t argb) const
+    void ThickLine(double x0, double y0, double x1, double y1, double r, uint32_t argb)
     {
         const double top = std::max(std::floor(std::min(y0, y1) - r), 0.0);
         const double bottom = std::min(std::ceil(std::max(y0, y1) + r), static_cast<double>(h - 1));
@@ -77,6 +125,9 @@ struct Raster {
         const double len2 = dx * dx + dy * dy;
         const double len = std::sqrt(len2);
         for (double row = top; row <= bottom; row += 1.0) {
+            if (RowDone(static_cast<int>(row))) {
+                continue;
+            }
             const double yc = row + 0.5;
             double lo = INFINITY;
             double hi = -INFINITY;
@@ -152,7 +203,7 @@ struct Raster {
 
 } // namespace
 
-bool RasterizeTreePicture(QImage &image, const TreePicture &pic)
+bool RasterizeTreePicture(QImage &image, const TreePicture &pic, RasterOrder order)
 {
     const QImage::Format f = image.format();
     if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
@@ -174,15 +225,18 @@ bool RasterizeTreePicture(QImage &image, const TreePicture &pic)
     auto argb = [](TColor c) {
         return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
     };
-
-    if (pic.hasBackground()) {
+    auto drawBackground = [&] {
+        if (!pic.hasBackground()) {
+            return;
+        }
         const QRect bg = pic.backgroundRect();
         const uint32_t colour = argb(pic.backColor());
         const double bottom = (bg.bottom() + 1) * sy;
         for (int y = 0; y < ras.h && y + 0.5 <= bottom; ++y) {
             ras.Span(0.0, (bg.right() + 1) * sx, y, colour);
         }
-    }
+    };
+
     const auto &lines = pic.lines();
     const auto &runs = pic.runs();
     // Whole device coordinates are pixel centres here, as in the editor: a point lands on the
@@ -195,6 +249,14 @@ bool RasterizeTreePicture(QImage &image, const TreePicture &pic)
         return DeviceLine{l.x1() * sx + 0.5, l.y1() * sy + 0.5, l.x2() * sx + 0.5,
                           l.y2() * sy + 0.5};
     };
+    auto drawLine = [&](const QLine &l, double deviceWidth, bool thin, uint32_t colour) {
+        const DeviceLine d = device(l);
+        if (thin) {
+            ras.ThinLine(d.x0, d.y0, d.x1, d.y1, colour);
+        } else {
+            ras.ThickLine(d.x0, d.y0, d.x1, d.y1, deviceWidth / 2.0, colour);
+        }
+    };
 
     // Later segments draw over earlier ones, so everything before the last segment whose band
     // fills the whole image is hidden by it. Very wide pens (long branches grown deep, fitted
@@ -202,16 +264,22 @@ bool RasterizeTreePicture(QImage &image, const TreePicture &pic)
     size_t firstRun = 0;
     uint32_t firstLine = 0; // within the first run drawn
     const double minSide = std::min(ras.w, ras.h);
+    // Meanwhile, about how many pixels the bands to draw cover, counted over.
+    double bandArea = 0.0;
     for (size_t ri = runs.size(); ri-- > 0;) {
         const TreePicture::PenRun &run = runs[ri];
         const double deviceWidth = run.width * widthScale;
-        if (run.width <= 0 || deviceWidth + 1.0 < minSide) {
-            continue; // too narrow to fill the image
+        if (run.width <= 0 || deviceWidth <= 1.0) {
+            continue;
         }
         bool found = false;
         for (uint32_t k = run.count; k-- > 0;) {
             const DeviceLine d = device(lines[run.first + k]);
-            if (ras.CoversAll(d.x0, d.y0, d.x1, d.y1, deviceWidth / 2.0)) {
+            const double len = std::hypot(d.x1 - d.x0, d.y1 - d.y0);
+            bandArea += std::min((len + deviceWidth) * deviceWidth,
+                                 static_cast<double>(ras.w) * ras.h);
+            if (deviceWidth + 1.0 >= minSide &&
+                ras.CoversAll(d.x0, d.y0, d.x1, d.y1, deviceWidth / 2.0)) {
                 firstRun = ri;
                 firstLine = k;
                 found = true;
@@ -223,22 +291,50 @@ bool RasterizeTreePicture(QImage &image, const TreePicture &pic)
         }
     }
 
-    for (size_t ri = firstRun; ri < runs.size(); ++ri) {
+    // Bands that cover the image many times over are drawn from the last back to the first,
+    // each pixel once; the bookkeeping costs about as much as the image itself, so ordinary
+    // pictures are drawn front to back.
+    const double pixels = static_cast<double>(ras.w) * ras.h;
+    const bool backToFront = order == RasterOrder::BackToFront ||
+                             (order == RasterOrder::Automatic && bandArea > 8.0 * pixels &&
+                              pixels <= MaxBackToFrontPixels);
+    if (!backToFront) {
+        drawBackground();
+        for (size_t ri = firstRun; ri < runs.size(); ++ri) {
+            const TreePicture::PenRun &run = runs[ri];
+            const uint32_t colour = argb(run.color);
+            const double deviceWidth = run.width * widthScale;
+            const bool thin = run.width <= 0 || deviceWidth <= 1.0;
+            const uint32_t from = ri == firstRun ? firstLine : 0;
+            for (uint32_t k = from; k < run.count; ++k) {
+                drawLine(lines[run.first + k], deviceWidth, thin, colour);
+            }
+        }
+        return true;
+    }
+
+    const auto rowLength = static_cast<size_t>(ras.w) + 1;
+    std::vector<int32_t> next(rowLength * static_cast<size_t>(ras.h));
+    for (size_t y = 0; y < static_cast<size_t>(ras.h); ++y) {
+        for (size_t x = 0; x < rowLength; ++x) {
+            next[y * rowLength + x] = static_cast<int32_t>(x);
+        }
+    }
+    std::vector<int32_t> freeInRow(static_cast<size_t>(ras.h), ras.w);
+    ras.next = next.data();
+    ras.freeInRow = freeInRow.data();
+    ras.rowsLeft = ras.h;
+    for (size_t ri = runs.size(); ri-- > firstRun && ras.rowsLeft > 0;) {
         const TreePicture::PenRun &run = runs[ri];
         const uint32_t colour = argb(run.color);
         const double deviceWidth = run.width * widthScale;
         const bool thin = run.width <= 0 || deviceWidth <= 1.0;
-        const QLine *l = lines.data() + run.first + (ri == firstRun ? firstLine : 0);
-        const QLine *end = lines.data() + run.first + run.count;
-        for (; l != end; ++l) {
-            const DeviceLine d = device(*l);
-            if (thin) {
-                ras.ThinLine(d.x0, d.y0, d.x1, d.y1, colour);
-            } else {
-                ras.ThickLine(d.x0, d.y0, d.x1, d.y1, deviceWidth / 2.0, colour);
-            }
+        const uint32_t from = ri == firstRun ? firstLine : 0;
+        for (uint32_t k = run.count; k-- > from && ras.rowsLeft > 0;) {
+            drawLine(lines[run.first + k], deviceWidth, thin, colour);
         }
     }
+    drawBackground();
     return true;
 }
 

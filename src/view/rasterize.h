@@ -13,6 +13,14 @@ class TreePicture;
 // with round ends of its width (picture units times the mean of the two stretch factors).
 // Works on 32-bit images (RGB32, ARGB32, ARGB32_Premultiplied) and returns false, drawing
 // nothing, for any other format.
-bool RasterizeTreePicture(QImage &image, const TreePicture &pic);
+//
+// Pictures whose wide bands cover the image many times over are drawn from the last segment
+// back to the first, giving each pixel its colour once, with the same result; `order` forces
+// one way (for tests).
+enum class RasterOrder { Automatic, FrontToBack, BackToFront };
+// Above this many pixels the back-to-front bookkeeping (4 bytes a pixel) is not used.
+inline constexpr double MaxBackToFrontPixels = 4096.0 * 4096.0;
+bool RasterizeTreePicture(QImage &image, const TreePicture &pic,
+                          RasterOrder order = RasterOrder::Automatic);
 
 } // namespace ramulet
