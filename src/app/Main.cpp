@@ -790,7 +790,8 @@ void TMainform::Img1MouseUp(MouseButton button, ShiftState shift, int x, int y)
 
 void TMainform::Img1ContextMenu(const QPoint &globalPos)
 {
-    if (!m_editor.popupAttached()) {
+    // Not while a button is held (the menu key during a drag): the drag's step is open.
+    if (!m_editor.popupAttached() || m_mouseIsDown) {
         return;
     }
     if (m_hooks.popup) {

@@ -104,6 +104,13 @@ private slots:
 
         Move(editor(), OnLine1);
         QCOMPARE(w->editor().LineIndex, 1);
+        // Not while a button is held: the menu key during a slide opens nothing.
+        Press(editor(), OnLine1);
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, OnLine1, editor()->mapToGlobal(OnLine1));
+        QApplication::sendEvent(editor(), &key);
+        QVERIFY(checkedAtOpen.isEmpty());
+        Release(editor(), OnLine1);
+        QCOMPARE(w->editor().LineIndex, 1);
         QContextMenuEvent e(QContextMenuEvent::Mouse, OnLine1, editor()->mapToGlobal(OnLine1));
         QApplication::sendEvent(editor(), &e);
         // The hook got the menu as it opens: the hovered branch's kind (mirrored) checked.
