@@ -2,6 +2,7 @@
 // the 636 x 634 tree view (with and without antialiasing), and the SVG and PNG outputs.
 
 #include "core/branches.h"
+#include "core/parallel.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
 #include "view/picture.h"
@@ -12,11 +13,21 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <memory>
 
 using namespace ramulet;
 
 namespace {
+
+// RAMULET_ONE_THREAD=1 measures everything on one thread, for comparison.
+const bool oneThread = [] {
+    if (const char *v = std::getenv("RAMULET_ONE_THREAD"); v != nullptr && *v == '1') {
+        SetHelperThreadEnabled(false);
+        return true;
+    }
+    return false;
+}();
 
 struct Scene {
     ViewState view;
@@ -47,30 +58,48 @@ Scene &GetScene(int branches, int depth)
     return s;
 }
 
+// The record as the window makes it: the recorder refills the picture it made before.
 void BM_Record(benchmark::State &state)
 {
     Scene &s = GetScene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     const bool fit = state.range(2) != 0;
+    PictureRecorder recorder;
     for (auto _ : state) {
-        auto pic = RecordTreePicture(*s.store, s.view, s.settings, s.ramp, fit);
+        auto pic = recorder.Record(*s.store, s.view, s.settings, s.ramp, fit);
         benchmark::DoNotOptimize(pic.get());
     }
     state.counters["segments"] = s.store->Count();
 }
 
-// The whole render as the window does it: ramp, record, play onto the view's image.
+// The whole render as the window does it: ramp, record, show on the view's image.
 void BM_RenderView(benchmark::State &state)
 {
     Scene &s = GetScene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     const bool fit = state.range(2) != 0;
     QImage image(636, 634, QImage::Format_ARGB32_Premultiplied);
+    PictureRecorder recorder;
+    std::shared_ptr<const TreePicture> shown; // the window holds its picture until the next
     for (auto _ : state) {
         BuildColorRamp(s.ramp, s.settings, s.depth);
-        auto pic = RecordTreePicture(*s.store, s.view, s.settings, s.ramp, fit);
+        auto pic = recorder.Record(*s.store, s.view, s.settings, s.ramp, fit);
         ShowTreePicture(image, *pic, s.settings.BackColor);
+        shown = std::move(pic);
         benchmark::DoNotOptimize(image.constBits());
     }
     state.counters["segments"] = s.store->Count();
+}
+
+// The scan conversion alone.
+void BM_Rasterize(benchmark::State &state)
+{
+    Scene &s = GetScene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const bool fit = state.range(2) != 0;
+    auto pic = RecordTreePicture(*s.store, s.view, s.settings, s.ramp, fit);
+    QImage image(636, 634, QImage::Format_RGB32);
+    for (auto _ : state) {
+        ShowTreePicture(image, *pic, s.settings.BackColor);
+        benchmark::DoNotOptimize(image.constBits());
+    }
 }
 
 // Replay through QPainter (what PDF output uses), antialiasing off (0) or on (1): the
@@ -134,6 +163,9 @@ BENCHMARK(BM_Record)
     ->Args({2, 16, 0})->Args({3, 11, 0})->Args({3, 11, 1})
     ->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_RenderView)
+    ->Args({2, 16, 0})->Args({3, 11, 0})->Args({3, 11, 1})
+    ->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_Rasterize)
     ->Args({2, 16, 0})->Args({3, 11, 0})->Args({3, 11, 1})
     ->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_Play)

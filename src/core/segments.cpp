@@ -1,5 +1,7 @@
 #include "core/segments.h"
 
+#include "core/parallel.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -184,6 +186,156 @@ void GrowLevel(Tseglines &store, const GrowRows &rows, int32_t n, const TSegLine
 
 } // namespace
 
+namespace {
+
+GrowRows MakeGrowRows(const BranchTable &t)
+{
+    GrowRows rows;
+    rows.count = t.BranchCount;
+    for (int32_t r = 1; r <= t.BranchCount; ++r) {
+        const TBranch &b = t.Branches[static_cast<size_t>(r)];
+        rows.rows[r] = {b.P.y, b.V.y, {b.V.x, -b.V.x}, b.ratio, b.kind};
+    }
+    return rows;
+}
+
+// Subtree sizes: below[n] is the number of segments grown below a segment that grows with
+// remaining depth n (its children and everything on them), saturated far above the store's
+// capacity.
+struct SubtreeSizes {
+    int64_t below[MaxDepth + 1];
+};
+
+SubtreeSizes CountSubtrees(const GrowRows &rows)
+{
+    constexpr int64_t cap = int64_t{1} << 40;
+    int64_t growing = 0;
+    for (int32_t r = 1; r <= rows.count; ++r) {
+        growing += rows.rows[r].kind != 0 ? 1 : 0;
+    }
+    SubtreeSizes sizes{};
+    sizes.below[0] = 0;
+    for (int32_t n = 1; n <= MaxDepth; ++n) {
+        sizes.below[n] =
+            n == 1 ? rows.count : std::min(cap, rows.count + growing * sizes.below[n - 1]);
+    }
+    return sizes;
+}
+
+// The part of the growth that lands at store positions [lo, hi): the same pre-order walk
+// and the same arithmetic as GrowLevel, counting positions from `pos` (the place of the
+// first child of `parent`). Subtrees that end before lo are stepped over by their sizes;
+// parents before lo are computed into locals, so that a half of the store can be grown on
+// its own and comes out bit for bit as in the whole growth. Returns false once hi is reached.
+struct RangeGrowth {
+    TSegLine *lines;
+    const GrowRows &rows;
+    const SubtreeSizes &sizes;
+    int64_t lo;
+    int64_t hi;
+    int64_t pos;
+
+    bool Level(int32_t n, const TSegLine &parent, int32_t m)
+    {
+        if (n <= 1) {
+            return Leaves(n, parent, m);
+        }
+        for (int32_t r = 1; r <= rows.count; ++r) {
+            const int64_t p = pos++;
+            if (p >= hi) {
+                return false;
+            }
+            const GrowRow &row = rows.rows[r];
+            const int32_t childSign = ChildSign(m, row.kind);
+            const int64_t below = childSign != 0 ? sizes.below[n - 1] : 0;
+            if (pos + below <= lo) {
+                pos += below; // the child and its subtree lie before the range
+                continue;
+            }
+            TSegLine local;
+            TSegLine &child = p >= lo ? lines[p] : local;
+            PlaceChild(row, parent.endPt.x - parent.startPt.x, parent.endPt.y - parent.startPt.y,
+                       parent.startPt.x, parent.startPt.y, parent.widthFactor, m, child);
+            child.level = n;
+            if (childSign != 0 && !Level(n - 1, child, childSign)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool Leaves(int32_t n, const TSegLine &parent, int32_t m)
+    {
+        const int64_t first = pos;
+        pos += rows.count;
+        const int64_t from = std::max(first, lo);
+        const int64_t to = std::min(pos, hi);
+        if (from < to) {
+            const long double dx = parent.endPt.x - parent.startPt.x;
+            const long double dy = parent.endPt.y - parent.startPt.y;
+            const long double sx0 = parent.startPt.x;
+            const long double sy0 = parent.startPt.y;
+            const long double w = parent.widthFactor;
+            for (int64_t p = from; p < to; ++p) {
+                TSegLine &child = lines[p];
+                PlaceChild(rows.rows[p - first + 1], dx, dy, sx0, sy0, w, m, child);
+                child.level = n;
+            }
+        }
+        return pos < hi;
+    }
+};
+
+// The bounding box of the end points of segments [first, last), widened from `box` with
+// the comparisons of Tseglines::WidenByEnd. Strict comparisons keep the earliest of equal
+// values, so boxes of consecutive ranges merged in order give the box of the whole.
+struct EndBox {
+    long double minX, minY, maxX, maxY;
+};
+
+void WidenBox(EndBox &box, const TSegLine *lines, int64_t first, int64_t last)
+{
+    EndBox b = box;
+    for (int64_t i = first; i < last; ++i) {
+        const long double x = lines[i].endPt.x;
+        const long double y = lines[i].endPt.y;
+        if (x < b.minX) {
+            b.minX = x;
+        } else if (x > b.maxX) {
+            b.maxX = x;
+        }
+        if (y < b.minY) {
+            b.minY = y;
+        } else if (y > b.maxY) {
+            b.maxY = y;
+        }
+    }
+    box = b;
+}
+
+void MergeBox(EndBox &box, const EndBox &later)
+{
+    // The min and the max run independently: a value below the minimum is never above the
+    // maximum of the same box.
+    if (later.minX < box.minX) {
+        box.minX = later.minX;
+    }
+    if (later.maxX > box.maxX) {
+        box.maxX = later.maxX;
+    }
+    if (later.minY < box.minY) {
+        box.minY = later.minY;
+    }
+    if (later.maxY > box.maxY) {
+        box.maxY = later.maxY;
+    }
+}
+
+// Trees at least this large are grown in two halves side by side.
+constexpr int64_t SplitGrowthAt = 16384;
+
+} // namespace
+
 void Grow(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &seg, int32_t m)
 {
     if (store.Full()) {
@@ -192,12 +344,7 @@ void Grow(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &seg
     store.AddSegment(seg);
     const int32_t first = store.lastIndex + 1;
     if (m != 0) {
-        GrowRows rows;
-        rows.count = t.BranchCount;
-        for (int32_t r = 1; r <= t.BranchCount; ++r) {
-            const TBranch &b = t.Branches[static_cast<size_t>(r)];
-            rows.rows[r] = {b.P.y, b.V.y, {b.V.x, -b.V.x}, b.ratio, b.kind};
-        }
+        const GrowRows rows = MakeGrowRows(t);
         GrowLevel(store, rows, n, store.line(store.lastIndex), m);
     }
     // Every segment grown on `seg` starts on one stored before it, so their end points alone
@@ -205,9 +352,8 @@ void Grow(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &seg
     store.WidenByEnds(first, store.lastIndex);
 }
 
-void GrowTree(BranchTable &t, Tseglines &store, int32_t depth)
+void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth)
 {
-    NormalizeTemplate(t);
     store.Clear();
     const TBranch &trunk = t.Branches[0];
     TSegLine seg;
@@ -215,7 +361,38 @@ void GrowTree(BranchTable &t, Tseglines &store, int32_t depth)
     seg.endPt = {trunk.P.x + trunk.V.x, trunk.P.y + trunk.V.y};
     seg.level = depth + 1;
     seg.widthFactor = 1.0L;
-    Grow(store, t, depth, seg, +1);
+
+    const GrowRows rows = MakeGrowRows(t);
+    const SubtreeSizes sizes = CountSubtrees(rows);
+    const int64_t grown = depth >= 1 && depth <= MaxDepth ? sizes.below[depth] : -1;
+    const int64_t total = std::min<int64_t>(1 + grown, int64_t{MaxSegIndex} + 1);
+    if (grown < 0 || total < SplitGrowthAt || !HelperThreadEnabled()) {
+        Grow(store, t, depth, seg, +1);
+        return;
+    }
+
+    // The trunk, then the store's places 1..total-1 in two halves of the pre-order walk.
+    store.AddSegment(seg);
+    TSegLine *lines = store.mutableData();
+    const TSegLine trunkSeg = store.line(0);
+    const int64_t mid = (1 + total) / 2;
+    EndBox first{store.minX, store.minY, store.maxX, store.maxY};
+    EndBox second{INFINITY, INFINITY, -INFINITY, -INFINITY};
+    auto growRange = [&](int64_t lo, int64_t hi, EndBox &box) {
+        RangeGrowth g{lines, rows, sizes, lo, hi, 1};
+        g.Level(depth, trunkSeg, +1);
+        WidenBox(box, lines, lo, hi);
+    };
+    RunBoth([&] { growRange(1, mid, first); }, [&] { growRange(mid, total, second); });
+    MergeBox(first, second);
+    store.SetFilled(static_cast<int32_t>(total - 1), first.minX, first.minY, first.maxX,
+                    first.maxY);
+}
+
+void GrowTree(BranchTable &t, Tseglines &store, int32_t depth)
+{
+    NormalizeTemplate(t);
+    GrowNormalized(t, store, depth);
 }
 
 int32_t EstimateSegmentCount(const BranchTable &t, int32_t n)

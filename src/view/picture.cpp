@@ -1,6 +1,7 @@
 #include "view/picture.h"
 
 #include "core/clip.h"
+#include "core/parallel.h"
 
 #include "view/rasterize.h"
 
@@ -11,6 +12,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPolygonF>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -23,11 +25,6 @@ namespace ramulet {
 
 namespace {
 
-// The widest pen in picture units: the largest width a painter accepts, so that the view,
-// PNG, SVG and PDF draw the same width (a picture is 8000 units wide, so such a pen already
-// covers it four times over), and every coordinate stays well inside int32.
-constexpr int32_t MaxPenWidth = 32767;
-
 // Extra clip margin in picture units beyond half the pen width: covers the one-pixel cosmetic
 // line and antialiasing whenever a device pixel is smaller than this many picture units.
 constexpr long double ClipSlack = 64.0L;
@@ -35,38 +32,81 @@ constexpr long double ClipSlack = 64.0L;
 // Lines per SVG path element, so that no single attribute grows without bound.
 constexpr uint32_t SvgLinesPerPath = 4096;
 
-// Round to nearest, halves to even, for |v| < 2^62, the same result as RoundEven in that
-// range without a library call or a change of the x87 control word per coordinate. Adding
-// 1.5 x 2^63 gives a sum whose 64-bit mantissa has a last bit worth 1, so the addition itself
-// rounds in the current mode (round-to-nearest-even, never changed by the program), and the
-// mantissa then holds 0xC000000000000000 + the rounded value.
+// Round to nearest, halves to even, for |v| < 2^63: the x87 conversion in its rounding mode,
+// which the program never changes from round-to-nearest-even (what RoundEven does, without a
+// library call). NaN and values out of range give INT64_MIN, the x87 "integer indefinite".
 static_assert(std::numeric_limits<long double>::digits == 64, "80-bit extended reals expected");
-inline int64_t RoundEvenInRange(long double v)
+inline int64_t RoundX87(long double v)
 {
-    constexpr long double magic = 0x1.8p63L;
-    const long double t = v + magic;
-    uint64_t mantissa = 0;
-    std::memcpy(&mantissa, &t, sizeof mantissa); // the low 8 bytes of the 80-bit value
-    return static_cast<int64_t>(mantissa - 0xC000000000000000u);
+    int64_t r;
+    __asm__("fistpll %0" : "=m"(r) : "t"(v) : "st");
+    return r;
 }
 
+// A clipped coordinate: within the frame plus the margin, inside 32 bits for any frame of
+// up to 2^30 - 64 units; saturated beyond that.
 inline int32_t RoundCoordinate(long double v)
 {
-    // Clipped coordinates lie within the frame plus the margin, far inside int32.
-    return static_cast<int32_t>(RoundEvenInRange(v));
+    const int64_t r = RoundX87(v);
+    if (r == std::numeric_limits<int64_t>::min()) {
+        return v > 0.0L ? std::numeric_limits<int32_t>::max() : std::numeric_limits<int32_t>::min();
+    }
+    return static_cast<int32_t>(std::clamp<int64_t>(r, std::numeric_limits<int32_t>::min(),
+                                                     std::numeric_limits<int32_t>::max()));
 }
 
-inline int32_t PenWidthOf(int32_t penWidthSetting, long double widthFactor)
+// Round(PenWidthSetting x widthFactor); `saturated` is set when that is above MaxPenWidth.
+inline int32_t PenWidthOf(int32_t penWidthSetting, long double widthFactor, bool &saturated)
 {
     const long double w = static_cast<long double>(penWidthSetting) * widthFactor;
+    saturated = false;
     // A negative width cannot be drawn; the thinnest line stands in for it (and for NaN).
     if (!(w > 0.0L)) {
         return 0;
     }
-    if (w >= MaxPenWidth) {
+    // MaxPenWidth is even, so MaxPenWidth + 0.5 still rounds to it.
+    if (!(w <= MaxPenWidth + 0.5L)) {
+        saturated = true;
         return MaxPenWidth;
     }
-    return static_cast<int32_t>(RoundEvenInRange(w));
+    return static_cast<int32_t>(RoundX87(w));
+}
+
+// A band wider than MaxPenWidth, from (x0, y0) to (x1, y1) in picture units with the true
+// half-width `half`, recorded at MaxPenWidth instead. Returns false when it cannot reach the
+// frame. A band that covers the whole frame becomes a dot at the frame's centre (which the
+// narrower band covers too); any other is moved toward the frame's centre by the difference
+// of the half-widths. The narrower band then lies inside the true one and touches its edge
+// where that edge is nearest the centre, so inside the frame the two differ by less than
+// (frame diagonal)^2 / (2 x MaxPenWidth / 2) units.
+bool NarrowWideBand(long double &x0, long double &y0, long double &x1, long double &y1,
+                    long double half, long double frameH)
+{
+    const long double cx = PictureWidth / 2.0L;
+    const long double cy = frameH / 2.0L;
+    const long double halfDiagonal = std::hypot(static_cast<long double>(PictureWidth), frameH) / 2.0L;
+    const long double dx = x1 - x0;
+    const long double dy = y1 - y0;
+    const long double len2 = dx * dx + dy * dy;
+    long double t = len2 > 0.0L ? ((cx - x0) * dx + (cy - y0) * dy) / len2 : 0.0L;
+    t = std::clamp(t, 0.0L, 1.0L);
+    const long double ux = cx - (x0 + t * dx);
+    const long double uy = cy - (y0 + t * dy);
+    const long double toCentre = std::hypot(ux, uy);
+    if (!(toCentre - halfDiagonal <= half)) {
+        return false; // also a band of coordinates that are not finite
+    }
+    if (toCentre + halfDiagonal <= half) {
+        x0 = x1 = cx;
+        y0 = y1 = cy;
+        return true;
+    }
+    const long double shift = (half - MaxPenWidth / 2.0L) / toCentre;
+    x0 += shift * ux;
+    y0 += shift * uy;
+    x1 += shift * ux;
+    y1 += shift * uy;
+    return true;
 }
 
 QPen MakePen(TColor color, int32_t width)
@@ -79,6 +119,9 @@ QPen MakePen(TColor color, int32_t width)
         // The thinnest line the surface has: one device pixel whatever the stretch.
         pen.setWidth(0);
         pen.setCosmetic(true);
+    } else if (width > MaxQPenWidth) {
+        // Beyond what a pen takes: drawn as a filled outline in the pen's colour.
+        pen.setCosmetic(false);
     } else {
         pen.setWidth(width);
         pen.setCosmetic(false);
@@ -149,7 +192,8 @@ void BuildColorRamp(ColorRampTable &ramp, const DrawSettings &s, int32_t depth)
 
 int32_t SegmentPenWidth(int32_t penWidthSetting, long double widthFactor)
 {
-    return PenWidthOf(penWidthSetting, widthFactor);
+    bool saturated = false;
+    return PenWidthOf(penWidthSetting, widthFactor, saturated);
 }
 
 QRect TreePicture::backgroundRect() const
@@ -159,6 +203,180 @@ QRect TreePicture::backgroundRect() const
         .adjusted(0, 0, -1, -1);
 }
 
+namespace {
+
+// The points of the line y = yc within r of the segment (ax, ay)-(bx, by) form one interval
+// [lo, hi] (empty when lo > hi): the hull of what the two end discs and the straight band
+// contribute.
+void CapsuleSpan(long double ax, long double ay, long double bx, long double by, long double r,
+                 long double yc, long double &lo, long double &hi)
+{
+    lo = INFINITY;
+    hi = -INFINITY;
+    auto disc = [&](long double cx, long double cy) {
+        const long double q = r * r - (yc - cy) * (yc - cy);
+        if (q >= 0.0L) {
+            const long double half = std::sqrt(q);
+            lo = std::min(lo, cx - half);
+            hi = std::max(hi, cx + half);
+        }
+    };
+    disc(ax, ay);
+    disc(bx, by);
+    const long double dx = bx - ax;
+    const long double dy = by - ay;
+    const long double len2 = dx * dx + dy * dy;
+    if (!(len2 > 0.0L)) {
+        return;
+    }
+    // Band: |dx (yc - ay) - dy (x - ax)| <= r len and 0 <= (x - ax) dx + (yc - ay) dy <= len2.
+    const long double len = std::sqrt(len2);
+    long double bl = -INFINITY;
+    long double bh = INFINITY;
+    const long double c = dx * (yc - ay);
+    if (dy != 0.0L) {
+        const long double p = ax + (c - r * len) / dy;
+        const long double q = ax + (c + r * len) / dy;
+        bl = std::min(p, q);
+        bh = std::max(p, q);
+    } else if (std::fabs(c) > r * len) {
+        return;
+    }
+    const long double e = (yc - ay) * dy;
+    if (dx != 0.0L) {
+        const long double p = ax - e / dx;
+        const long double q = ax + (len2 - e) / dx;
+        bl = std::max(bl, std::min(p, q));
+        bh = std::min(bh, std::max(p, q));
+    } else if (e < 0.0L || e > len2) {
+        return;
+    }
+    if (bl <= bh) {
+        lo = std::min(lo, bl);
+        hi = std::max(hi, bh);
+    }
+}
+
+long double DistanceToSegment(long double px, long double py, const QLine &l)
+{
+    const long double dx = static_cast<long double>(l.x2()) - l.x1();
+    const long double dy = static_cast<long double>(l.y2()) - l.y1();
+    const long double len2 = dx * dx + dy * dy;
+    long double t = len2 > 0.0L ? ((px - l.x1()) * dx + (py - l.y1()) * dy) / len2 : 0.0L;
+    t = std::clamp(t, 0.0L, 1.0L);
+    return std::hypot(px - (l.x1() + t * dx), py - (l.y1() + t * dy));
+}
+
+// The band of half-width r around `l` (round ends), as far as it lies in `box`: a convex
+// polygon through its exact boundary points on the box's edges and on lines across the box
+// no more than sqrt(0.4 r) apart, and through the box corners it covers. Between those
+// points the true edge, whose curvature is at most 1 / r, strays from the polygon's sides by
+// less than 0.1 units; its only corners lie on the box's edges.
+QPolygonF BandOutline(const QLine &l, long double r, const ClipRect &box)
+{
+    struct Pt {
+        long double x, y;
+    };
+    std::vector<Pt> pts;
+    const long double ax = l.x1(), ay = l.y1(), bx = l.x2(), by = l.y2();
+    const long double step = std::max(1.0L, std::sqrt(0.4L * r));
+    auto lines = [&](long double from, long double to, auto &&visit) {
+        const long double n = std::ceil((to - from) / step);
+        for (long double i = 0.0L; i <= n; i += 1.0L) {
+            visit(i < n ? from + (to - from) * i / n : to);
+        }
+    };
+    lines(box.top, box.bottom, [&](long double y) {
+        long double lo, hi;
+        CapsuleSpan(ax, ay, bx, by, r, y, lo, hi);
+        lo = std::max(lo, box.left);
+        hi = std::min(hi, box.right);
+        if (lo <= hi) {
+            pts.push_back({lo, y});
+            pts.push_back({hi, y});
+        }
+    });
+    lines(box.left, box.right, [&](long double x) {
+        long double lo, hi;
+        CapsuleSpan(ay, ax, by, bx, r, x, lo, hi); // the same with the axes swapped
+        lo = std::max(lo, box.top);
+        hi = std::min(hi, box.bottom);
+        if (lo <= hi) {
+            pts.push_back({x, lo});
+            pts.push_back({x, hi});
+        }
+    });
+    for (const long double x : {box.left, box.right}) {
+        for (const long double y : {box.top, box.bottom}) {
+            if (DistanceToSegment(x, y, l) <= r) {
+                pts.push_back({x, y});
+            }
+        }
+    }
+    // The convex hull (monotone chain), counter-clockwise.
+    std::sort(pts.begin(), pts.end(),
+              [](const Pt &p, const Pt &q) { return p.x < q.x || (p.x == q.x && p.y < q.y); });
+    auto cross = [](const Pt &o, const Pt &p, const Pt &q) {
+        return (p.x - o.x) * (q.y - o.y) - (p.y - o.y) * (q.x - o.x);
+    };
+    std::vector<Pt> hull;
+    for (int pass = 0; pass < 2; ++pass) {
+        const size_t base = hull.size();
+        for (size_t k = 0; k < pts.size(); ++k) {
+            const Pt &p = pass == 0 ? pts[k] : pts[pts.size() - 1 - k];
+            while (hull.size() >= base + 2 && cross(hull[hull.size() - 2], hull.back(), p) <= 0.0L) {
+                hull.pop_back();
+            }
+            hull.push_back(p);
+        }
+        hull.pop_back();
+    }
+    QPolygonF poly;
+    if (hull.size() >= 3) {
+        for (const Pt &p : hull) {
+            poly << QPointF(static_cast<double>(p.x), static_cast<double>(p.y));
+        }
+    }
+    return poly;
+}
+
+} // namespace
+
+bool TreePicture::CoversFrame(const QLine &line, int32_t width) const
+{
+    // The band is convex: it covers the frame when it holds the frame's four corners.
+    const long double r = width / 2.0L;
+    for (const long double x : {0.0L, static_cast<long double>(PictureWidth)}) {
+        for (const long double y : {0.0L, static_cast<long double>(m_pictureHeight)}) {
+            if (!(DistanceToSegment(x, y, line) <= r)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void TreePicture::FirstShown(size_t &firstRun, uint32_t &firstLine) const
+{
+    firstRun = 0;
+    firstLine = 0;
+    const long double diagonal =
+        std::hypot(static_cast<long double>(PictureWidth), static_cast<long double>(m_pictureHeight));
+    for (size_t ri = m_runs.size(); ri-- > 0;) {
+        const PenRun &run = m_runs[ri];
+        if (run.width < diagonal) {
+            continue; // too narrow to cover the frame
+        }
+        for (uint32_t k = run.count; k-- > 0;) {
+            if (CoversFrame(m_lines[run.first + k], run.width)) {
+                firstRun = ri;
+                firstLine = k;
+                return;
+            }
+        }
+    }
+}
+
 void TreePicture::Play(QPainter &painter) const
 {
     if (m_hasBackground) {
@@ -166,9 +384,30 @@ void TreePicture::Play(QPainter &painter) const
                          ToQColor(m_backColor));
     }
     painter.setBrush(Qt::NoBrush);
-    for (const PenRun &run : m_runs) {
+    // Everything under a band that covers the frame is hidden by it.
+    size_t firstRun = 0;
+    uint32_t firstLine = 0;
+    FirstShown(firstRun, firstLine);
+    const ClipRect box{-ClipSlack, -ClipSlack, PictureWidth + ClipSlack, m_pictureHeight + ClipSlack};
+    for (size_t ri = firstRun; ri < m_runs.size(); ++ri) {
+        const PenRun &run = m_runs[ri];
+        const uint32_t from = ri == firstRun ? firstLine : 0;
+        const QLine *lines = m_lines.data() + run.first;
+        if (run.width > MaxQPenWidth) {
+            // Wider than any pen: the band's outline, filled.
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(ToQColor(run.color));
+            for (uint32_t k = from; k < run.count; ++k) {
+                const QPolygonF outline = BandOutline(lines[k], run.width / 2.0L, box);
+                if (!outline.isEmpty()) {
+                    painter.drawPolygon(outline);
+                }
+            }
+            painter.setBrush(Qt::NoBrush);
+            continue;
+        }
         painter.setPen(m_pens[run.pen]);
-        painter.drawLines(m_lines.data() + run.first, static_cast<int>(run.count));
+        painter.drawLines(lines + from, static_cast<int>(run.count - from));
     }
 }
 
@@ -206,77 +445,263 @@ Placement ComputePlacement(const Tseglines &store, const ViewState &view, bool a
     return pl;
 }
 
-class TreePictureRecorder {
-public:
-    static std::shared_ptr<TreePicture> Record(const Tseglines &store, const ViewState &view,
-                                               const DrawSettings &s,
-                                               const ColorRampTable &ramp, bool autoFit)
+namespace {
+
+// Stores at least this large are recorded in two halves side by side.
+constexpr int32_t SplitRecordAt = 16384;
+
+// What every segment of one recording shares: the placement, ModelToPicture's constants
+// hoisted (the same operations in the same order: ((x - cx) * s + ox) * f and
+// (-s * (y - cy) + oy) * f, then k * p + off), the frame and the colour of each level.
+struct RecordInput {
+    const TSegLine *lines;
+    long double cx, cy, sc, negSc, ox, oy, f;
+    Placement pl;
+    long double frameH;
+    int64_t frameBottom;
+    int32_t penWidthSetting;
+    TColor colors[18];
+
+    template <bool Identity>
+    long double X(long double mx) const
     {
-        auto pic = std::make_shared<TreePicture>();
-        pic->m_pictureHeight = view.PictureHeight;
-        pic->m_backColor = s.BackColor & 0xFFFFFFu;
-        pic->m_hasBackground = pic->m_backColor != White;
-
-        const Placement pl = ComputePlacement(store, view, autoFit);
-        const int32_t count = std::max(0, store.Count());
-        pic->m_lines.reserve(static_cast<size_t>(count));
-
-        // ModelToPicture, inlined with its constants hoisted; the same operations in the same
-        // order: ((x - cx) * s + ox) * f and (-s * (y - cy) + oy) * f.
-        const long double cx = view.ViewCenter.x;
-        const long double cy = view.ViewCenter.y;
-        const long double sc = view.ViewScale;
-        const long double ox = view.ViewOrigin.x;
-        const long double oy = view.ViewOrigin.y;
-        const long double f = view.PictureFactor;
-        auto toPicture = [&](const TPointE &m, long double &x, long double &y) {
-            x = pl.k * (((m.x - cx) * sc + ox) * f) + pl.offX;
-            y = pl.k * ((-sc * (m.y - cy) + oy) * f) + pl.offY;
-        };
-
-        const long double frameH = view.PictureHeight;
-        // Pens are keyed by (colour, width); a tree has only a few dozen distinct ones.
-        std::vector<uint64_t> penKeys;
-        auto &runs = pic->m_runs;
-        for (int32_t i = 0; i < count; ++i) {
-            const TSegLine &seg = store.line(i);
-            const int32_t width = PenWidthOf(s.PenWidthSetting, seg.widthFactor);
-            const size_t level = static_cast<size_t>(std::clamp(seg.level, 0, 17));
-            const TColor color = ramp[level] & 0xFFFFFFu;
-
-            long double x0, y0, x1, y1;
-            toPicture(seg.startPt, x0, y0);
-            toPicture(seg.endPt, x1, y1);
-            // Whatever lies farther than half the pen from the frame cannot show in it.
-            const long double margin = width / 2.0L + ClipSlack;
-            if (!ClipSegment(x0, y0, x1, y1,
-                             {-margin, -margin, PictureWidth + margin, frameH + margin})) {
-                continue;
-            }
-            if (runs.empty() || runs.back().color != color || runs.back().width != width) {
-                const uint64_t key = (uint64_t{color} << 32) | static_cast<uint32_t>(width);
-                const auto found = std::find(penKeys.begin(), penKeys.end(), key);
-                const auto penIndex = static_cast<uint32_t>(found - penKeys.begin());
-                if (found == penKeys.end()) {
-                    penKeys.push_back(key);
-                    pic->m_pens.push_back(MakePen(color, width));
-                }
-                runs.push_back(
-                    {color, width, static_cast<uint32_t>(pic->m_lines.size()), 0, penIndex});
-            }
-            ++runs.back().count;
-            pic->m_lines.emplace_back(RoundCoordinate(x0), RoundCoordinate(y0),
-                                      RoundCoordinate(x1), RoundCoordinate(y1));
-        }
-        return pic;
+        const long double p = ((mx - cx) * sc + ox) * f;
+        return Identity ? p : pl.k * p + pl.offX;
+    }
+    template <bool Identity>
+    long double Y(long double my) const
+    {
+        // -s * (y - cy): the negation is exact, so it is taken once.
+        const long double p = (negSc * (my - cy) + oy) * f;
+        return Identity ? p : pl.k * p + pl.offY;
     }
 };
+
+// The lines and runs one half records; run.pen indexes `keys`, its own pens in the order
+// they first appear.
+struct RecordPart {
+    std::vector<QLine> *lines = nullptr;
+    std::vector<TreePicture::PenRun> *runs = nullptr;
+    std::vector<uint64_t> keys;
+    // The pen last used for each level: a level's colour is fixed, so only its width varies.
+    int64_t cachedWidth[18];
+    uint32_t cachedPen[18];
+
+    void Reset(std::vector<QLine> &l, std::vector<TreePicture::PenRun> &r)
+    {
+        lines = &l;
+        runs = &r;
+        lines->clear();
+        runs->clear();
+        keys.clear();
+        std::fill(std::begin(cachedWidth), std::end(cachedWidth), -1);
+    }
+
+    uint32_t PenFor(size_t level, TColor color, int32_t width)
+    {
+        if (cachedWidth[level] == width) {
+            return cachedPen[level];
+        }
+        const uint64_t key = (uint64_t{color} << 32) | static_cast<uint32_t>(width);
+        const auto found = std::find(keys.begin(), keys.end(), key);
+        const auto pen = static_cast<uint32_t>(found - keys.begin());
+        if (found == keys.end()) {
+            keys.push_back(key);
+        }
+        cachedWidth[level] = width;
+        cachedPen[level] = pen;
+        return pen;
+    }
+};
+
+// A segment that is not wholly and clearly inside the frame plus its margin: the placement
+// again, clipped in 80-bit reals, bands wider than MaxPenWidth narrowed first.
+template <bool Identity>
+bool PlaceClipped(const RecordInput &in, const TSegLine &seg, int32_t width, bool saturated,
+                  QLine &out)
+{
+    long double x0 = in.X<Identity>(seg.startPt.x);
+    long double y0 = in.Y<Identity>(seg.startPt.y);
+    long double x1 = in.X<Identity>(seg.endPt.x);
+    long double y1 = in.Y<Identity>(seg.endPt.y);
+    if (saturated) {
+        const long double w = static_cast<long double>(in.penWidthSetting) * seg.widthFactor;
+        if (!NarrowWideBand(x0, y0, x1, y1, std::nearbyint(w) / 2.0L, in.frameH)) {
+            return false;
+        }
+    }
+    // Whatever lies farther than half the pen from the frame cannot show in it.
+    const long double margin = width / 2.0L + ClipSlack;
+    if (!ClipSegment(x0, y0, x1, y1, {-margin, -margin, PictureWidth + margin, in.frameH + margin})) {
+        return false;
+    }
+    out = QLine(RoundCoordinate(x0), RoundCoordinate(y0), RoundCoordinate(x1), RoundCoordinate(y1));
+    return true;
+}
+
+// Records segments [lo, hi) into `part`.
+template <bool Identity>
+void RecordRange(const RecordInput &in, int32_t lo, int32_t hi, RecordPart &part)
+{
+    std::vector<QLine> &lines = *part.lines;
+    std::vector<TreePicture::PenRun> &runs = *part.runs;
+    for (int32_t i = lo; i < hi; ++i) {
+        const TSegLine &seg = in.lines[i];
+        bool saturated = false;
+        const int32_t width = PenWidthOf(in.penWidthSetting, seg.widthFactor, saturated);
+        const auto level = static_cast<size_t>(std::clamp(seg.level, 0, 17));
+        const TColor color = in.colors[level];
+
+        // The common case in integers: when the rounded coordinates lie inside the frame
+        // grown by e = (width + 127) div 2, the exact ones lie within half a unit of them and
+        // so inside the clip box (half the width plus 64): the segment is not clipped.
+        const int64_t X0 = RoundX87(in.X<Identity>(seg.startPt.x));
+        const int64_t Y0 = RoundX87(in.Y<Identity>(seg.startPt.y));
+        const int64_t X1 = RoundX87(in.X<Identity>(seg.endPt.x));
+        const int64_t Y1 = RoundX87(in.Y<Identity>(seg.endPt.y));
+        const int64_t e = (int64_t{width} + 127) / 2;
+        const int64_t right = PictureWidth + e;
+        const int64_t bottom = in.frameBottom + e;
+        QLine line;
+        if (!saturated && X0 >= -e && X0 <= right && X1 >= -e && X1 <= right && Y0 >= -e &&
+            Y0 <= bottom && Y1 >= -e && Y1 <= bottom) {
+            line = QLine(static_cast<int>(X0), static_cast<int>(Y0), static_cast<int>(X1),
+                         static_cast<int>(Y1));
+        } else if (!PlaceClipped<Identity>(in, seg, width, saturated, line)) {
+            continue;
+        }
+        if (runs.empty() || runs.back().color != color || runs.back().width != width) {
+            runs.push_back({color, width, static_cast<uint32_t>(lines.size()), 0,
+                            part.PenFor(level, color, width)});
+        }
+        ++runs.back().count;
+        lines.push_back(line);
+    }
+}
+
+void RecordPartOf(const RecordInput &in, int32_t lo, int32_t hi, RecordPart &part)
+{
+    const bool identity = in.pl.k == 1.0L && in.pl.offX == 0.0L && in.pl.offY == 0.0L;
+    if (identity) {
+        RecordRange<true>(in, lo, hi, part);
+    } else {
+        RecordRange<false>(in, lo, hi, part);
+    }
+}
+
+} // namespace
+
+struct PictureRecorder::Part {
+    std::vector<QLine> lines;
+    std::vector<TreePicture::PenRun> runs;
+    RecordPart first;
+    RecordPart second;
+};
+
+PictureRecorder::PictureRecorder() : m_second(std::make_unique<Part>()) {}
+
+PictureRecorder::~PictureRecorder() = default;
+
+std::shared_ptr<const TreePicture> PictureRecorder::Record(const Tseglines &store,
+                                                           const ViewState &view,
+                                                           const DrawSettings &s,
+                                                           const ColorRampTable &ramp,
+                                                           bool autoFit)
+{
+    // A picture nobody else holds is refilled in place, keeping its buffers.
+    std::shared_ptr<TreePicture> *slot = nullptr;
+    for (auto &p : m_pool) {
+        if (p && p.use_count() == 1) {
+            slot = &p;
+            break;
+        }
+    }
+    if (slot == nullptr) {
+        slot = m_pool[0] && !m_pool[1] ? &m_pool[1] : &m_pool[0];
+        *slot = std::make_shared<TreePicture>();
+    }
+    RecordInto(**slot, store, view, s, ramp, autoFit);
+    return *slot;
+}
+
+void PictureRecorder::RecordInto(TreePicture &pic, const Tseglines &store, const ViewState &view,
+                                 const DrawSettings &s, const ColorRampTable &ramp, bool autoFit)
+{
+    pic.m_pictureHeight = view.PictureHeight;
+    pic.m_backColor = s.BackColor & 0xFFFFFFu;
+    pic.m_hasBackground = pic.m_backColor != White;
+    pic.m_pens.clear();
+
+    RecordInput in;
+    in.lines = store.data();
+    in.cx = view.ViewCenter.x;
+    in.cy = view.ViewCenter.y;
+    in.sc = view.ViewScale;
+    in.negSc = -view.ViewScale;
+    in.ox = view.ViewOrigin.x;
+    in.oy = view.ViewOrigin.y;
+    in.f = view.PictureFactor;
+    in.pl = ComputePlacement(store, view, autoFit);
+    in.frameH = view.PictureHeight;
+    in.frameBottom = view.PictureHeight;
+    in.penWidthSetting = s.PenWidthSetting;
+    for (size_t level = 0; level < 18; ++level) {
+        in.colors[level] = ramp[level] & 0xFFFFFFu;
+    }
+
+    const int32_t count = std::max(0, store.Count());
+    Part &scratch = *m_second;
+    RecordPart &first = scratch.first;
+    first.Reset(pic.m_lines, pic.m_runs);
+    pic.m_lines.reserve(static_cast<size_t>(count));
+    if (count < SplitRecordAt) {
+        RecordPartOf(in, 0, count, first);
+    } else {
+        // Two halves side by side; the second is then appended to the first, its pens and
+        // line indices renumbered and a run that goes on across the middle joined, which
+        // gives exactly the picture one pass makes.
+        const int32_t mid = count / 2;
+        RecordPart &second = scratch.second;
+        second.Reset(scratch.lines, scratch.runs);
+        scratch.lines.reserve(static_cast<size_t>(count - mid));
+        RunBoth([&] { RecordPartOf(in, 0, mid, first); },
+                [&] { RecordPartOf(in, mid, count, second); });
+        std::vector<uint32_t> penOf(second.keys.size());
+        for (size_t k = 0; k < second.keys.size(); ++k) {
+            const auto found = std::find(first.keys.begin(), first.keys.end(), second.keys[k]);
+            penOf[k] = static_cast<uint32_t>(found - first.keys.begin());
+            if (found == first.keys.end()) {
+                first.keys.push_back(second.keys[k]);
+            }
+        }
+        const auto offset = static_cast<uint32_t>(pic.m_lines.size());
+        size_t from = 0;
+        if (!pic.m_runs.empty() && !scratch.runs.empty() &&
+            pic.m_runs.back().color == scratch.runs.front().color &&
+            pic.m_runs.back().width == scratch.runs.front().width) {
+            pic.m_runs.back().count += scratch.runs.front().count;
+            from = 1;
+        }
+        for (size_t r = from; r < scratch.runs.size(); ++r) {
+            TreePicture::PenRun run = scratch.runs[r];
+            run.first += offset;
+            run.pen = penOf[run.pen];
+            pic.m_runs.push_back(run);
+        }
+        pic.m_lines.insert(pic.m_lines.end(), scratch.lines.begin(), scratch.lines.end());
+    }
+    pic.m_pens.reserve(first.keys.size());
+    for (const uint64_t key : first.keys) {
+        pic.m_pens.push_back(MakePen(static_cast<TColor>(key >> 32), static_cast<int32_t>(key & 0xFFFFFFFFu)));
+    }
+}
 
 std::shared_ptr<const TreePicture> RecordTreePicture(const Tseglines &store, const ViewState &view,
                                                      const DrawSettings &s,
                                                      const ColorRampTable &ramp, bool autoFit)
 {
-    return TreePictureRecorder::Record(store, view, s, ramp, autoFit);
+    PictureRecorder recorder;
+    return recorder.Record(store, view, s, ramp, autoFit);
 }
 
 void ShowTreePicture(QImage &viewImage, const TreePicture &pic, TColor backColor)

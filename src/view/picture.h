@@ -50,8 +50,18 @@ using ColorRampTable = std::array<uint32_t, 18>;
 // colour (entry depth + 1); entries above keep what they held. depth is clamped to 1..16.
 void BuildColorRamp(ColorRampTable &ramp, const DrawSettings &s, int32_t depth);
 
-// Pen width in picture units of a segment: Round(PenWidthSetting x widthFactor), saturated,
-// never negative. 0 means the thinnest line the surface has.
+// The widest pen a QPen takes, in picture units; wider bands are drawn through a painter as
+// filled outlines with round ends.
+constexpr int32_t MaxQPenWidth = 32767;
+// The widest band the picture records: half of it plus the clip margin keeps every recorded
+// coordinate within 32 bits. A band whose true width is larger is recorded at this width,
+// moved toward the frame by the difference of the half-widths, so that the part of it inside
+// the frame stays the same: its edge there moves by less than (frame diagonal)^2 / (2 x 2^30)
+// units (0.06 for a 636 x 634 view), far below the rounding of every recorded coordinate.
+constexpr int32_t MaxPenWidth = 2147483646;
+
+// Pen width in picture units of a segment: Round(PenWidthSetting x widthFactor), never
+// negative, saturated at MaxPenWidth. 0 means the thinnest line the surface has.
 int32_t SegmentPenWidth(int32_t penWidthSetting, long double widthFactor);
 
 // The recorded tree picture: a display list in picture units (x right, y down), a frame of
@@ -77,18 +87,26 @@ public:
     const std::vector<QLine> &lines() const { return m_lines; }
     // One pen per distinct (colour, width), built once at recording: the replay only switches
     // between them, which is what keeps a depth-first store (a new pen almost every segment)
-    // cheap to draw.
+    // cheap to draw. Runs wider than MaxQPenWidth are filled outlines; their pen carries the
+    // colour only.
     const std::vector<QPen> &pens() const { return m_pens; }
     int64_t segmentCount() const { return static_cast<int64_t>(m_lines.size()); }
 
     // Replays the picture onto `painter`, whose current transform maps picture units to its
-    // device. Antialiasing follows the painter's render hints.
+    // device. Antialiasing follows the painter's render hints. What lies under the last band
+    // that covers the whole frame is not drawn.
     void Play(QPainter &painter) const;
     // Replays the picture stretched so that its frame covers `target` (device coordinates).
     void PlayStretched(QPainter &painter, const QRectF &target) const;
 
+    // Whether a band of `width` along `line` covers the whole frame.
+    bool CoversFrame(const QLine &line, int32_t width) const;
+    // The run and the line within it of the last band that covers the whole frame (0, 0 when
+    // there is none): nothing before it can show.
+    void FirstShown(size_t &firstRun, uint32_t &firstLine) const;
+
 private:
-    friend class TreePictureRecorder;
+    friend class PictureRecorder;
     int32_t m_pictureHeight = 0;
     bool m_hasBackground = false;
     TColor m_backColor = White;
@@ -111,10 +129,32 @@ Placement ComputePlacement(const Tseglines &store, const ViewState &view, bool a
 // white, then every stored segment in store order (later segments over earlier ones), in the
 // colour of its level and its pen width, placed by the automatic fit or the current view.
 // Segments are clipped to the frame (with a margin for the pen) in floating point, so any
-// zoom draws correctly.
+// zoom draws correctly. Each coordinate is Round(k x ModelToPicture(p) + offset), computed in
+// 80-bit reals in that order; large stores are recorded in two halves side by side.
 std::shared_ptr<const TreePicture> RecordTreePicture(const Tseglines &store, const ViewState &view,
                                                      const DrawSettings &s,
                                                      const ColorRampTable &ramp, bool autoFit);
+
+// RecordTreePicture that reuses the buffers of pictures it made before and nobody holds any
+// more (a render replaces the one before it), so that a render allocates nothing.
+class PictureRecorder {
+public:
+    PictureRecorder();
+    ~PictureRecorder();
+    PictureRecorder(const PictureRecorder &) = delete;
+    PictureRecorder &operator=(const PictureRecorder &) = delete;
+
+    std::shared_ptr<const TreePicture> Record(const Tseglines &store, const ViewState &view,
+                                              const DrawSettings &s, const ColorRampTable &ramp,
+                                              bool autoFit);
+
+private:
+    struct Part;
+    void RecordInto(TreePicture &pic, const Tseglines &store, const ViewState &view,
+                    const DrawSettings &s, const ColorRampTable &ramp, bool autoFit);
+    std::shared_ptr<TreePicture> m_pool[2];
+    std::unique_ptr<Part> m_second; // the second half's lines and runs before they are joined
+};
 
 // Shows the picture on the tree view's image: fills it white first when the background is
 // white, then stretches the picture over the whole image.

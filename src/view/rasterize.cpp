@@ -1,6 +1,7 @@
 #include "view/rasterize.h"
 
 #include "view/picture.h"
+#include "view/rastertraversal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,26 +18,95 @@ namespace ramulet {
 
 namespace {
 
-struct Raster {
-    uint32_t *bits = nullptr;
-    qsizetype stride = 0; // in pixels
-    int w = 0;
-    int h = 0;
+using raster::Band;
+using raster::Rows;
 
-    // Drawing from the last segment back to the first, each pixel takes the colour of the
-    // first segment that reaches it and keeps it. Per row, next[x] leads to the first pixel at
-    // or right of x that is still free (w when none is), shortened as it is followed;
-    // freeInRow counts them. Null when drawing front to back.
-    int32_t *next = nullptr;
-    int32_t *freeInRow = nullptr;
-    int rowsLeft = 0;
+// The classic drawing: no antialiasing, each pixel whose centre a band reaches takes its
+// colour. Draws only rows [top, bottom).
+class ClassicKernel {
+public:
+    ClassicKernel(QImage &image, Rows rows, bool backToFront)
+        : m_bits(reinterpret_cast<uint32_t *>(image.bits())), m_stride(image.bytesPerLine() / 4),
+          m_w(image.width()), m_top(rows.top), m_bottom(rows.bottom)
+    {
+        if (!backToFront) {
+            return;
+        }
+        const auto rowLength = static_cast<size_t>(m_w) + 1;
+        const auto rowCount = static_cast<size_t>(std::max(0, m_bottom - m_top));
+        m_next.resize(rowLength * rowCount);
+        for (size_t y = 0; y < rowCount; ++y) {
+            for (size_t x = 0; x < rowLength; ++x) {
+                m_next[y * rowLength + x] = static_cast<int32_t>(x);
+            }
+        }
+        m_freeInRow.assign(rowCount, m_w);
+        m_rowsLeft = static_cast<int>(rowCount);
+        m_backToFront = true;
+    }
 
-    bool RowDone(int y) const { return next != nullptr && freeInRow[y] == 0; }
+    // The band is convex, so it fills every pixel when it holds the four outermost pixel
+    // centres (with a little to spare for rounding).
+    static bool Covers(const Band &band, int w, int h)
+    {
+        const double reach = band.width / 2.0 - 0.01;
+        if (band.thin || !(reach > 0.0)) {
+            return false;
+        }
+        const raster::DeviceLine &l = band.line;
+        const double dx = l.x1 - l.x0;
+        const double dy = l.y1 - l.y0;
+        const double len2 = dx * dx + dy * dy;
+        const double xs[2] = {0.5, w - 0.5};
+        const double ys[2] = {0.5, h - 0.5};
+        for (const double px : xs) {
+            for (const double py : ys) {
+                double t = len2 > 0.0 ? ((px - l.x0) * dx + (py - l.y0) * dy) / len2 : 0.0;
+                t = std::clamp(t, 0.0, 1.0);
+                const double ex = px - (l.x0 + t * dx);
+                const double ey = py - (l.y0 + t * dy);
+                if (!(ex * ex + ey * ey <= reach * reach)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    void Fill(uint32_t argb, double right, double bottom)
+    {
+        for (int y = m_top; y < m_bottom && y + 0.5 <= bottom; ++y) {
+            Span(0.0, right, y, argb);
+        }
+    }
+
+    void Draw(const Band &band)
+    {
+        const raster::DeviceLine &l = band.line;
+        if (band.thin) {
+            ThinLine(l.x0, l.y0, l.x1, l.y1, band.argb);
+        } else {
+            ThickLine(l.x0, l.y0, l.x1, l.y1, band.width / 2.0, band.argb);
+        }
+    }
+
+    bool Done() const { return m_backToFront && m_rowsLeft == 0; }
+
+private:
+    // Back to front, each pixel takes the colour of the first band that reaches it and keeps
+    // it. Per row, next[x] leads to the first pixel at or right of x that is still free (w when
+    // none is), shortened as it is followed; freeInRow counts them.
+    int32_t *NextRow(int y) { return m_next.data() + static_cast<size_t>(y - m_top) * (static_cast<size_t>(m_w) + 1); }
+
+    bool RowDone(int y) const
+    {
+        return m_backToFront && m_freeInRow[static_cast<size_t>(y - m_top)] == 0;
+    }
 
     // The first free pixel of row y at or right of x.
-    int32_t FirstFree(int y, int32_t x) const
+    int32_t FirstFree(int y, int32_t x)
     {
-        int32_t *row = next + static_cast<qsizetype>(y) * (w + 1);
+        int32_t *row = NextRow(y);
         int32_t root = x;
         while (row[root] != root) {
             root = row[root];
@@ -51,19 +121,18 @@ struct Raster {
 
     void Take(int y, int32_t x, uint32_t argb)
     {
-        bits[y * stride + x] = argb;
-        next[static_cast<qsizetype>(y) * (w + 1) + x] = x + 1;
-        if (--freeInRow[y] == 0) {
-            --rowsLeft;
+        m_bits[y * m_stride + x] = argb;
+        NextRow(y)[x] = x + 1;
+        if (--m_freeInRow[static_cast<size_t>(y - m_top)] == 0) {
+            --m_rowsLeft;
         }
     }
 
     void Plot(int x, int y, uint32_t argb)
     {
-        if (static_cast<unsigned>(x) < static_cast<unsigned>(w) &&
-            static_cast<unsigned>(y) < static_cast<unsigned>(h)) {
-            if (next == nullptr) {
-                bits[y * stride + x] = argb;
+        if (static_cast<unsigned>(x) < static_cast<unsigned>(m_w) && y >= m_top && y < m_bottom) {
+            if (!m_backToFront) {
+                m_bits[y * m_stride + x] = argb;
             } else if (FirstFree(y, x) == x) {
                 Take(y, x, argb);
             }
@@ -73,16 +142,16 @@ struct Raster {
     // Pixels whose centres lie in [xl, xr] on row y.
     void Span(double xl, double xr, int y, uint32_t argb)
     {
-        if (y < 0 || y >= h || !(xl <= xr)) {
+        if (y < m_top || y >= m_bottom || !(xl <= xr)) {
             return;
         }
         const double lo = std::max(std::ceil(xl - 0.5), 0.0);
-        const double hi = std::min(std::floor(xr - 0.5), static_cast<double>(w - 1));
+        const double hi = std::min(std::floor(xr - 0.5), static_cast<double>(m_w - 1));
         if (lo > hi) {
             return;
         }
-        if (next == nullptr) {
-            uint32_t *row = bits + y * stride;
+        if (!m_backToFront) {
+            uint32_t *row = m_bits + y * m_stride;
             std::fill(row + static_cast<int>(lo), row + static_cast<int>(hi) + 1, argb);
             return;
         }
@@ -99,14 +168,27 @@ struct Raster {
     {
         const double dx = x1 - x0;
         const double dy = y1 - y0;
+        // The rows it can touch; a line wholly above or below the kernel's rows is skipped.
+        if (std::max(y0, y1) < m_top - 1.0 || std::min(y0, y1) >= m_bottom + 1.0) {
+            return;
+        }
         const double n = std::ceil(std::max(std::fabs(dx), std::fabs(dy)));
         if (n < 1.0) {
             Plot(static_cast<int>(std::floor(x0)), static_cast<int>(std::floor(y0)), argb);
             return;
         }
         const int steps = static_cast<int>(n);
-        const double sx = dx / n;
-        const double sy = dy / n;
+        // Most lines of a deep tree are a few pixels long. Dividing by a power of two is
+        // multiplying by its exact reciprocal, so only other lengths pay for the divisions.
+        double sx, sy;
+        if (steps <= 8 && (steps & (steps - 1)) == 0) {
+            const double inv = steps == 1 ? 1.0 : steps == 2 ? 0.5 : steps == 4 ? 0.25 : 0.125;
+            sx = dx * inv;
+            sy = dy * inv;
+        } else {
+            sx = dx / n;
+            sy = dy / n;
+        }
         for (int k = 0; k <= steps; ++k) {
             Plot(static_cast<int>(std::floor(x0 + sx * k)), static_cast<int>(std::floor(y0 + sy * k)),
                  argb);
@@ -118,8 +200,9 @@ struct Raster {
     // end discs and the straight band contribute.
     void ThickLine(double x0, double y0, double x1, double y1, double r, uint32_t argb)
     {
-        const double top = std::max(std::floor(std::min(y0, y1) - r), 0.0);
-        const double bottom = std::min(std::ceil(std::max(y0, y1) + r), static_cast<double>(h - 1));
+        const double top = std::max(std::floor(std::min(y0, y1) - r), static_cast<double>(m_top));
+        const double bottom =
+            std::min(std::ceil(std::max(y0, y1) + r), static_cast<double>(m_bottom - 1));
         const double dx = x1 - x0;
         const double dy = y1 - y0;
         const double len2 = dx * dx + dy * dy;
@@ -172,33 +255,15 @@ struct Raster {
         }
     }
 
-    // Whether ThickLine with these arguments fills every pixel of the image. The band is
-    // convex, so it does when it holds the four outermost pixel centres (with a little to
-    // spare for rounding).
-    bool CoversAll(double x0, double y0, double x1, double y1, double r) const
-    {
-        const double reach = r - 0.01;
-        if (!(reach > 0.0)) {
-            return false;
-        }
-        const double dx = x1 - x0;
-        const double dy = y1 - y0;
-        const double len2 = dx * dx + dy * dy;
-        const double xs[2] = {0.5, w - 0.5};
-        const double ys[2] = {0.5, h - 0.5};
-        for (const double px : xs) {
-            for (const double py : ys) {
-                double t = len2 > 0.0 ? ((px - x0) * dx + (py - y0) * dy) / len2 : 0.0;
-                t = std::clamp(t, 0.0, 1.0);
-                const double ex = px - (x0 + t * dx);
-                const double ey = py - (y0 + t * dy);
-                if (!(ex * ex + ey * ey <= reach * reach)) {
-                    return false;
-                }
-            }
-        }
-        return true;
-    }
+    uint32_t *m_bits;
+    qsizetype m_stride; // in pixels
+    int m_w;
+    int m_top;
+    int m_bottom;
+    bool m_backToFront = false;
+    std::vector<int32_t> m_next;
+    std::vector<int32_t> m_freeInRow;
+    int m_rowsLeft = 0;
 };
 
 } // namespace
@@ -213,128 +278,7 @@ bool RasterizeTreePicture(QImage &image, const TreePicture &pic, RasterOrder ord
     if (image.isNull() || pic.pictureHeight() <= 0) {
         return true;
     }
-    Raster ras;
-    ras.bits = reinterpret_cast<uint32_t *>(image.bits());
-    ras.stride = image.bytesPerLine() / 4;
-    ras.w = image.width();
-    ras.h = image.height();
-    const double sx = static_cast<double>(ras.w) / PictureWidth;
-    const double sy = static_cast<double>(ras.h) / pic.pictureHeight();
-    const double widthScale = (sx + sy) / 2.0;
-    // Opaque colours are the same in all three formats.
-    auto argb = [](TColor c) {
-        return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-    };
-    auto drawBackground = [&] {
-        if (!pic.hasBackground()) {
-            return;
-        }
-        const QRect bg = pic.backgroundRect();
-        const uint32_t colour = argb(pic.backColor());
-        const double bottom = (bg.bottom() + 1) * sy;
-        for (int y = 0; y < ras.h && y + 0.5 <= bottom; ++y) {
-            ras.Span(0.0, (bg.right() + 1) * sx, y, colour);
-        }
-    };
-
-    const auto &lines = pic.lines();
-    const auto &runs = pic.runs();
-    // Whole device coordinates are pixel centres here, as in the editor: a point lands on the
-    // pixel the editor's rounding gives it, and a line on a whole column is drawn
-    // symmetrically about it.
-    struct DeviceLine {
-        double x0, y0, x1, y1;
-    };
-    auto device = [&](const QLine &l) {
-        return DeviceLine{l.x1() * sx + 0.5, l.y1() * sy + 0.5, l.x2() * sx + 0.5,
-                          l.y2() * sy + 0.5};
-    };
-    auto drawLine = [&](const QLine &l, double deviceWidth, bool thin, uint32_t colour) {
-        const DeviceLine d = device(l);
-        if (thin) {
-            ras.ThinLine(d.x0, d.y0, d.x1, d.y1, colour);
-        } else {
-            ras.ThickLine(d.x0, d.y0, d.x1, d.y1, deviceWidth / 2.0, colour);
-        }
-    };
-
-    // Later segments draw over earlier ones, so everything before the last segment whose band
-    // fills the whole image is hidden by it. Very wide pens (long branches grown deep, fitted
-    // to the view) would otherwise paint the whole image over again for every segment.
-    size_t firstRun = 0;
-    uint32_t firstLine = 0; // within the first run drawn
-    const double minSide = std::min(ras.w, ras.h);
-    // Meanwhile, about how many pixels the bands to draw cover, counted over.
-    double bandArea = 0.0;
-    for (size_t ri = runs.size(); ri-- > 0;) {
-        const TreePicture::PenRun &run = runs[ri];
-        const double deviceWidth = run.width * widthScale;
-        if (run.width <= 0 || deviceWidth <= 1.0) {
-            continue;
-        }
-        bool found = false;
-        for (uint32_t k = run.count; k-- > 0;) {
-            const DeviceLine d = device(lines[run.first + k]);
-            const double len = std::hypot(d.x1 - d.x0, d.y1 - d.y0);
-            bandArea += std::min((len + deviceWidth) * deviceWidth,
-                                 static_cast<double>(ras.w) * ras.h);
-            if (deviceWidth + 1.0 >= minSide &&
-                ras.CoversAll(d.x0, d.y0, d.x1, d.y1, deviceWidth / 2.0)) {
-                firstRun = ri;
-                firstLine = k;
-                found = true;
-                break;
-            }
-        }
-        if (found) {
-            break;
-        }
-    }
-
-    // Bands that cover the image many times over are drawn from the last back to the first,
-    // each pixel once; the bookkeeping costs about as much as the image itself, so ordinary
-    // pictures are drawn front to back.
-    const double pixels = static_cast<double>(ras.w) * ras.h;
-    const bool backToFront = order == RasterOrder::BackToFront ||
-                             (order == RasterOrder::Automatic && bandArea > 8.0 * pixels &&
-                              pixels <= MaxBackToFrontPixels);
-    if (!backToFront) {
-        drawBackground();
-        for (size_t ri = firstRun; ri < runs.size(); ++ri) {
-            const TreePicture::PenRun &run = runs[ri];
-            const uint32_t colour = argb(run.color);
-            const double deviceWidth = run.width * widthScale;
-            const bool thin = run.width <= 0 || deviceWidth <= 1.0;
-            const uint32_t from = ri == firstRun ? firstLine : 0;
-            for (uint32_t k = from; k < run.count; ++k) {
-                drawLine(lines[run.first + k], deviceWidth, thin, colour);
-            }
-        }
-        return true;
-    }
-
-    const auto rowLength = static_cast<size_t>(ras.w) + 1;
-    std::vector<int32_t> next(rowLength * static_cast<size_t>(ras.h));
-    for (size_t y = 0; y < static_cast<size_t>(ras.h); ++y) {
-        for (size_t x = 0; x < rowLength; ++x) {
-            next[y * rowLength + x] = static_cast<int32_t>(x);
-        }
-    }
-    std::vector<int32_t> freeInRow(static_cast<size_t>(ras.h), ras.w);
-    ras.next = next.data();
-    ras.freeInRow = freeInRow.data();
-    ras.rowsLeft = ras.h;
-    for (size_t ri = runs.size(); ri-- > firstRun && ras.rowsLeft > 0;) {
-        const TreePicture::PenRun &run = runs[ri];
-        const uint32_t colour = argb(run.color);
-        const double deviceWidth = run.width * widthScale;
-        const bool thin = run.width <= 0 || deviceWidth <= 1.0;
-        const uint32_t from = ri == firstRun ? firstLine : 0;
-        for (uint32_t k = run.count; k-- > from && ras.rowsLeft > 0;) {
-            drawLine(lines[run.first + k], deviceWidth, thin, colour);
-        }
-    }
-    drawBackground();
+    raster::Traverse<ClassicKernel>(image, pic, order);
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "core/branches.h"
+#include "core/parallel.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
 
@@ -237,17 +238,27 @@ private slots:
     {
         QTest::addColumn<QList<int>>("kinds");
         QTest::addColumn<int>("depth");
-        QTest::addRow("default, depth 9") << QList<int>{-1, -1} << 9;
-        QTest::addRow("mixed kinds with a segment") << QList<int>{1, 0, -1} << 7;
-        QTest::addRow("unknown kind values") << QList<int>{2, -1, 5} << 5;
-        QTest::addRow("three branches past the capacity") << QList<int>{1, -1, 1} << 11;
-        QTest::addRow("twenty branches, depth 16") << QList<int>(20, -1) << 16;
-        QTest::addRow("segments only") << QList<int>{0, 0} << 16;
+        QTest::addColumn<bool>("helper"); // large trees grow in two halves side by side
+        QTest::addRow("default, depth 9") << QList<int>{-1, -1} << 9 << true;
+        QTest::addRow("default, depth 16, two halves") << QList<int>{-1, -1} << 16 << true;
+        QTest::addRow("default, depth 16, one thread") << QList<int>{-1, -1} << 16 << false;
+        QTest::addRow("mixed kinds with a segment") << QList<int>{1, 0, -1} << 7 << true;
+        QTest::addRow("segments and unknown kinds, two halves")
+            << QList<int>{0, 2, -1, 0, 5} << 10 << true;
+        QTest::addRow("unknown kind values") << QList<int>{2, -1, 5} << 5 << true;
+        QTest::addRow("three branches past the capacity") << QList<int>{1, -1, 1} << 11 << true;
+        QTest::addRow("three branches past the capacity, one thread")
+            << QList<int>{1, -1, 1} << 11 << false;
+        QTest::addRow("twenty branches, depth 16") << QList<int>(20, -1) << 16 << true;
+        QTest::addRow("segments only") << QList<int>{0, 0} << 16 << true;
     }
     void growthMatchesThePlainRecursion()
     {
         QFETCH(QList<int>, kinds);
         QFETCH(int, depth);
+        QFETCH(bool, helper);
+        const bool wasEnabled = SetHelperThreadEnabled(helper);
+        auto restore = qScopeGuard([wasEnabled] { SetHelperThreadEnabled(wasEnabled); });
         // Branches spread over the trunk at odd angles, so that every coordinate has inexact
         // digits to compare.
         const ViewState v = test::DefaultView(637, 611);

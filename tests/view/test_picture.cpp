@@ -1,4 +1,6 @@
 #include "core/branches.h"
+#include "core/clip.h"
+#include "core/parallel.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
 #include "view/picture.h"
@@ -56,6 +58,36 @@ std::shared_ptr<const TreePicture> Record(const Tseglines &store, const ViewStat
     ColorRampTable ramp{};
     BuildColorRamp(ramp, s, depth);
     return RecordTreePicture(store, view, s, ramp, fit);
+}
+
+// The recording written plainly, one segment at a time: ModelToPicture and the placement for
+// each point, the clip to the frame grown by half the pen and 64, Round of each coordinate.
+// The reference the recorder's faster arithmetic must match bit for bit.
+struct PlainLine {
+    QLine line;
+    TColor color;
+    int32_t width;
+};
+std::vector<PlainLine> PlainRecord(const Tseglines &store, const ViewState &view,
+                                   const DrawSettings &s, const ColorRampTable &ramp, bool fit)
+{
+    const Placement pl = ComputePlacement(store, view, fit);
+    std::vector<PlainLine> out;
+    for (int32_t i = 0; i < store.Count(); ++i) {
+        const TSegLine &seg = store.line(i);
+        const int32_t width = std::max(0, RoundEven(s.PenWidthSetting * seg.widthFactor));
+        const TPointE a = view.ModelToPicture(seg.startPt);
+        const TPointE b = view.ModelToPicture(seg.endPt);
+        long double x0 = pl.k * a.x + pl.offX, y0 = pl.k * a.y + pl.offY;
+        long double x1 = pl.k * b.x + pl.offX, y1 = pl.k * b.y + pl.offY;
+        const long double m = width / 2.0L + 64.0L;
+        if (ClipSegment(x0, y0, x1, y1, {-m, -m, PictureWidth + m, view.PictureHeight + m})) {
+            out.push_back({QLine(RoundEven(x0), RoundEven(y0), RoundEven(x1), RoundEven(y1)),
+                           ramp[static_cast<size_t>(std::clamp(seg.level, 0, 17))] & 0xFFFFFFu,
+                           width});
+        }
+    }
+    return out;
 }
 
 // The smallest rectangle holding every recorded end point.
@@ -133,7 +165,10 @@ private slots:
         QTest::addRow("0.5 rounds to 0") << 40 << QByteArray("0.0125") << 0;
         QTest::addRow("1.5 rounds to 2") << 40 << QByteArray("0.0375") << 2;
         QTest::addRow("negative setting draws thinnest") << -20 << QByteArray("1") << 0;
-        QTest::addRow("huge factor is capped") << 200 << QByteArray("1e30") << 32767;
+        QTest::addRow("wider than a pen takes") << 200 << QByteArray("300") << 60000;
+        QTest::addRow("widest recorded as it is") << 2 << QByteArray("1073741823") << MaxPenWidth;
+        QTest::addRow("beyond it saturates") << 200 << QByteArray("1e30") << MaxPenWidth;
+        QTest::addRow("infinite factor saturates") << 200 << QByteArray("inf") << MaxPenWidth;
     }
     void penWidth()
     {
@@ -141,6 +176,89 @@ private slots:
         QFETCH(QByteArray, factor);
         QFETCH(int, expected);
         QCOMPARE(SegmentPenWidth(setting, std::strtold(factor.constData(), nullptr)), expected);
+    }
+
+    // Every recorded coordinate is Round(k x ModelToPicture(p) + offset) in 80-bit reals, and
+    // runs join exactly the neighbours that share colour and width: trees of every size, in
+    // the default view, zoomed (cut by the frame) and fitted, recorded in one pass or in two
+    // halves side by side.
+    void recordMatchesThePlainPlacement_data()
+    {
+        QTest::addColumn<int>("branches");
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<int>("zoomClicks"); // left clicks near the tip of the right branch
+        QTest::addColumn<bool>("fit");
+        QTest::addColumn<int>("pen");
+        QTest::addColumn<bool>("helper");
+        QTest::addRow("default tree, depth 16") << 2 << 16 << 0 << false << 40 << true;
+        QTest::addRow("default tree, depth 16, one thread") << 2 << 16 << 0 << false << 40 << false;
+        QTest::addRow("zoomed in, cut by the frame") << 2 << 16 << 9 << false << 200 << true;
+        QTest::addRow("zoomed in far, thinnest") << 2 << 12 << 40 << false << 0 << true;
+        QTest::addRow("fitted, full store") << 3 << 11 << 0 << true << 120 << true;
+        QTest::addRow("full store, one thread") << 3 << 11 << 3 << false << 40 << false;
+        QTest::addRow("small tree") << 4 << 5 << 1 << false << 60 << true;
+    }
+    void recordMatchesThePlainPlacement()
+    {
+        QFETCH(int, branches);
+        QFETCH(int, depth);
+        QFETCH(int, zoomClicks);
+        QFETCH(bool, fit);
+        QFETCH(int, pen);
+        QFETCH(bool, helper);
+        const bool wasEnabled = SetHelperThreadEnabled(helper);
+        auto restore = qScopeGuard([wasEnabled] { SetHelperThreadEnabled(wasEnabled); });
+        // Branches at odd angles, so that coordinates have inexact digits.
+        ViewState view = DefaultView(637, 611);
+        BranchTable t;
+        SetDefaultTemplate(t, view);
+        while (t.BranchCount < branches) {
+            AddBranch(t, view);
+        }
+        for (int32_t i = 1; i <= t.BranchCount; ++i) {
+            TBranch &row = t.Branches[static_cast<size_t>(i)];
+            row.screenEnd.x += (i % 2 ? 1 : -1) * (7 + 3 * i);
+            row.screenEnd.y += 11 + i;
+        }
+        auto store = std::make_unique<Tseglines>();
+        GrowTree(t, *store, depth);
+        for (int k = 0; k < zoomClicks; ++k) {
+            view.ApplyClick(410 + k % 3, 300 - k % 2, MouseButton::Left, 0);
+        }
+        DrawSettings s;
+        s.PenWidthSetting = pen;
+        ColorRampTable ramp{};
+        BuildColorRamp(ramp, s, depth);
+        const auto pic = RecordTreePicture(*store, view, s, ramp, fit);
+        const std::vector<PlainLine> plain = PlainRecord(*store, view, s, ramp, fit);
+
+        QCOMPARE(pic->lines().size(), plain.size());
+        QVERIFY(zoomClicks == 0 || plain.size() < static_cast<size_t>(store->Count()));
+        std::vector<uint64_t> pensSeen;
+        size_t line = 0;
+        for (size_t r = 0; r < pic->runs().size(); ++r) {
+            const TreePicture::PenRun &run = pic->runs()[r];
+            QCOMPARE(run.first, static_cast<uint32_t>(line));
+            QVERIFY(run.count > 0);
+            if (r > 0) {
+                const TreePicture::PenRun &before = pic->runs()[r - 1];
+                QVERIFY(before.color != run.color || before.width != run.width);
+            }
+            // Pens are numbered in the order they first appear.
+            const uint64_t key = (uint64_t{run.color} << 32) | static_cast<uint32_t>(run.width);
+            const auto seen = std::find(pensSeen.begin(), pensSeen.end(), key);
+            QCOMPARE(run.pen, static_cast<uint32_t>(seen - pensSeen.begin()));
+            if (seen == pensSeen.end()) {
+                pensSeen.push_back(key);
+            }
+            for (uint32_t k = 0; k < run.count; ++k, ++line) {
+                const PlainLine &p = plain[line];
+                QVERIFY2(pic->lines()[line] == p.line && run.color == p.color &&
+                             run.width == p.width,
+                         qPrintable(QStringLiteral("line %1").arg(line)));
+            }
+        }
+        QCOMPARE(pic->pens().size(), pensSeen.size());
     }
 
     void recordedPens()
@@ -356,15 +474,15 @@ private slots:
 
     void widestPenDrawsAlikeEverywhere()
     {
-        // A branch far longer than its parent gives a width factor that hits the pen cap; the
-        // painter replay (PDF) must draw the same wide band as the view, not a hairline.
+        // A branch far longer than its parent gives a band wider than any pen; the painter
+        // replay (PDF) must draw the same wide band as the view, not a hairline.
         const ViewState view = DefaultView();
         Tseglines store;
         store.AddSegment(Seg(-0.5L, 1.5L, 0.5L, 1.5L, 2, 1e6L));
         DrawSettings s;
         s.BackColor = White;
         auto pic = Record(store, view, s, 1);
-        QCOMPARE(pic->runs()[0].width, 32767);
+        QCOMPARE(pic->runs()[0].width, 40000000);
         QImage viaPainter(200, 200, QImage::Format_ARGB32);
         viaPainter.fill(Qt::transparent);
         {
@@ -378,6 +496,86 @@ private slots:
             QCOMPARE(image.pixelColor(100, 5).alpha(), 255);
             QCOMPARE(image.pixelColor(100, 195).alpha(), 255);
         }
+    }
+
+    // A branch that starts 10 trunk lengths below the trunk's foot and points 300 trunk
+    // lengths down, at pen index 10 (setting 200): its level-1 band is 60,000 units wide, far
+    // wider than a pen takes, and each deeper band is 300 times wider again (past 32 bits from
+    // depth 3 on). In model units the level-1 band of depth 1 runs from (0, -10) to (0, -310)
+    // with a half-width of 30,000 units = 12.5 model units, so it covers, over the trunk,
+    // everything within 12.5 of that segment: up to y = 2.5 above the trunk. From depth 2 on,
+    // the last band starts 10 parent lengths from the view and reaches 12.5 parent lengths
+    // around: it covers the whole view. The automatic fit shrinks the tree into the view but
+    // not the widths: every band covers the whole view.
+    void wideBandsCoverWhatTheGeometrySays_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<bool>("fit");
+        QTest::addColumn<int>("kind");
+        QTest::addRow("depth 1") << 1 << false << -1;
+        QTest::addRow("depth 1, fit") << 1 << true << -1;
+        QTest::addRow("depth 2, upright") << 2 << false << 1;
+        QTest::addRow("depth 3, beyond 32 bits") << 3 << false << -1;
+        QTest::addRow("depth 16") << 16 << false << -1;
+        QTest::addRow("depth 16, fit") << 16 << true << 1;
+    }
+    void wideBandsCoverWhatTheGeometrySays()
+    {
+        QFETCH(int, depth);
+        QFETCH(bool, fit);
+        QFETCH(int, kind);
+        const ViewState view = DefaultView();
+        BranchTable t;
+        t.Branches[0].P = {0.0L, 0.0L};
+        t.Branches[0].V = {0.0L, 1.0L};
+        t.Branches[1].P = {0.0L, -10.0L};
+        t.Branches[1].V = {0.0L, -300.0L};
+        t.Branches[1].ratio = 300.0L;
+        t.Branches[1].kind = kind;
+        t.BranchCount = 1;
+        auto store = std::make_unique<Tseglines>();
+        GrowNormalized(t, *store, depth);
+        DrawSettings s;
+        s.PenWidthSetting = 200;
+        ColorRampTable ramp{};
+        BuildColorRamp(ramp, s, depth);
+        const auto pic = RecordTreePicture(*store, view, s, ramp, fit);
+        if (depth == 1) {
+            QVERIFY(TreePictureToSvg(*pic).contains("stroke-width=\"60000\""));
+        }
+
+        const QColor branch = ToQColor(ramp[1]);
+        const QColor back = ToQColor(s.BackColor);
+        QImage viewImage(636, 634, QImage::Format_RGB32);
+        ShowTreePicture(viewImage, *pic, s.BackColor);
+        QImage replay(636, 634, QImage::Format_ARGB32_Premultiplied);
+        replay.fill(Qt::transparent);
+        {
+            QPainter p(&replay); // the painter replay that PDF output goes through
+            pic->PlayStretched(p, QRectF(0, 0, 636, 634));
+        }
+        const QImage bitmap = TreePictureToImage(*pic, QSize(636, 634)); // PNG, clipboard
+        int covered = 0;
+        int uncovered = 0;
+        for (int y = 0; y < 634; y += 3) {
+            for (int x = 0; x < 636; x += 3) {
+                // Pixel (x, y) shows the model point the editor puts there.
+                const TPointE m = view.ScreenToModel({x, y});
+                const long double dist =
+                    m.y > -10.0L ? std::hypot(m.x, m.y + 10.0L) : std::fabs(m.x);
+                if (depth == 1 && !fit && std::fabs(dist - 12.5L) < 1.5L / view.ViewScale) {
+                    continue; // on the band's edge
+                }
+                const bool inside = depth > 1 || fit || dist <= 12.5L;
+                (inside ? covered : uncovered) += 1;
+                for (const QImage *image : std::initializer_list<const QImage *>{&viewImage, &replay, &bitmap}) {
+                    QVERIFY2(image->pixelColor(x, y) == (inside ? branch : back),
+                             qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+                }
+            }
+        }
+        QVERIFY(covered > 0);
+        QCOMPARE(uncovered > 0, depth == 1 && !fit);
     }
 
     // A band that fills the whole image hides everything drawn before it, and only that: a
@@ -450,6 +648,55 @@ private slots:
             QVERIFY(RasterizeTreePicture(back, *pic, RasterOrder::BackToFront));
             QVERIFY2(front == back, qPrintable(QStringLiteral("round %1").arg(round)));
         }
+    }
+
+    // The rows drawn by two threads, each over its half, give the image one thread gives:
+    // thin crowns, wide bands, pictures cut by the frame, in both drawing orders.
+    void twoThreadsDrawTheSameImage_data()
+    {
+        QTest::addColumn<int>("branches");
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<int>("pen");
+        QTest::addColumn<bool>("fit");
+        QTest::addColumn<int>("zoomClicks");
+        QTest::addColumn<int>("order");
+        QTest::addRow("default tree, depth 16") << 2 << 16 << 40 << false << 0 << 0;
+        QTest::addRow("wide pens, fitted, back to front") << 3 << 11 << 200 << true << 0 << 2;
+        QTest::addRow("zoomed in, front to back") << 2 << 16 << 200 << false << 2 << 1;
+        QTest::addRow("zoomed in, back to front") << 2 << 16 << 200 << false << 2 << 2;
+    }
+    void twoThreadsDrawTheSameImage()
+    {
+        QFETCH(int, branches);
+        QFETCH(int, depth);
+        QFETCH(int, pen);
+        QFETCH(bool, fit);
+        QFETCH(int, zoomClicks);
+        QFETCH(int, order);
+        ViewState view = DefaultView(401, 377);
+        BranchTable t;
+        SetDefaultTemplate(t, view);
+        while (t.BranchCount < branches) {
+            AddBranch(t, view);
+        }
+        auto store = std::make_unique<Tseglines>();
+        GrowTree(t, *store, depth);
+        for (int k = 0; k < zoomClicks; ++k) {
+            view.ApplyClick(250, 190, MouseButton::Left, 0);
+        }
+        DrawSettings s;
+        s.PenWidthSetting = pen;
+        const auto pic = Record(*store, view, s, depth, fit);
+        QVERIFY2(pic->segmentCount() > 2048, qPrintable(QString::number(pic->segmentCount()))); // enough to be split
+        auto draw = [&](bool helper) {
+            const bool wasEnabled = SetHelperThreadEnabled(helper);
+            QImage image(401, 377, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            RasterizeTreePicture(image, *pic, static_cast<RasterOrder>(order));
+            SetHelperThreadEnabled(wasEnabled);
+            return image;
+        };
+        QCOMPARE(draw(true), draw(false));
     }
 
     void laterSegmentsDrawOver()

@@ -1,0 +1,117 @@
+#include "core/parallel.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace ramulet {
+
+namespace {
+
+// One helper thread, started on first use and joined when the program ends. A job moves
+// from Pending to Running when the helper takes it, or to Stolen when the caller, done with
+// its own half first, takes it back; only Running jobs are waited for.
+class Helper {
+public:
+    ~Helper()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+    }
+
+    void RunBoth(const std::function<void()> &first, const std::function<void()> &second)
+    {
+        if (!m_enabled.load(std::memory_order_relaxed) ||
+            m_inUse.exchange(true, std::memory_order_acquire)) {
+            first();
+            second();
+            return;
+        }
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_thread.joinable()) {
+                m_thread = std::thread([this] { Loop(); });
+            }
+            m_job = &second;
+            m_state = State::Pending;
+        }
+        m_wake.notify_one();
+        first();
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (m_state == State::Pending) {
+                m_state = State::Stolen;
+                lock.unlock();
+                second();
+            } else {
+                m_done.wait(lock, [this] { return m_state == State::Done; });
+            }
+            if (!lock.owns_lock()) {
+                lock.lock();
+            }
+            m_state = State::Idle;
+            m_job = nullptr;
+        }
+        m_inUse.store(false, std::memory_order_release);
+    }
+
+    bool SetEnabled(bool enabled) { return m_enabled.exchange(enabled); }
+    bool Enabled() const { return m_enabled.load(); }
+
+private:
+    enum class State { Idle, Pending, Running, Stolen, Done };
+
+    void Loop()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stop || m_state == State::Pending; });
+            if (m_stop) {
+                return;
+            }
+            m_state = State::Running;
+            const std::function<void()> *job = m_job;
+            lock.unlock();
+            (*job)();
+            lock.lock();
+            m_state = State::Done;
+            m_done.notify_one();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_done;
+    std::thread m_thread;
+    State m_state = State::Idle;
+    const std::function<void()> *m_job = nullptr;
+    bool m_stop = false;
+    std::atomic<bool> m_inUse{false};
+    std::atomic<bool> m_enabled{std::thread::hardware_concurrency() > 1};
+};
+
+Helper &TheHelper()
+{
+    static Helper helper;
+    return helper;
+}
+
+} // namespace
+
+void RunBoth(const std::function<void()> &first, const std::function<void()> &second)
+{
+    TheHelper().RunBoth(first, second);
+}
+
+bool SetHelperThreadEnabled(bool enabled) { return TheHelper().SetEnabled(enabled); }
+
+bool HelperThreadEnabled() { return TheHelper().Enabled(); }
+
+} // namespace ramulet
