@@ -499,6 +499,9 @@ void TMainform::FormResize()
     const bool hasArea = FitViewsToPanel();
     CImg->setVisible(!SBEdit->isChecked());
 
+    // A drag made since the last growth lives in the pixel points only: it is taken into the
+    // model values before the pixel points are made afresh for the new size.
+    NormalizeMovedRows(m_table);
     // Without area the view resets to the default view of its last size with area, so that
     // pixel points made meanwhile (a reset, a load, an added branch) keep their precision.
     m_view.ResetView();
@@ -657,7 +660,7 @@ void TMainform::BBCloseClick() { close(); }
 
 void TMainform::closeEvent(QCloseEvent *e)
 {
-    if (m_table.BranchCount != 1) {
+    if (m_table.BranchCount != 1 || HasUnsavedChanges()) {
         Beep();
         if (!AskYesNo(QString::fromUtf8(CloseQuestion))) {
             e->ignore();
@@ -839,7 +842,7 @@ void TMainform::sbAddClick()
 
 void TMainform::SBInitClick()
 {
-    if (m_table.BranchCount != 1) {
+    if (m_table.BranchCount != 1 || HasUnsavedChanges()) {
         Beep();
         if (!AskYesNo(QString::fromUtf8(ResetQuestion))) {
             return;

@@ -189,6 +189,9 @@ public:
     void RestoreTemplateState(const TemplateState &s, bool withFile);
     void UndoClick();
     void RedoClick();
+    // Whether the template differs from the last save or load (or the window as opened):
+    // the history is not at its clean step, or an editor drag has changed it meanwhile.
+    bool HasUnsavedChanges() const;
     // Writes the current tree picture to a file chosen in a save dialog (SVG, PNG, PDF).
     void SBExportClick();
 

@@ -104,6 +104,8 @@ void TMainform::LoadFromFile(const QString &path)
         const TemplateState before = CaptureTemplateState();
         ApplyLoadedTemplate(result.data, path);
         RecordStep(QStringLiteral("読み出し"), before, true);
+        // The template is now what the file holds.
+        undoStack()->setClean();
         return;
     }
     }
@@ -159,6 +161,9 @@ void TMainform::SBSaveClick()
             }
         }
     }
+    // The file holds what the editor shows: a drag made since the last growth too. The moved
+    // rows keep their pixel points, so this changes nothing the user sees and is no step.
+    NormalizeMovedRows(m_table);
     QString reason;
     if (!WriteTemplateFile(target, FormatTemplate(m_table, ToFileSettings(m_settings)), nullptr,
                            &reason)) {
@@ -167,6 +172,7 @@ void TMainform::SBSaveClick()
         return;
     }
     SetCurrentFile(target);
+    undoStack()->setClean();
 }
 
 QString TMainform::ChooseSaveFile(const QString &preset)

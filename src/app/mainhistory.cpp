@@ -134,6 +134,16 @@ void TMainform::FinishDragStep()
     }
     const TemplateState before = std::move(*m_dragBefore);
     m_dragBefore.reset();
+    // A row dragged away and back to its very pixels is as it was: it keeps its exact values.
+    if (before.table.BranchCount == m_table.BranchCount) {
+        for (int32_t i = 1; i <= std::clamp<int32_t>(m_table.BranchCount, 0, MaxBranches); ++i) {
+            const TBranch &was = before.table.Branches[static_cast<size_t>(i)];
+            TBranch &row = m_table.Branches[static_cast<size_t>(i)];
+            if (row.screenStart == was.screenStart && row.screenEnd == was.screenEnd) {
+                row.moved = was.moved;
+            }
+        }
+    }
     RecordStep(m_dragText, before);
 }
 
@@ -147,7 +157,8 @@ void TMainform::RestoreTemplateState(const TemplateState &s, bool withFile)
 
     m_table = s.table;
     // The pixel points belong to the view size of their time; a resize since then has
-    // rebuilt the others for the present size.
+    // rebuilt the others for the present size. Rows nobody moved are drawn from their exact
+    // values again.
     MovePixelPoints(m_table, s.viewSize, QSize(m_view.frameWidth, m_view.frameHeight));
     ApplySettings(s.settings);
     cboxPenWidth->setCurrentIndex(s.penIndex); // silently, as ApplySettings does
@@ -178,6 +189,14 @@ void TMainform::RestoreTemplateState(const TemplateState &s, bool withFile)
     // of its time (a loaded file's own value stays until the next render of the user's).
     m_settings.PenWidthSetting = s.settings.PenWidthSetting;
     m_restoring = false;
+}
+
+bool TMainform::HasUnsavedChanges() const
+{
+    if (!m_undoStack->isClean()) {
+        return true;
+    }
+    return m_dragBefore && StatesDiffer(*m_dragBefore, CaptureTemplateState(), false);
 }
 
 void TMainform::UndoClick()

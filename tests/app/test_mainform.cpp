@@ -642,6 +642,9 @@ private slots:
         QTest::addRow("two branches, No") << 2 << false << true << false;
         QTest::addRow("two branches, Yes") << 2 << true << true << true;
         QTest::addRow("one branch") << 1 << false << false << true;
+        // -1: one branch, dragged and not saved since.
+        QTest::addRow("one branch dragged, No") << -1 << false << true << false;
+        QTest::addRow("one branch dragged, Yes") << -1 << true << true << true;
         QTest::addRow("no branch, No") << 0 << false << true << false;
         QTest::addRow("no branch, Yes") << 0 << true << true << true;
     }
@@ -651,7 +654,10 @@ private slots:
         QFETCH(bool, yes);
         QFETCH(bool, asked);
         QFETCH(bool, closed);
-        w->table().BranchCount = branches;
+        w->table().BranchCount = std::abs(branches);
+        if (branches < 0) {
+            Drag(w->editorView(), {413, 317}, {{450, 300}});
+        }
         log.answerYes = yes;
         QTest::mouseClick(button("BBclose"), Qt::LeftButton);
         QCOMPARE(log.questions.size(), asked ? 1 : 0);
