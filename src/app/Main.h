@@ -66,13 +66,19 @@ inline constexpr QRect ExportButtonRect{121, 16, 22, 29};
 inline constexpr QRect UndoButtonRect{107, 40, 29, 29};
 inline constexpr QRect RedoButtonRect{107, 72, 29, 29};
 
-// Texts of the window.
+// Texts of the window, in the program's own language; the window shows them through tr().
+// The caption is the same in every language.
 inline constexpr const char *AppCaption = "Ramulet 2.3";
-inline constexpr const char *WarningCaption = "警告";
-inline constexpr const char *ResetQuestion = "未記録データを消去します";
-inline constexpr const char *CloseQuestion = "終了しますよ";
-inline constexpr const char *ZoomRefusal =
-    "［自動ｻｲｽﾞ調整］がチェックされているときはズームできません.";
+inline constexpr const char *WarningCaption = QT_TRANSLATE_NOOP("ramulet::TMainform", "警告");
+inline constexpr const char *ResetQuestion =
+    QT_TRANSLATE_NOOP("ramulet::TMainform", "未記録データを消去します");
+inline constexpr const char *CloseQuestion =
+    QT_TRANSLATE_NOOP("ramulet::TMainform", "終了しますよ");
+inline constexpr const char *ZoomRefusal = QT_TRANSLATE_NOOP(
+    "ramulet::TMainform", "［自動ｻｲｽﾞ調整］がチェックされているときはズームできません.");
+
+// A text of the window in the window's language.
+QString WindowText(const char *source);
 
 // A warning message box (caption "警告", warning icon): with `question` the buttons
 // "はい(&Y)" (default) and "いいえ(&N)" (Escape), otherwise the single button "OK".
@@ -189,6 +195,9 @@ public:
     void RestoreTemplateState(const TemplateState &s, bool withFile);
     void UndoClick();
     void RedoClick();
+    // Whether the template differs from the last save or load (or the window as opened):
+    // the history is not at its clean step, or an editor drag has changed it meanwhile.
+    bool HasUnsavedChanges() const;
     // Writes the current tree picture to a file chosen in a save dialog (SVG, PNG, PDF).
     void SBExportClick();
 
