@@ -109,6 +109,14 @@ Do you want to replace it?</translation>
         <translation>Fit to view</translation>
     </message>
     <message>
+        <source>プレビュー</source>
+        <translation>Live tree</translation>
+    </message>
+    <message>
+        <source>編集画面に木を重ねて表示 (Ctrl+L)</source>
+        <translation>Show the tree under the editor (Ctrl+L)</translation>
+    </message>
+    <message>
         <source>データの読み出し</source>
         <translation>Open a template</translation>
     </message>

@@ -229,6 +229,7 @@ void TMainform::BuildControls()
     BuildPopupMenu();
     BuildCommandRow();
     BuildShortcuts();
+    BuildLiveTree();
 
     // Wiring.
     connect(ImagePanel, &BevelPanel::resized, this, &TMainform::FormResize);
@@ -581,9 +582,10 @@ void TMainform::RenderPicture()
     if (!m_view.HasArea() || CImg->image().isNull()) {
         return;
     }
-    m_picture = RecordTreePicture(*m_store, m_view, m_settings, m_ramp, cboxWide->isChecked());
+    m_picture = m_recorder.Record(*m_store, m_view, m_settings, m_ramp, cboxWide->isChecked());
     ShowTreePicture(CImg->image(), *m_picture, m_settings.BackColor);
     CImg->update();
+    RefreshLiveTree();
 }
 
 void TMainform::DrawEditor()
@@ -599,8 +601,7 @@ void TMainform::DrawEditor()
         // Always in the default view, also when it is repainted hidden behind a zoomed tree.
         ViewState editorView = m_view;
         editorView.ResetView();
-        QPainter p(&img);
-        PaintEditor(p, img.size(), m_table, editorView, palette().color(QPalette::WindowText));
+        PaintEditorImage(img, editorView);
     }
     m_editor.HighlightShown = false;
     sbAdd->raise();
@@ -648,6 +649,7 @@ void TMainform::SBEditClick()
     CImg->hide();
     // The editor's last painting was made in the default view and stays valid.
     m_view.ResetView();
+    RefreshLiveTree(); // unless the live tree's depth has changed meanwhile
 }
 
 void TMainform::DisplayHint(const QString &hint)
@@ -766,6 +768,10 @@ void TMainform::Img1MouseMove(ShiftState shift, int x, int y)
     const EditorRepaint r = m_editor.mouseMove(x, y);
     ApplyEditorCursor();
     if (!r.repaint) {
+        return;
+    }
+    if (LiveTreeShown()) {
+        ScheduleEditorRepaint(r); // moves that come while it is drawn join it
         return;
     }
     DrawEditor();

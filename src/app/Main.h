@@ -9,6 +9,7 @@
 #include "core/segments.h"
 #include "core/viewstate.h"
 #include "editor/editorcontroller.h"
+#include "editor/livetree.h"
 #include "view/picture.h"
 #include "app/exportpicture.h"
 #include "app/undo.h"
@@ -201,6 +202,11 @@ public:
     // Writes the current tree picture to a file chosen in a save dialog (SVG, PNG, PDF).
     void SBExportClick();
 
+    // The live tree under the editor's arrows: the check box "プレビュー" and Ctrl+L.
+    void cboxPreviewClick();
+    bool LiveTreeShown() const;
+    const LiveTree &liveTree() const { return *m_liveTree; }
+
 protected:
     bool event(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override; // FormCloseQuery
@@ -297,6 +303,25 @@ private:
     QToolButton *SBExport = nullptr;
     QToolButton *SBUndo = nullptr;
     QToolButton *SBRedo = nullptr;
+
+    // The live tree in the editor.
+    void BuildLiveTree();
+    // Paints the editor's image: with the live tree under the arrows while it is shown.
+    void PaintEditorImage(QImage &img, const ViewState &editorView);
+    // A hover or drag step's repaint while the live tree is shown: the step is already made;
+    // its repaint, and that of every step made before it runs, is done once, on the next
+    // turn of the event loop.
+    void ScheduleEditorRepaint(const EditorRepaint &r);
+    // Repaints the editor when the live tree it shows is out of date (settings, depth).
+    void RefreshLiveTree();
+    DrawSettings LiveTreeSettings() const;
+    QCheckBox *cboxPreview = nullptr;
+    std::unique_ptr<LiveTree> m_liveTree;
+    PictureRecorder m_recorder; // the tree view's pictures
+    EditorRepaint m_pendingRepaint;
+    bool m_repaintPosted = false;
+    int64_t m_editorPaints = 0;  // editor repaints so far
+    int64_t m_pendingPaints = 0; // the count when the pending repaint was asked for
 };
 
 } // namespace ramulet

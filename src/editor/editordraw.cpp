@@ -355,13 +355,18 @@ void DrawArrow(QPainter &p, const BranchTable &t, int32_t row, long double trunk
 }
 
 void PaintEditor(QPainter &p, QSize viewSize, const BranchTable &t, const ViewState &view,
-                 const QColor &textColor)
+                 const QColor &textColor, const EditorUnderlay &underlay)
 {
     const ClipBox box(viewSize);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     p.fillRect(QRect(QPoint(0, 0), viewSize), ColorFromBGR(EditorBackColor));
     DrawGrid(p, view);
+    if (underlay) {
+        p.save();
+        underlay(p);
+        p.restore();
+    }
     SetEditorPens(p);
 
     p.setPen(ArrowPen(EditorCircleColor, EditorPenWidth));

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class QPainter;
 
@@ -88,11 +89,15 @@ void SetEditorPens(QPainter &p);
 void DrawArrow(QPainter &p, const BranchTable &t, int32_t row, long double trunkPixelLength,
                const QColor &textColor);
 
-// The whole editor picture in order: background, grid, end-point circles, trunk arrow,
-// branch arrows by kind, with no antialiasing. Points outside the view are drawn as far as
-// they fall inside it.
+// What goes between the editor's grid and its circles and arrows (the live tree). It is
+// given the painter, which stands as the grid left it and paints on the editor's image.
+using EditorUnderlay = std::function<void(QPainter &)>;
+
+// The whole editor picture in order: background, grid, then `underlay` when there is one,
+// end-point circles, trunk arrow, branch arrows by kind, with no antialiasing. Points outside
+// the view are drawn as far as they fall inside it.
 void PaintEditor(QPainter &p, QSize viewSize, const BranchTable &t, const ViewState &view,
-                 const QColor &textColor);
+                 const QColor &textColor, const EditorUnderlay &underlay = {});
 
 // A red disc over row `row`'s end point. Its ring has the pen the last arrow of the
 // preceding PaintEditor left: width 2 in the last branch's kind colour, or the trunk colour

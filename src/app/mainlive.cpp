@@ -1,0 +1,113 @@
+// The main window's live tree: the check box "プレビュー" with Ctrl+L, the editor painted with
+// the live tree under its arrows, and hover and drag steps whose repaints join while one is
+// drawn, so that the editor always shows the latest position and never works through old
+// ones.
+
+#include "app/Main.h"
+
+#include "app/bevelpanel.h"
+#include "app/pictureview.h"
+#include "editor/editordraw.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeySequence>
+#include <QPainter>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace ramulet {
+
+void TMainform::BuildLiveTree()
+{
+    m_liveTree = std::make_unique<LiveTree>();
+    cboxPreview = new QCheckBox(tr("プレビュー"), Panel4);
+    cboxPreview->setObjectName(QStringLiteral("cboxPreview"));
+    cboxPreview->setFont(cboxWide->font());
+    cboxPreview->move(10, 36);
+    cboxPreview->adjustSize();
+    cboxPreview->setStatusTip(tr("編集画面に木を重ねて表示 (Ctrl+L)"));
+    connect(cboxPreview, &QCheckBox::toggled, this, &TMainform::cboxPreviewClick);
+
+    auto *toggle = new QAction(this);
+    toggle->setObjectName(QStringLiteral("actPreview"));
+    toggle->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    toggle->setShortcutContext(Qt::WindowShortcut);
+    addAction(toggle);
+    connect(toggle, &QAction::triggered, cboxPreview, &QCheckBox::toggle);
+}
+
+bool TMainform::LiveTreeShown() const { return cboxPreview != nullptr && cboxPreview->isChecked(); }
+
+void TMainform::cboxPreviewClick()
+{
+    // On: the tree appears under the arrows; off: the classic editor again. Either way the
+    // hover mark is gone until the next move, as after any repaint.
+    DrawEditor();
+}
+
+DrawSettings TMainform::LiveTreeSettings() const
+{
+    // The colours of the swatches and the pen width the list shows now.
+    DrawSettings s = m_settings;
+    s.PenWidthSetting = std::clamp(cboxPenWidth->currentIndex(), 0, 10) * 20;
+    return s;
+}
+
+void TMainform::PaintEditorImage(QImage &img, const ViewState &editorView)
+{
+    ++m_editorPaints;
+    const QColor textColor = palette().color(QPalette::WindowText);
+    QPainter p(&img);
+    if (!LiveTreeShown()) {
+        PaintEditor(p, img.size(), m_table, editorView, textColor);
+        return;
+    }
+    m_liveTree->Update(m_table, m_depth, editorView, LiveTreeSettings());
+    PaintEditor(p, img.size(), m_table, editorView, textColor,
+                [this](QPainter &painter) { m_liveTree->Draw(painter); });
+}
+
+void TMainform::ScheduleEditorRepaint(const EditorRepaint &r)
+{
+    m_pendingRepaint = r;
+    m_pendingPaints = m_editorPaints;
+    // The mark is as good as shown: a move away from it asks for the repaint that erases it.
+    m_editor.HighlightShown = r.highlight != HighlightKind::None;
+    if (m_repaintPosted) {
+        return;
+    }
+    m_repaintPosted = true;
+    QTimer::singleShot(0, this, [this] {
+        m_repaintPosted = false;
+        // A repaint since the step (a command) has shown it already, and its mark may name a
+        // row that is gone.
+        if (m_editorPaints != m_pendingPaints) {
+            return;
+        }
+        const EditorRepaint step = m_pendingRepaint;
+        DrawEditor();
+        if (step.highlight == HighlightKind::Point) {
+            HighlightPoint(step.row);
+        } else if (step.highlight == HighlightKind::Branch) {
+            HighlightBranch(step.row);
+        }
+    });
+}
+
+void TMainform::RefreshLiveTree()
+{
+    // The hidden editor waits until it is shown again.
+    if (!LiveTreeShown() || !editMode() || Img1->image().isNull()) {
+        return;
+    }
+    ViewState editorView = m_view;
+    editorView.ResetView();
+    if (m_liveTree->Changed(m_table, m_depth, editorView, LiveTreeSettings())) {
+        DrawEditor();
+    }
+}
+
+} // namespace ramulet

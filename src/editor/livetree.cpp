@@ -1,0 +1,133 @@
+#include "editor/livetree.h"
+
+#include "core/numeric.h"
+#include "editor/editordraw.h"
+#include "view/rasterize.h"
+
+#include <QImage>
+#include <QPaintDevice>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace ramulet {
+
+namespace {
+
+bool SamePoint(const TPointE &a, const TPointE &b) { return a.x == b.x && a.y == b.y; }
+
+// Whether two tables normalise and grow alike: every row's pixel points, model values, the
+// values its pixel points show, its mark and its kind.
+bool SameTemplate(const BranchTable &a, const BranchTable &b)
+{
+    if (a.BranchCount != b.BranchCount) {
+        return false;
+    }
+    for (int32_t i = 0; i <= a.BranchCount; ++i) {
+        const TBranch &r = a.Branches[static_cast<size_t>(i)];
+        const TBranch &s = b.Branches[static_cast<size_t>(i)];
+        if (!(r.screenStart == s.screenStart) || !(r.screenEnd == s.screenEnd) ||
+            !SamePoint(r.P, s.P) || !SamePoint(r.V, s.V) || !SamePoint(r.shownP, s.shownP) ||
+            !SamePoint(r.shownV, s.shownV) || r.moved != s.moved || r.kind != s.kind) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether two views place the model alike in the picture.
+bool SameView(const ViewState &a, const ViewState &b)
+{
+    return a.ViewScale == b.ViewScale && a.ViewOrigin == b.ViewOrigin &&
+           SamePoint(a.ViewCenter, b.ViewCenter) && a.PictureFactor == b.PictureFactor &&
+           a.PictureHeight == b.PictureHeight && a.viewWidth == b.viewWidth &&
+           a.viewHeight == b.viewHeight;
+}
+
+} // namespace
+
+TColor LightenTowardEditor(TColor c)
+{
+    TColor out = 0;
+    for (int shift : {0, 8, 16}) {
+        const long double from = (c >> shift) & 0xFFu;
+        const long double to = (EditorBackColor >> shift) & 0xFFu;
+        const int32_t channel = RoundEven(from + (to - from) * LiveTreeLightening);
+        out |= (static_cast<TColor>(channel) & 0xFFu) << shift;
+    }
+    return out;
+}
+
+LiveTree::LiveTree() = default;
+
+LiveTree::~LiveTree() = default;
+
+int32_t LiveTree::ShownDepth(const BranchTable &t, int32_t depth)
+{
+    for (int32_t n = std::clamp(depth, 1, MaxDepth); n > 1; --n) {
+        if (DepthUsable(EstimateSegmentCount(t, n))) {
+            return n;
+        }
+    }
+    return 1;
+}
+
+bool LiveTree::Changed(const BranchTable &t, int32_t depth, const ViewState &editorView,
+                       const DrawSettings &settings) const
+{
+    const Inputs &in = m_inputs;
+    return !in.valid || in.depth != depth || !SameView(in.view, editorView) ||
+           in.settings.TipColor != settings.TipColor ||
+           in.settings.TrunkColor != settings.TrunkColor ||
+           in.settings.PenWidthSetting != settings.PenWidthSetting || !SameTemplate(in.table, t);
+}
+
+bool LiveTree::Update(const BranchTable &t, int32_t depth, const ViewState &editorView,
+                      const DrawSettings &settings)
+{
+    if (!Changed(t, depth, editorView, settings)) {
+        return false;
+    }
+    m_inputs = {t, depth, editorView, settings, true};
+
+    // The growth the depth button would start, on a copy.
+    m_table = t;
+    NormalizeTemplate(m_table);
+    if (!m_store) {
+        m_store = std::make_unique<Tseglines>();
+    }
+    m_shownDepth = ShownDepth(m_table, depth);
+    GrowNormalized(m_table, *m_store, m_shownDepth);
+    ++m_growths;
+
+    // The picture's ramp, lightened; no background of its own (white records none).
+    ColorRampTable ramp{};
+    BuildColorRamp(ramp, settings, m_shownDepth);
+    for (int32_t i = 0; i <= m_shownDepth + 1; ++i) {
+        auto &entry = ramp[static_cast<size_t>(i)];
+        entry = (entry & 0xFF000000u) | LightenTowardEditor(entry & 0xFFFFFFu);
+    }
+    DrawSettings s = settings;
+    s.BackColor = White;
+    m_picture = m_recorder.Record(*m_store, editorView, s, ramp, false);
+    return true;
+}
+
+void LiveTree::Draw(QPainter &p) const
+{
+    if (!m_picture) {
+        return;
+    }
+    QPaintDevice *device = p.device();
+    if (device != nullptr && device->devType() == QInternal::Image &&
+        RasterizeTreePicture(*static_cast<QImage *>(device), *m_picture)) {
+        // The painter draws straight into the image's pixels too and holds nothing back, so
+        // the tree lands between what it drew before and what it draws next.
+        return;
+    }
+    if (device != nullptr) {
+        m_picture->PlayStretched(p, QRectF(0, 0, device->width(), device->height()));
+    }
+}
+
+} // namespace ramulet
