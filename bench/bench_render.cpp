@@ -1,10 +1,8 @@
 // Rendering the tree picture: recording the store into the display list, replaying it onto
 // the 636 x 634 tree view (with and without antialiasing), and the SVG and PNG outputs.
 
-#include "core/branches.h"
-#include "core/parallel.h"
-#include "core/segments.h"
-#include "core/viewstate.h"
+#include "benchscene.h"
+
 #include "view/picture.h"
 
 #include <QBuffer>
@@ -13,50 +11,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 
 using namespace ramulet;
+using namespace ramulet::bench;
 
 namespace {
-
-// RAMULET_ONE_THREAD=1 measures everything on one thread, for comparison.
-const bool oneThread = [] {
-    if (const char *v = std::getenv("RAMULET_ONE_THREAD"); v != nullptr && *v == '1') {
-        SetHelperThreadEnabled(false);
-        return true;
-    }
-    return false;
-}();
-
-struct Scene {
-    ViewState view;
-    BranchTable table;
-    std::unique_ptr<Tseglines> store = std::make_unique<Tseglines>();
-    DrawSettings settings;
-    ColorRampTable ramp{};
-    int32_t depth = 1;
-};
-
-// branches 2, depth 16: the default tree (131,071 segments); branches 3, depth 11: a full
-// store (200,001 segments).
-Scene &GetScene(int branches, int depth)
-{
-    static Scene scenes[2];
-    Scene &s = scenes[branches == 2 ? 0 : 1];
-    if (s.store->Count() == 0) {
-        s.view.SetViewSize(636, 634);
-        s.view.ResetView();
-        SetDefaultTemplate(s.table, s.view);
-        while (s.table.BranchCount < branches) {
-            AddBranch(s.table, s.view);
-        }
-        GrowTree(s.table, *s.store, depth);
-        s.depth = depth;
-        BuildColorRamp(s.ramp, s.settings, depth);
-    }
-    return s;
-}
 
 // The record as the window makes it: the recorder refills the picture it made before.
 void BM_Record(benchmark::State &state)
@@ -98,23 +58,6 @@ void BM_Rasterize(benchmark::State &state)
     QImage image(636, 634, QImage::Format_RGB32);
     for (auto _ : state) {
         ShowTreePicture(image, *pic, s.settings.BackColor);
-        benchmark::DoNotOptimize(image.constBits());
-    }
-}
-
-// Replay through QPainter (what PDF output uses), antialiasing off (0) or on (1): the
-// comparison that chose the direct scan conversion for the view.
-void BM_Play(benchmark::State &state)
-{
-    Scene &s = GetScene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    const bool aa = state.range(2) != 0;
-    auto pic = RecordTreePicture(*s.store, s.view, s.settings, s.ramp, false);
-    QImage image(636, 634, QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : state) {
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing, aa);
-        pic->PlayStretched(p, QRectF(0, 0, 636, 634));
-        p.end();
         benchmark::DoNotOptimize(image.constBits());
     }
 }

@@ -65,7 +65,8 @@ void TMainform::PaintEditorImage(QImage &img, const ViewState &editorView)
         PaintEditor(p, img.size(), m_table, editorView, textColor);
         return;
     }
-    m_liveTree->Update(m_table, m_depth, editorView, LiveTreeSettings());
+    m_liveTree->Update(m_table, LiveTree::ShownDepth(m_table, m_depth), editorView,
+                       LiveTreeSettings());
     PaintEditor(p, img.size(), m_table, editorView, textColor,
                 [this](QPainter &painter) { m_liveTree->Draw(painter); });
 }
@@ -105,7 +106,8 @@ void TMainform::RefreshLiveTree()
     }
     ViewState editorView = m_view;
     editorView.ResetView();
-    if (m_liveTree->Changed(m_table, m_depth, editorView, LiveTreeSettings())) {
+    if (m_liveTree->Changed(m_table, LiveTree::ShownDepth(m_table, m_depth), editorView,
+                            LiveTreeSettings())) {
         DrawEditor();
     }
 }

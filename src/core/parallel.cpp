@@ -26,35 +26,39 @@ public:
         }
     }
 
-    void RunBoth(const std::function<void()> &first, const std::function<void()> &second)
+    void RunJobs(int count, const std::function<void(int)> &job)
     {
-        if (!m_enabled.load(std::memory_order_relaxed) ||
+        if (count <= 1 || !m_enabled.load(std::memory_order_relaxed) ||
             m_inUse.exchange(true, std::memory_order_acquire)) {
-            first();
-            second();
+            for (int i = 0; i < count; ++i) {
+                job(i);
+            }
             return;
         }
+        std::atomic<int> next{0};
+        const std::function<void()> work = [&] {
+            for (int i = next.fetch_add(1); i < count; i = next.fetch_add(1)) {
+                job(i);
+            }
+        };
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             if (!m_thread.joinable()) {
                 m_thread = std::thread([this] { Loop(); });
             }
-            m_job = &second;
+            m_job = &work;
             m_state = State::Pending;
         }
         m_wake.notify_one();
-        first();
+        work();
         {
+            // All jobs are taken; wait for the one the helper may still be on, unless it
+            // never started.
             std::unique_lock<std::mutex> lock(m_mutex);
             if (m_state == State::Pending) {
                 m_state = State::Stolen;
-                lock.unlock();
-                second();
             } else {
                 m_done.wait(lock, [this] { return m_state == State::Done; });
-            }
-            if (!lock.owns_lock()) {
-                lock.lock();
             }
             m_state = State::Idle;
             m_job = nullptr;
@@ -107,8 +111,10 @@ Helper &TheHelper()
 
 void RunBoth(const std::function<void()> &first, const std::function<void()> &second)
 {
-    TheHelper().RunBoth(first, second);
+    TheHelper().RunJobs(2, [&](int i) { (i == 0 ? first : second)(); });
 }
+
+void RunJobs(int count, const std::function<void(int)> &job) { TheHelper().RunJobs(count, job); }
 
 bool SetHelperThreadEnabled(bool enabled) { return TheHelper().SetEnabled(enabled); }
 

@@ -331,8 +331,10 @@ void MergeBox(EndBox &box, const EndBox &later)
     }
 }
 
-// Trees at least this large are grown in two halves side by side.
+// Trees at least this large are grown in parts side by side, each part a stretch of the
+// store.
 constexpr int64_t SplitGrowthAt = 16384;
+constexpr int GrowthParts = 8;
 
 } // namespace
 
@@ -371,22 +373,28 @@ void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth)
         return;
     }
 
-    // The trunk, then the store's places 1..total-1 in two halves of the pre-order walk.
+    // The trunk, then the store's places 1..total-1 in parts of the pre-order walk, grown
+    // side by side; their boxes are merged in store order.
     store.AddSegment(seg);
     TSegLine *lines = store.mutableData();
     const TSegLine trunkSeg = store.line(0);
-    const int64_t mid = (1 + total) / 2;
-    EndBox first{store.minX, store.minY, store.maxX, store.maxY};
-    EndBox second{INFINITY, INFINITY, -INFINITY, -INFINITY};
-    auto growRange = [&](int64_t lo, int64_t hi, EndBox &box) {
+    EndBox boxes[GrowthParts];
+    auto bound = [&](int part) { return 1 + (total - 1) * part / GrowthParts; };
+    RunJobs(GrowthParts, [&](int part) {
+        EndBox &box = boxes[part];
+        box = part == 0 ? EndBox{store.minX, store.minY, store.maxX, store.maxY}
+                        : EndBox{INFINITY, INFINITY, -INFINITY, -INFINITY};
+        const int64_t lo = bound(part);
+        const int64_t hi = bound(part + 1);
         RangeGrowth g{lines, rows, sizes, lo, hi, 1};
         g.Level(depth, trunkSeg, +1);
         WidenBox(box, lines, lo, hi);
-    };
-    RunBoth([&] { growRange(1, mid, first); }, [&] { growRange(mid, total, second); });
-    MergeBox(first, second);
-    store.SetFilled(static_cast<int32_t>(total - 1), first.minX, first.minY, first.maxX,
-                    first.maxY);
+    });
+    for (int part = 1; part < GrowthParts; ++part) {
+        MergeBox(boxes[0], boxes[part]);
+    }
+    store.SetFilled(static_cast<int32_t>(total - 1), boxes[0].minX, boxes[0].minY, boxes[0].maxX,
+                    boxes[0].maxY);
 }
 
 void GrowTree(BranchTable &t, Tseglines &store, int32_t depth)

@@ -74,8 +74,8 @@ public:
     int32_t Count() const { return lastIndex + 1; }
     const TSegLine &line(int32_t i) const { return lines_[static_cast<size_t>(i)]; }
     const TSegLine *data() const { return lines_.get(); }
-    // For growths that fill places 0..lastIndex themselves (two halves side by side) and
-    // then set the count and the box in one go.
+    // For growths that fill places 0..lastIndex themselves (parts side by side) and then
+    // set the count and the box in one go.
     TSegLine *mutableData() { return lines_.get(); }
     void SetFilled(int32_t last, long double x0, long double y0, long double x1, long double y1)
     {
@@ -100,8 +100,8 @@ void ExpandChildren(const BranchTable &t, const TSegLine &parent, int32_t m,
 void Grow(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &seg, int32_t m);
 
 // Clears the store and grows the tree to `depth` from the trunk of a template whose model
-// values are up to date. Large trees are grown in two halves side by side, with the same
-// store and box as one Grow from the trunk.
+// values are up to date. Large trees are grown in parts side by side, with the same store
+// and box as one Grow from the trunk.
 void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth);
 
 // Normalises the template, then GrowNormalized. The picture is rendered by the caller.

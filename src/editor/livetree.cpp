@@ -96,7 +96,7 @@ bool LiveTree::Update(const BranchTable &t, int32_t depth, const ViewState &edit
     if (!m_store) {
         m_store = std::make_unique<Tseglines>();
     }
-    m_shownDepth = ShownDepth(m_table, depth);
+    m_shownDepth = std::clamp(depth, 1, MaxDepth);
     GrowNormalized(m_table, *m_store, m_shownDepth);
     ++m_growths;
 

@@ -43,9 +43,10 @@ public:
 
     // Brings the tree up to date with the template as the editor shows it (`t`, which is not
     // changed: a copy of it is normalised, its moved rows taken from their pixel points), the
-    // current depth, the editor's view and the drawing settings (the colours, and the pen
-    // width setting of the pen-width list). The copy is grown and its picture recorded only
-    // when one of these has changed since the last update; returns whether that happened.
+    // depth to show (ShownDepth of the current depth), the editor's view and the drawing
+    // settings (the colours, and the pen width setting of the pen-width list). The copy is
+    // grown and its picture recorded only when one of these has changed since the last
+    // update; returns whether that happened.
     bool Update(const BranchTable &t, int32_t depth, const ViewState &editorView,
                 const DrawSettings &settings);
 

@@ -455,7 +455,7 @@ Placement ComputePlacement(const Tseglines &store, const ViewState &view, bool a
 
 namespace {
 
-// Stores at least this large are recorded in two halves side by side.
+// Stores at least this large are recorded in parts side by side.
 constexpr int32_t SplitRecordAt = 16384;
 
 // What every segment of one recording shares: the placement, ModelToPicture's constants
@@ -599,14 +599,20 @@ void RecordPartOf(const RecordInput &in, int32_t lo, int32_t hi, RecordPart &par
 
 } // namespace
 
+// The parts of the store recorded side by side: part 0 into the picture itself, the others
+// into buffers of their own, joined in order afterwards.
+constexpr int RecordParts = 8;
+
 struct PictureRecorder::Part {
-    std::vector<QLine> lines;
-    std::vector<TreePicture::PenRun> runs;
-    RecordPart first;
-    RecordPart second;
+    struct Buffers {
+        std::vector<QLine> lines;
+        std::vector<TreePicture::PenRun> runs;
+    };
+    Buffers buffers[RecordParts];
+    RecordPart parts[RecordParts];
 };
 
-PictureRecorder::PictureRecorder() : m_second(std::make_unique<Part>()) {}
+PictureRecorder::PictureRecorder() : m_parts(std::make_unique<Part>()) {}
 
 PictureRecorder::~PictureRecorder() = default;
 
@@ -658,45 +664,55 @@ void PictureRecorder::RecordInto(TreePicture &pic, const Tseglines &store, const
     }
 
     const int32_t count = std::max(0, store.Count());
-    Part &scratch = *m_second;
-    RecordPart &first = scratch.first;
+    Part &scratch = *m_parts;
+    RecordPart &first = scratch.parts[0];
     first.Reset(pic.m_lines, pic.m_runs);
-    pic.m_lines.reserve(static_cast<size_t>(count));
     if (count < SplitRecordAt) {
+        pic.m_lines.reserve(static_cast<size_t>(count));
         RecordPartOf(in, 0, count, first);
     } else {
-        // Two halves side by side; the second is then appended to the first, its pens and
-        // line indices renumbered and a run that goes on across the middle joined, which
-        // gives exactly the picture one pass makes.
-        const int32_t mid = count / 2;
-        RecordPart &second = scratch.second;
-        second.Reset(scratch.lines, scratch.runs);
-        scratch.lines.reserve(static_cast<size_t>(count - mid));
-        RunBoth([&] { RecordPartOf(in, 0, mid, first); },
-                [&] { RecordPartOf(in, mid, count, second); });
-        std::vector<uint32_t> penOf(second.keys.size());
-        for (size_t k = 0; k < second.keys.size(); ++k) {
-            const auto found = std::find(first.keys.begin(), first.keys.end(), second.keys[k]);
-            penOf[k] = static_cast<uint32_t>(found - first.keys.begin());
-            if (found == first.keys.end()) {
-                first.keys.push_back(second.keys[k]);
+        // Parts side by side; each is then appended to the picture, its pens and line indices
+        // renumbered and a run that goes on across the boundary joined, which gives exactly
+        // the picture one pass makes.
+        auto bound = [count](int part) {
+            return static_cast<int32_t>(int64_t{count} * part / RecordParts);
+        };
+        for (int part = 1; part < RecordParts; ++part) {
+            scratch.parts[part].Reset(scratch.buffers[part].lines, scratch.buffers[part].runs);
+        }
+        pic.m_lines.reserve(static_cast<size_t>(count));
+        RunJobs(RecordParts, [&](int part) {
+            RecordPart &p = scratch.parts[part];
+            p.lines->reserve(static_cast<size_t>(bound(part + 1) - bound(part)));
+            RecordPartOf(in, bound(part), bound(part + 1), p);
+        });
+        std::vector<uint32_t> penOf;
+        for (int part = 1; part < RecordParts; ++part) {
+            const RecordPart &later = scratch.parts[part];
+            penOf.resize(later.keys.size());
+            for (size_t k = 0; k < later.keys.size(); ++k) {
+                const auto found = std::find(first.keys.begin(), first.keys.end(), later.keys[k]);
+                penOf[k] = static_cast<uint32_t>(found - first.keys.begin());
+                if (found == first.keys.end()) {
+                    first.keys.push_back(later.keys[k]);
+                }
             }
+            const auto offset = static_cast<uint32_t>(pic.m_lines.size());
+            const std::vector<TreePicture::PenRun> &runs = *later.runs;
+            size_t from = 0;
+            if (!pic.m_runs.empty() && !runs.empty() && pic.m_runs.back().color == runs.front().color &&
+                pic.m_runs.back().width == runs.front().width) {
+                pic.m_runs.back().count += runs.front().count;
+                from = 1;
+            }
+            for (size_t r = from; r < runs.size(); ++r) {
+                TreePicture::PenRun run = runs[r];
+                run.first += offset;
+                run.pen = penOf[run.pen];
+                pic.m_runs.push_back(run);
+            }
+            pic.m_lines.insert(pic.m_lines.end(), later.lines->begin(), later.lines->end());
         }
-        const auto offset = static_cast<uint32_t>(pic.m_lines.size());
-        size_t from = 0;
-        if (!pic.m_runs.empty() && !scratch.runs.empty() &&
-            pic.m_runs.back().color == scratch.runs.front().color &&
-            pic.m_runs.back().width == scratch.runs.front().width) {
-            pic.m_runs.back().count += scratch.runs.front().count;
-            from = 1;
-        }
-        for (size_t r = from; r < scratch.runs.size(); ++r) {
-            TreePicture::PenRun run = scratch.runs[r];
-            run.first += offset;
-            run.pen = penOf[run.pen];
-            pic.m_runs.push_back(run);
-        }
-        pic.m_lines.insert(pic.m_lines.end(), scratch.lines.begin(), scratch.lines.end());
     }
     pic.m_pens.reserve(first.keys.size());
     for (const uint64_t key : first.keys) {

@@ -130,7 +130,7 @@ Placement ComputePlacement(const Tseglines &store, const ViewState &view, bool a
 // colour of its level and its pen width, placed by the automatic fit or the current view.
 // Segments are clipped to the frame (with a margin for the pen) in floating point, so any
 // zoom draws correctly. Each coordinate is Round(k x ModelToPicture(p) + offset), computed in
-// 80-bit reals in that order; large stores are recorded in two halves side by side.
+// 80-bit reals in that order; large stores are recorded in parts side by side.
 std::shared_ptr<const TreePicture> RecordTreePicture(const Tseglines &store, const ViewState &view,
                                                      const DrawSettings &s,
                                                      const ColorRampTable &ramp, bool autoFit);
@@ -153,7 +153,7 @@ private:
     void RecordInto(TreePicture &pic, const Tseglines &store, const ViewState &view,
                     const DrawSettings &s, const ColorRampTable &ramp, bool autoFit);
     std::shared_ptr<TreePicture> m_pool[2];
-    std::unique_ptr<Part> m_second; // the second half's lines and runs before they are joined
+    std::unique_ptr<Part> m_parts; // the parts recorded side by side, before they are joined
 };
 
 // Shows the picture on the tree view's image: fills it white first when the background is

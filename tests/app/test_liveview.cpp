@@ -55,7 +55,7 @@ class TestLiveView : public QObject {
         LiveTree tree;
         DrawSettings s = w->settings();
         s.PenWidthSetting = penList()->currentIndex() * 20;
-        tree.Update(w->table(), w->depth(), v, s);
+        tree.Update(w->table(), LiveTree::ShownDepth(w->table(), w->depth()), v, s);
         QPainter p(&img);
         PaintEditor(p, img.size(), w->table(), v, w->palette().color(QPalette::WindowText),
                     live ? EditorUnderlay([&tree](QPainter &q) { tree.Draw(q); }) : EditorUnderlay());

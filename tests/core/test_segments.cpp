@@ -238,12 +238,12 @@ private slots:
     {
         QTest::addColumn<QList<int>>("kinds");
         QTest::addColumn<int>("depth");
-        QTest::addColumn<bool>("helper"); // large trees grow in two halves side by side
+        QTest::addColumn<bool>("helper"); // large trees grow in parts side by side
         QTest::addRow("default, depth 9") << QList<int>{-1, -1} << 9 << true;
-        QTest::addRow("default, depth 16, two halves") << QList<int>{-1, -1} << 16 << true;
+        QTest::addRow("default, depth 16, in parts") << QList<int>{-1, -1} << 16 << true;
         QTest::addRow("default, depth 16, one thread") << QList<int>{-1, -1} << 16 << false;
         QTest::addRow("mixed kinds with a segment") << QList<int>{1, 0, -1} << 7 << true;
-        QTest::addRow("segments and unknown kinds, two halves")
+        QTest::addRow("segments and unknown kinds, in parts")
             << QList<int>{0, 2, -1, 0, 5} << 10 << true;
         QTest::addRow("unknown kind values") << QList<int>{2, -1, 5} << 5 << true;
         QTest::addRow("three branches past the capacity") << QList<int>{1, -1, 1} << 11 << true;
