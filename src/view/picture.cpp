@@ -547,12 +547,33 @@ bool PlaceClipped(const RecordInput &in, const TSegLine &seg, int32_t width, boo
     return true;
 }
 
+// Whether two stored reals have the same bits (the 10 bytes of the 80-bit value), read as
+// bytes: loading them as reals would send them through the x87 unit and back.
+inline bool SameBits(const long double &a, const long double &b)
+{
+    uint64_t ma, mb;
+    uint16_t ea, eb;
+    std::memcpy(&ma, &a, 8);
+    std::memcpy(&mb, &b, 8);
+    std::memcpy(&ea, reinterpret_cast<const char *>(&a) + 8, 2);
+    std::memcpy(&eb, reinterpret_cast<const char *>(&b) + 8, 2);
+    return ma == mb && ea == eb;
+}
+
+inline bool SamePoint(const TPointE &a, const TPointE &b)
+{
+    return SameBits(a.x, b.x) && SameBits(a.y, b.y);
+}
+
 // Records segments [lo, hi) into `part`.
 template <bool Identity>
 void RecordRange(const RecordInput &in, int32_t lo, int32_t hi, RecordPart &part)
 {
     std::vector<QLine> &lines = *part.lines;
     std::vector<TreePicture::PenRun> &runs = *part.runs;
+    // The rounded points of the segment before: in a grown tree most segments start where
+    // the one before starts (siblings) or ends (a first child), and the same bits round alike.
+    int64_t startX = 0, startY = 0, endX = 0, endY = 0;
     for (int32_t i = lo; i < hi; ++i) {
         const TSegLine &seg = in.lines[i];
         bool saturated = false;
@@ -563,10 +584,23 @@ void RecordRange(const RecordInput &in, int32_t lo, int32_t hi, RecordPart &part
         // The common case in integers: when the rounded coordinates lie inside the frame
         // grown by e = (width + 127) div 2, the exact ones lie within half a unit of them and
         // so inside the clip box (half the width plus 64): the segment is not clipped.
-        const int64_t X0 = RoundX87(in.X<Identity>(seg.startPt.x));
-        const int64_t Y0 = RoundX87(in.Y<Identity>(seg.startPt.y));
+        int64_t X0, Y0;
+        if (i > lo && SamePoint(seg.startPt, in.lines[i - 1].startPt)) {
+            X0 = startX;
+            Y0 = startY;
+        } else if (i > lo && SamePoint(seg.startPt, in.lines[i - 1].endPt)) {
+            X0 = endX;
+            Y0 = endY;
+        } else {
+            X0 = RoundX87(in.X<Identity>(seg.startPt.x));
+            Y0 = RoundX87(in.Y<Identity>(seg.startPt.y));
+        }
         const int64_t X1 = RoundX87(in.X<Identity>(seg.endPt.x));
         const int64_t Y1 = RoundX87(in.Y<Identity>(seg.endPt.y));
+        startX = X0;
+        startY = Y0;
+        endX = X1;
+        endY = Y1;
         const int64_t e = (int64_t{width} + 127) / 2;
         const int64_t right = PictureWidth + e;
         const int64_t bottom = in.frameBottom + e;

@@ -21,6 +21,15 @@ namespace {
 using raster::Band;
 using raster::Rows;
 
+// floor(v) as an integer, for |v| below 2^31 (device coordinates of clipped lines): the
+// truncation, one lower where it rounded up. The same value as std::floor without the
+// library's handling of values beyond the integers.
+inline int FloorToInt(double v)
+{
+    const int t = static_cast<int>(v);
+    return t - (v < static_cast<double>(t) ? 1 : 0);
+}
+
 // The classic drawing: no antialiasing, each pixel whose centre a band reaches takes its
 // colour. Draws only rows [top, bottom).
 class ClassicKernel {
@@ -174,7 +183,7 @@ private:
         }
         const double n = std::ceil(std::max(std::fabs(dx), std::fabs(dy)));
         if (n < 1.0) {
-            Plot(static_cast<int>(std::floor(x0)), static_cast<int>(std::floor(y0)), argb);
+            Plot(FloorToInt(x0), FloorToInt(y0), argb);
             return;
         }
         const int steps = static_cast<int>(n);
@@ -189,9 +198,25 @@ private:
             sx = dx / n;
             sy = dy / n;
         }
+        if (m_backToFront) {
+            for (int k = 0; k <= steps; ++k) {
+                Plot(FloorToInt(x0 + sx * k), FloorToInt(y0 + sy * k), argb);
+            }
+            return;
+        }
+        // The same pixels as Plot, with the image's geometry in locals: a store through the
+        // pixel pointer could otherwise change them as far as the compiler knows.
+        uint32_t *const bits = m_bits;
+        const qsizetype stride = m_stride;
+        const auto w = static_cast<unsigned>(m_w);
+        const int top = m_top;
+        const int bottom = m_bottom;
         for (int k = 0; k <= steps; ++k) {
-            Plot(static_cast<int>(std::floor(x0 + sx * k)), static_cast<int>(std::floor(y0 + sy * k)),
-                 argb);
+            const int x = FloorToInt(x0 + sx * k);
+            const int y = FloorToInt(y0 + sy * k);
+            if (static_cast<unsigned>(x) < w && y >= top && y < bottom) {
+                bits[y * stride + x] = argb;
+            }
         }
     }
 
