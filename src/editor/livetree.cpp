@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstring>
 
 namespace ramulet {
 
@@ -119,11 +120,26 @@ void LiveTree::Draw(QPainter &p) const
         return;
     }
     QPaintDevice *device = p.device();
-    if (device != nullptr && device->devType() == QInternal::Image &&
-        RasterizeTreePicture(*static_cast<QImage *>(device), *m_picture)) {
+    if (device != nullptr && device->devType() == QInternal::Image) {
         // The painter draws straight into the image's pixels too and holds nothing back, so
         // the tree lands between what it drew before and what it draws next.
-        return;
+        QImage &image = *static_cast<QImage *>(device);
+        const bool sameShape = m_layer.size() == image.size() && m_layer.format() == image.format() &&
+                               m_layer.bytesPerLine() == image.bytesPerLine();
+        const auto bytes = static_cast<size_t>(image.sizeInBytes());
+        if (sameShape && m_layerGrowth == m_growths) {
+            std::memcpy(image.bits(), m_layer.constBits(), bytes);
+            return;
+        }
+        if (RasterizeTreePicture(image, *m_picture)) {
+            if (sameShape) {
+                std::memcpy(m_layer.bits(), image.constBits(), bytes);
+            } else {
+                m_layer = image.copy();
+            }
+            m_layerGrowth = m_growths;
+            return;
+        }
     }
     if (device != nullptr) {
         m_picture->PlayStretched(p, QRectF(0, 0, device->width(), device->height()));

@@ -12,6 +12,8 @@
 #include "core/viewstate.h"
 #include "view/picture.h"
 
+#include <QImage>
+
 #include <cstdint>
 #include <memory>
 
@@ -52,7 +54,9 @@ public:
 
     // Draws the last recorded tree onto the painter's device, stretched over all of it:
     // straight into the pixels of a 32-bit image, through the painter on anything else. The
-    // background is left as it is (the editor's background and grid show through).
+    // background is left as it is (the editor's background and grid show through). On an
+    // image the result is kept, and a repaint of the same tree over the same background and
+    // grid (a hover mark) copies it instead of drawing the tree again.
     void Draw(QPainter &p) const;
 
     int32_t shownDepth() const { return m_shownDepth; }
@@ -79,6 +83,10 @@ private:
     std::shared_ptr<const TreePicture> m_picture;
     int32_t m_shownDepth = 0;
     int64_t m_growths = 0;
+    // The editor's background and grid with the tree over them, as last drawn, and the
+    // growth it shows (-1: none).
+    mutable QImage m_layer;
+    mutable int64_t m_layerGrowth = -1;
 };
 
 } // namespace ramulet

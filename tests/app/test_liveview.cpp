@@ -223,11 +223,13 @@ private slots:
         settle();
         QCOMPARE(w->liveTree().growths(), growths + 1);
         QCOMPARE(editor()->image(), Expected(true, HighlightKind::Point, 1));
-        // A move onto empty space erases the mark, also before the step was drawn.
+        // A move onto empty space erases the mark, also before the step was drawn; the tree
+        // itself is not grown again for a hover.
         Release(editor(), End1 + QPoint(20, -15));
         Move(editor(), QPoint(60, 60));
         settle();
         QCOMPARE(editor()->image(), Expected(true));
+        QCOMPARE(w->liveTree().growths(), growths + 1);
     }
 
     void followsEveryCommand_data()
