@@ -5,8 +5,8 @@
 #include "core/viewstate.h"
 #include "editor/editorcontroller.h"
 #include "editor/editordraw.h"
+#include "guimain.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -89,15 +89,4 @@ BENCHMARK(BM_HoverMove);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    // Fonts need a GUI application; no window is shown.
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+RAMULET_BENCHMARK_GUI_MAIN()

@@ -12,7 +12,7 @@
 #include "editor/editordraw.h"
 #include "editor/livetree.h"
 
-#include <QGuiApplication>
+#include "guimain.h"
 
 using namespace ramulet;
 using namespace ramulet::bench;
@@ -63,15 +63,4 @@ BENCHMARK(BM_Play)
     ->Args({2, 16, 0})->Args({2, 16, 1})
     ->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly();
 
-int main(int argc, char **argv)
-{
-    // The editor's labels need fonts, so a GUI application; no window is shown.
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+RAMULET_BENCHMARK_GUI_MAIN()
