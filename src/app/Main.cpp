@@ -230,6 +230,7 @@ void TMainform::BuildControls()
     BuildCommandRow();
     BuildShortcuts();
     BuildLiveTree();
+    BuildGallery();
 
     // Wiring.
     connect(ImagePanel, &BevelPanel::resized, this, &TMainform::FormResize);

@@ -46,6 +46,7 @@ namespace ramulet {
 class BevelPanel;
 class ColorSwatch;
 class PictureView;
+class ThumbnailCache;
 struct LoadedTemplate;
 
 // Cursor identifiers of the views.
@@ -66,6 +67,8 @@ constexpr int SideBarRange = 620; // vertical scroll range of the side bar
 inline constexpr QRect ExportButtonRect{121, 16, 22, 29};
 inline constexpr QRect UndoButtonRect{107, 40, 29, 29};
 inline constexpr QRect RedoButtonRect{107, 72, 29, 29};
+// The gallery button in the credits panel Panel4.
+inline constexpr QRect GalleryButtonRect{10, 84, 83, 27};
 
 // Texts of the window, in the program's own language; the window shows them through tr().
 // The caption is the same in every language.
@@ -100,6 +103,9 @@ struct DialogHooks {
     // gets the name it is pre-filled with.
     std::function<QString()> chooseOpenFile;
     std::function<QString(const QString &preset)> chooseSaveFile;
+    // The gallery of examples, given their paths: the chosen one, or an empty text when
+    // cancelled.
+    std::function<QString(const QStringList &examples)> chooseExample;
 };
 
 class TMainform : public QMainWindow {
@@ -206,6 +212,9 @@ public:
     void cboxPreviewClick();
     bool LiveTreeShown() const;
     const LiveTree &liveTree() const { return *m_liveTree; }
+    // The gallery of example templates (button SBGallery, Ctrl+Shift+O): the chosen example
+    // is opened with LoadFromFile, as a file from the open dialog is.
+    void SBGalleryClick();
 
 protected:
     bool event(QEvent *e) override;
@@ -322,6 +331,11 @@ private:
     bool m_repaintPosted = false;
     int64_t m_editorPaints = 0;  // editor repaints so far
     int64_t m_pendingPaints = 0; // the count when the pending repaint was asked for
+    // The gallery of examples.
+    void BuildGallery();
+    QString ChooseExample(const QStringList &examples);
+    QToolButton *SBGallery = nullptr;
+    ThumbnailCache *m_thumbnails = nullptr; // kept for the run: the gallery opens at once
 };
 
 } // namespace ramulet
