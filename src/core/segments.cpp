@@ -354,7 +354,7 @@ void Grow(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &seg
     store.WidenByEnds(first, store.lastIndex);
 }
 
-void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth)
+void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth, bool withBox)
 {
     store.Clear();
     const TBranch &trunk = t.Branches[0];
@@ -368,7 +368,8 @@ void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth)
     const SubtreeSizes sizes = CountSubtrees(rows);
     const int64_t grown = depth >= 1 && depth <= MaxDepth ? sizes.below[depth] : -1;
     const int64_t total = std::min<int64_t>(1 + grown, int64_t{MaxSegIndex} + 1);
-    if (grown < 0 || total < SplitGrowthAt || !HelperThreadEnabled()) {
+    const bool split = total >= SplitGrowthAt && HelperThreadEnabled();
+    if (grown < 0 || (!split && withBox)) {
         Grow(store, t, depth, seg, +1);
         return;
     }
@@ -378,9 +379,10 @@ void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth)
     store.AddSegment(seg);
     TSegLine *lines = store.mutableData();
     const TSegLine trunkSeg = store.line(0);
+    const int parts = split ? GrowthParts : 1;
     EndBox boxes[GrowthParts];
-    auto bound = [&](int part) { return 1 + (total - 1) * part / GrowthParts; };
-    RunJobs(GrowthParts, [&](int part) {
+    auto bound = [&](int part) { return 1 + (total - 1) * part / parts; };
+    RunJobs(parts, [&](int part) {
         EndBox &box = boxes[part];
         box = part == 0 ? EndBox{store.minX, store.minY, store.maxX, store.maxY}
                         : EndBox{INFINITY, INFINITY, -INFINITY, -INFINITY};
@@ -388,9 +390,11 @@ void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth)
         const int64_t hi = bound(part + 1);
         RangeGrowth g{lines, rows, sizes, lo, hi, 1};
         g.Level(depth, trunkSeg, +1);
-        WidenBox(box, lines, lo, hi);
+        if (withBox) {
+            WidenBox(box, lines, lo, hi);
+        }
     });
-    for (int part = 1; part < GrowthParts; ++part) {
+    for (int part = 1; part < parts; ++part) {
         MergeBox(boxes[0], boxes[part]);
     }
     store.SetFilled(static_cast<int32_t>(total - 1), boxes[0].minX, boxes[0].minY, boxes[0].maxX,

@@ -101,8 +101,10 @@ void Grow(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &seg
 
 // Clears the store and grows the tree to `depth` from the trunk of a template whose model
 // values are up to date. Large trees are grown in parts side by side, with the same store
-// and box as one Grow from the trunk.
-void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth);
+// and box as one Grow from the trunk. Without `withBox` the box is left as the trunk sets it
+// and the pass over the store that widens it is saved (a tree drawn without the automatic
+// fit needs no box).
+void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth, bool withBox = true);
 
 // Normalises the template, then GrowNormalized. The picture is rendered by the caller.
 void GrowTree(BranchTable &t, Tseglines &store, int32_t depth);

@@ -98,7 +98,8 @@ bool LiveTree::Update(const BranchTable &t, int32_t depth, const ViewState &edit
         m_store = std::make_unique<Tseglines>();
     }
     m_shownDepth = std::clamp(depth, 1, MaxDepth);
-    GrowNormalized(m_table, *m_store, m_shownDepth);
+    // Drawn without the automatic fit: the box is not needed.
+    GrowNormalized(m_table, *m_store, m_shownDepth, false);
     ++m_growths;
 
     // The picture's ramp, lightened; no background of its own (white records none).

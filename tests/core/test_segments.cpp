@@ -283,17 +283,23 @@ private slots:
         trunk.widthFactor = 1.0L;
         ReferenceGrow(*reference, t, depth, trunk, +1);
 
-        QCOMPARE(store->lastIndex, reference->lastIndex);
-        for (int32_t i = 0; i <= store->lastIndex; ++i) {
-            const TSegLine &a = store->line(i);
-            const TSegLine &b = reference->line(i);
-            QVERIFY2(SameBits(a.startPt.x, b.startPt.x) && SameBits(a.startPt.y, b.startPt.y) &&
-                         SameBits(a.endPt.x, b.endPt.x) && SameBits(a.endPt.y, b.endPt.y) &&
-                         SameBits(a.widthFactor, b.widthFactor) && a.level == b.level,
-                     qPrintable(QStringLiteral("segment %1").arg(i)));
-        }
+        auto sameSegments = [&] {
+            QCOMPARE(store->lastIndex, reference->lastIndex);
+            for (int32_t i = 0; i <= store->lastIndex; ++i) {
+                const TSegLine &a = store->line(i);
+                const TSegLine &b = reference->line(i);
+                QVERIFY2(SameBits(a.startPt.x, b.startPt.x) && SameBits(a.startPt.y, b.startPt.y) &&
+                             SameBits(a.endPt.x, b.endPt.x) && SameBits(a.endPt.y, b.endPt.y) &&
+                             SameBits(a.widthFactor, b.widthFactor) && a.level == b.level,
+                         qPrintable(QStringLiteral("segment %1").arg(i)));
+            }
+        };
+        sameSegments();
         QVERIFY(SameBits(store->minX, reference->minX) && SameBits(store->maxX, reference->maxX));
         QVERIFY(SameBits(store->minY, reference->minY) && SameBits(store->maxY, reference->maxY));
+        // Grown again without the box (the live tree's growth): the same segments.
+        GrowNormalized(t, *store, depth, false);
+        sameSegments();
     }
 
     void zeroVectorBranch()
