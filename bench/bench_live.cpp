@@ -14,6 +14,9 @@
 
 #include "guimain.h"
 
+#include <algorithm>
+#include <vector>
+
 using namespace ramulet;
 using namespace ramulet::bench;
 
@@ -54,13 +57,19 @@ void BM_LiveDragStep(benchmark::State &state)
     state.counters["segments"] = live.store()->Count();
 }
 
+// The least of the repetitions too: on a machine shared with other work it shows what the
+// step costs when nothing else holds up either thread.
+double Least(const std::vector<double> &v) { return *std::min_element(v.begin(), v.end()); }
+
 } // namespace
 
 BENCHMARK(BM_LiveDragStep)
     ->Arg(131071)->Arg(200001)
-    ->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly();
+    ->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly()
+    ->ComputeStatistics("min", Least);
 BENCHMARK(BM_Play)
     ->Args({2, 16, 0})->Args({2, 16, 1})
-    ->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly();
+    ->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly()
+    ->ComputeStatistics("min", Least);
 
 RAMULET_BENCHMARK_GUI_MAIN()

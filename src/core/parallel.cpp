@@ -1,6 +1,8 @@
 #include "core/parallel.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -48,6 +50,7 @@ public:
             }
             m_job = &work;
             m_state = State::Pending;
+            m_jobs.fetch_add(1, std::memory_order_release);
         }
         m_wake.notify_one();
         work();
@@ -57,7 +60,16 @@ public:
             std::unique_lock<std::mutex> lock(m_mutex);
             if (m_state == State::Pending) {
                 m_state = State::Stolen;
-            } else {
+            } else if (m_state != State::Done) {
+                // The helper's last job ends soon: wait awake for a moment, so that this
+                // thread goes on at once rather than when the scheduler wakes it again.
+                lock.unlock();
+                const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(5);
+                while (!m_finished.load(std::memory_order_acquire) &&
+                       std::chrono::steady_clock::now() < until) {
+                    std::this_thread::yield();
+                }
+                lock.lock();
                 m_done.wait(lock, [this] { return m_state == State::Done; });
             }
             m_state = State::Idle;
@@ -81,12 +93,25 @@ private:
                 return;
             }
             m_state = State::Running;
+            m_finished.store(false, std::memory_order_relaxed);
             const std::function<void()> *job = m_job;
             lock.unlock();
             (*job)();
             lock.lock();
             m_state = State::Done;
+            m_finished.store(true, std::memory_order_release);
             m_done.notify_one();
+            // The steps of one drawing (growth, record, scan conversion) follow each other
+            // within a millisecond: stay awake a little for the next, which then starts at
+            // once instead of after the scheduler has woken this thread again.
+            const uint64_t seen = m_jobs.load(std::memory_order_relaxed);
+            lock.unlock();
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
+            while (m_jobs.load(std::memory_order_acquire) == seen &&
+                   std::chrono::steady_clock::now() < until) {
+                std::this_thread::yield();
+            }
+            lock.lock();
         }
     }
 
@@ -98,6 +123,8 @@ private:
     const std::function<void()> *m_job = nullptr;
     bool m_stop = false;
     std::atomic<bool> m_inUse{false};
+    std::atomic<uint64_t> m_jobs{0}; // jobs posted so far
+    std::atomic<bool> m_finished{false}; // the helper is done with the job it took
     std::atomic<bool> m_enabled{std::thread::hardware_concurrency() > 1};
 };
 

@@ -3,8 +3,8 @@
 // The walk over a tree picture that every scan conversion of it shares, whatever it draws for
 // each band: the mapping of picture units onto the image, the skip of everything under the
 // last band that covers the whole image, the choice between drawing front to back and back
-// to front, and the split of the image's rows between two threads. A drawing kernel plugs in
-// as a class with this shape:
+// to front, and the split of the image's rows into bands that two threads draw. A drawing
+// kernel plugs in as a class with this shape:
 //
 //     Kernel(QImage &image, Rows rows, bool backToFront);
 //     // Whether `band` alone gives every pixel of a w x h image its final colour.
@@ -15,8 +15,8 @@
 //     // Back to front: every pixel of its rows has its final colour, nothing more can show.
 //     bool Done() const;
 //
-// A kernel draws only its rows, so two kernels over the two halves of the rows give the
-// image one kernel over all of them gives. Front to back, Fill comes first and later bands
+// A kernel draws only its rows, so kernels over bands of the rows give the image one kernel
+// over all of them gives. Front to back, Fill comes first and later bands
 // draw over earlier ones; back to front, bands come from the last to the first, each pixel
 // keeps what reaches it first, and Fill comes last.
 
@@ -65,6 +65,9 @@ inline uint32_t Argb(TColor c)
 // by two threads, each over its own rows.
 inline constexpr int64_t SplitLinesAt = 2048;
 inline constexpr int SplitRowsAt = 64;
+// How many bands of rows: a few more than threads, so that a thread held up by other programs
+// holds up one band only; each band passes over every line, so not many.
+inline constexpr int RowBands = 4;
 
 template <class Kernel>
 void Traverse(QImage &image, const TreePicture &pic, RasterOrder order)
@@ -173,18 +176,24 @@ void Traverse(QImage &image, const TreePicture &pic, RasterOrder order)
         drawRows({0, h});
         return;
     }
-    // The rows split where about half the lines lie above (by a sample of their midpoints),
-    // so that both threads get about the same work.
+    // The rows split into bands of about the same number of lines each (by a sample of their
+    // midpoints), which the two threads take as they are free.
     std::vector<int> sample;
     const size_t stride = std::max<size_t>(1, lines.size() / 4096);
     for (size_t i = 0; i < lines.size(); i += stride) {
         const double mid = (static_cast<double>(lines[i].y1()) + lines[i].y2()) * 0.5 * sy;
         sample.push_back(static_cast<int>(std::clamp(mid, 0.0, static_cast<double>(h))));
     }
-    std::nth_element(sample.begin(), sample.begin() + static_cast<std::ptrdiff_t>(sample.size() / 2),
-                     sample.end());
-    const int split = std::clamp(sample[sample.size() / 2], h / 4, h - h / 4);
-    RunBoth([&] { drawRows({0, split}); }, [&] { drawRows({split, h}); });
+    std::sort(sample.begin(), sample.end());
+    int edges[RowBands + 1];
+    edges[0] = 0;
+    edges[RowBands] = h;
+    for (int b = 1; b < RowBands; ++b) {
+        const int quantile = sample[sample.size() * static_cast<size_t>(b) / RowBands];
+        // Every band at least a few rows, in order.
+        edges[b] = std::clamp(quantile, edges[b - 1] + 4, h - 4 * (RowBands - b));
+    }
+    RunJobs(RowBands, [&](int b) { drawRows({edges[b], edges[b + 1]}); });
 }
 
 } // namespace ramulet::raster
