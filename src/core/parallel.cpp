@@ -102,11 +102,11 @@ private:
             m_finished.store(true, std::memory_order_release);
             m_done.notify_one();
             // The steps of one drawing (growth, record, scan conversion) follow each other
-            // within a millisecond: stay awake a little for the next, which then starts at
+            // within microseconds: stay awake a little for the next, which then starts at
             // once instead of after the scheduler has woken this thread again.
             const uint64_t seen = m_jobs.load(std::memory_order_relaxed);
             lock.unlock();
-            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
+            const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(500);
             while (m_jobs.load(std::memory_order_acquire) == seen &&
                    std::chrono::steady_clock::now() < until) {
                 std::this_thread::yield();
