@@ -1,6 +1,8 @@
 // Growth into a warm store: the default template at depth 16 and a three-branch template at
 // depth 11, which fills the store and stops.
 
+#include "onethread.h"
+
 #include "core/branches.h"
 #include "core/segments.h"
 #include "core/viewstate.h"

@@ -2,6 +2,8 @@
 
 // The trees the rendering benchmarks draw, and the QPainter replay they are compared with.
 
+#include "onethread.h"
+
 #include "core/branches.h"
 #include "core/parallel.h"
 #include "core/segments.h"
@@ -17,15 +19,6 @@
 #include <memory>
 
 namespace ramulet::bench {
-
-// RAMULET_ONE_THREAD=1 measures everything on one thread, for comparison.
-inline const bool oneThread = [] {
-    if (const char *v = std::getenv("RAMULET_ONE_THREAD"); v != nullptr && *v == '1') {
-        SetHelperThreadEnabled(false);
-        return true;
-    }
-    return false;
-}();
 
 struct Scene {
     ViewState view;
