@@ -250,6 +250,39 @@ long double CityBlock(TPixel a, TPixel b)
            std::fabs(static_cast<long double>(a.y) - b.y);
 }
 
+// Empty when a moved row drawn at `start`-`end` is where the model values taken from its
+// pixel points `shown` (in `t`, drawn in `view`) put it back, as a save and a load or a
+// resize there and back do. The start is projected onto the trunk's line, upright on
+// screen, and the end moves with it. Then each point may be a pixel off for the rounding at
+// either end, plus what the trunk's length on screen (which the normalisation measures in)
+// differs from the scale the values are drawn with, over the point's distance from the
+// trunk's foot. Without a trunk on screen the rows keep the values they had: not compared.
+QString MovedRowOff(const TBranch &shown, TPixel start, TPixel end, const BranchTable &t,
+                    const ViewState &view)
+{
+    const long double trunkPixels = TrunkPixelLength(t);
+    if (trunkPixels == 0) {
+        return QString();
+    }
+    const long double scaleError = std::fabs(view.ViewScale - trunkPixels) / trunkPixels;
+    const TPixel foot = t.Branches[0].screenStart;
+    const TPixel wantStart{foot.x, shown.screenStart.y};
+    const TPixel wantEnd{shown.screenEnd.x + foot.x - shown.screenStart.x, shown.screenEnd.y};
+    const long double startTol = 1.0L + CityBlock(wantStart, foot) * scaleError + 1e-6L;
+    const long double endTol = startTol + CityBlock(wantEnd, wantStart) * scaleError;
+    const auto off = [](TPixel a, TPixel b) {
+        return std::max(std::fabs(static_cast<long double>(a.x) - b.x),
+                        std::fabs(static_cast<long double>(a.y) - b.y));
+    };
+    if (off(start, wantStart) <= startTol && off(end, wantEnd) <= endTol) {
+        return QString();
+    }
+    return QStringLiteral("%1-%2 for the moved %3-%4 (within %5 and %6 pixels)")
+        .arg(Pixel(start), Pixel(end), Pixel(shown.screenStart), Pixel(shown.screenEnd))
+        .arg(static_cast<double>(startTol))
+        .arg(static_cast<double>(endTol));
+}
+
 // The actions.
 enum class Act {
     Hover,
@@ -294,9 +327,18 @@ public:
         for (m_actionNo = 1; m_actionNo <= actions; ++m_actionNo) {
             m_current.clear();
             const Act act = choose();
+            if (act != Act::MoveHeld && act != Act::Press && act != Act::Release) {
+                m_gesture.reset();
+            }
             QString failure = perform(act);
             if (failure.isEmpty()) {
+                failure = std::exchange(m_dialogFailure, QString());
+            }
+            if (failure.isEmpty()) {
                 failure = checkInvariants();
+            }
+            if (failure.isEmpty() && m_w && !m_w->editMode() && percent(30)) {
+                failure = checkTree();
             }
             if (failure.isEmpty() && m_w) {
                 failure = checkUndoRedo();
@@ -309,6 +351,11 @@ public:
             m_last = act;
         }
         g_crashNoteLength = 0;
+        qInfo("seed %llu: %d actions; checked %d undos and redos, %d saves, %d loads (%d "
+              "refused), %d trees; %d resizes to a new size, %d windows",
+              static_cast<unsigned long long>(m_seed), actions, m_count.undoChecks,
+              m_count.savesChecked, m_count.loads, m_count.refused, m_count.treeChecks,
+              m_resizes, m_count.windows);
         return QString();
     }
 
@@ -344,6 +391,7 @@ private:
     {
         m_w.reset(); // one window at a time: they share the program's template
         m_pushedAtResize.clear();
+        ++m_count.windows;
         m_held = Qt::NoButton;
         m_target = nullptr;
         m_w = std::make_unique<TMainform>();
@@ -361,6 +409,7 @@ private:
             note(QStringLiteral("warned \"%1\"").arg(text.left(60).replace('\n', ' ')));
         };
         hooks.chooseColor = [this](const QColor &) -> std::optional<QColor> {
+            dialogOpens("colour dialog");
             const int r = below(10);
             if (r == 0) {
                 note(QStringLiteral("colour dialog cancelled"));
@@ -374,8 +423,12 @@ private:
             note(QStringLiteral("colour %1 chosen").arg(c.name()));
             return c;
         };
-        hooks.popup = [this](QMenu *menu, const QPoint &) { answerMenu(menu); };
+        hooks.popup = [this](QMenu *menu, const QPoint &) {
+            dialogOpens("kind menu");
+            answerMenu(menu);
+        };
         hooks.chooseOpenFile = [this] {
+            dialogOpens("open dialog");
             const QString path = m_openAnswer;
             note(path.isEmpty() ? QStringLiteral("open dialog cancelled")
                                 : QStringLiteral("open dialog gave %1").arg(shortName(path)));
@@ -383,6 +436,7 @@ private:
             return path;
         };
         hooks.chooseSaveFile = [this](const QString &preset) {
+            dialogOpens("save dialog");
             ++m_saveDialogs;
             const QString path = saveAnswer(preset);
             note(path.isEmpty() ? QStringLiteral("save dialog cancelled")
@@ -393,6 +447,7 @@ private:
         m_w->setDialogHooks(hooks);
         ExportHooks exportHooks;
         exportHooks.chooseFile = [this](const QString &, QString *filter) {
+            dialogOpens("export dialog");
             if (percent(15)) {
                 note(QStringLiteral("export dialog cancelled"));
                 return QString();
@@ -429,6 +484,16 @@ private:
         activate();
         settle();
         return QString();
+    }
+
+    // A modal dialog or menu does not open in the middle of a drag or a click in a view (a
+    // key pressed meanwhile): the step under way would span it.
+    void dialogOpens(const char *what)
+    {
+        if (m_w->mouseIsDown() && m_dialogFailure.isEmpty()) {
+            m_dialogFailure = QStringLiteral("the %1 opened while a button was held in a view")
+                                  .arg(QLatin1String(what));
+        }
     }
 
     // The keys reach the window's shortcuts only while it is active.
@@ -649,6 +714,11 @@ private:
             }
             const QPoint p = m_held != Qt::NoButton || percent(85) ? m_pos : interesting(v);
             const Qt::KeyboardModifiers mods = someModifiers(below(16));
+            if (m_held == Qt::NoButton && b == Qt::LeftButton && v == editor()) {
+                m_gesture = Gesture{Look(*m_w), m_w->undoStack()->count(), m_w->undoStack()->index()};
+            } else {
+                m_gesture.reset();
+            }
             m_held |= b;
             if (!m_target || !m_target->isVisible()) {
                 m_target = v;
@@ -703,7 +773,7 @@ private:
                      .arg(Buttons(b), viewName(v))
                      .arg(m_pos.x())
                      .arg(m_pos.y()));
-            return QString();
+            return m_held == Qt::NoButton ? gestureEnds() : QString();
         }
         case Act::RightClick: {
             PictureView *v = mouseView();
@@ -829,6 +899,31 @@ private:
         }
         note(QStringLiteral("click %1").arg(QLatin1String(name)));
         QTest::mouseClick(b, Qt::LeftButton);
+        return QString();
+    }
+
+    // A left drag in the editor (nothing else done meanwhile) that leaves every row where it
+    // was is no step: not even the marks of rows dragged away and back may change.
+    QString gestureEnds()
+    {
+        const std::optional<Gesture> g = std::exchange(m_gesture, std::nullopt);
+        if (!g) {
+            return QString();
+        }
+        const Seen now = Look(*m_w);
+        if (now.count != g->seen.count) {
+            return QString();
+        }
+        for (int32_t i = 0; i <= std::clamp(now.count, 0, MaxBranches); ++i) {
+            const SeenRow &a = now.rows[size_t(i)];
+            const SeenRow &b = g->seen.rows[size_t(i)];
+            if (!(a.start == b.start) || !(a.end == b.end) || a.kind != b.kind) {
+                return QString();
+            }
+        }
+        if (m_w->undoStack()->count() != g->steps || m_w->undoStack()->index() != g->index) {
+            return QStringLiteral("a drag that moved nothing made a step");
+        }
         return QString();
     }
 
@@ -1135,6 +1230,7 @@ private:
         }
         if (m_warnings > warnings) {
             // Refused or unreadable: nothing changes.
+            ++m_count.refused;
             const QString diff = Difference(before, Look(*m_w));
             if (!diff.isEmpty() || m_w->undoStack()->count() != steps) {
                 return QStringLiteral("a refused load changed %1").arg(diff.isEmpty() ? "the history" : diff);
@@ -1144,6 +1240,7 @@ private:
         if (m_w->fileName() != path) {
             return QStringLiteral("the load of %1 neither warned nor took the file").arg(shortName(path));
         }
+        ++m_count.loads;
         return checkLoaded(path);
     }
 
@@ -1239,6 +1336,7 @@ private:
                                                  : QStringLiteral("a save that did not happen changed the file name");
         }
         m_files.push_back(target);
+        ++m_count.savesChecked;
         if (QString e = checkSaved(target); !e.isEmpty()) {
             return e;
         }
@@ -1295,12 +1393,6 @@ private:
         // With another trunk the editor draws the rows' values as if the trunk's frame were
         // model space, which a normalisation does not reproduce: only the kinds can agree.
         const bool standard = StandardTrunk(trunk);
-        // How far a moved row may land from its pixel points: a pixel of rounding at each end,
-        // and the trunk's length on screen, which the normalisation measures in, against the
-        // scale the points are drawn back with, over the row's distance from the trunk's foot.
-        const long double trunkPixels = TrunkPixelLength(shown);
-        const long double scaleError =
-            trunkPixels > 0 ? std::fabs(view.ViewScale - trunkPixels) / trunkPixels : 0.0L;
         for (int32_t i = 1; i <= shown.BranchCount; ++i) {
             const TBranch &s = shown.Branches[size_t(i)];
             const TBranch &b = back.Branches[size_t(i)];
@@ -1312,12 +1404,18 @@ private:
             }
             if (!s.moved) {
                 // Exactly, but a normalisation since the points were drawn sets P.x to 0 (and
-                // the row's start onto the trunk's line).
+                // the row's start onto the trunk's line). A value of more than the file's 15
+                // digits (taken from a drag) may come back a pixel off where it lies that
+                // close to a pixel's edge.
                 const TPixel startOnLine = view.ModelToScreen({0.0L, s.shownP.y});
                 const TPixel endOnLine = view.ModelToScreen({s.shownV.x, s.shownP.y + s.shownV.y});
-                const bool same = b.screenStart == s.screenStart && b.screenEnd == s.screenEnd;
-                const bool projected = b.P.x == 0.0L && b.screenStart == startOnLine &&
-                                       b.screenEnd == endOnLine;
+                const int slack = b.P.y == s.shownP.y && b.V == s.shownV ? 0 : 1;
+                const auto near = [slack](TPixel a, TPixel c) {
+                    return std::llabs(int64_t{a.x} - c.x) <= slack && std::llabs(int64_t{a.y} - c.y) <= slack;
+                };
+                const bool same = near(b.screenStart, s.screenStart) && near(b.screenEnd, s.screenEnd);
+                const bool projected = b.P.x == 0.0L && near(b.screenStart, startOnLine) &&
+                                       near(b.screenEnd, endOnLine);
                 if (!same && !projected) {
                     return QStringLiteral("saved row %1, not moved, comes back at %2-%3, the editor shows %4-%5")
                         .arg(i)
@@ -1325,30 +1423,8 @@ private:
                 }
                 continue;
             }
-            // A trunk of no length on screen has no frame: the moved rows keep the values
-            // they had.
-            if (trunkPixels == 0) {
-                continue;
-            }
-            // A moved row's start is projected onto the trunk's line, which is upright on
-            // screen; its end moves with it.
-            const TPixel foot = trunk.screenStart;
-            const int32_t shift = foot.x - s.screenStart.x;
-            const TPixel start{foot.x, s.screenStart.y};
-            const TPixel end{s.screenEnd.x + shift, s.screenEnd.y};
-            const long double startTol = 1.0L + CityBlock(start, foot) * scaleError + 1e-6L;
-            const long double endTol = startTol + CityBlock(end, start) * scaleError;
-            const auto off = [](TPixel a, TPixel b2) {
-                return std::max(std::fabs(static_cast<long double>(a.x) - b2.x),
-                                std::fabs(static_cast<long double>(a.y) - b2.y));
-            };
-            if (off(b.screenStart, start) > startTol || off(b.screenEnd, end) > endTol) {
-                return QStringLiteral("saved row %1, moved, comes back at %2-%3, the editor shows %4-%5 "
-                                      "(within %6 and %7 pixels)")
-                    .arg(i)
-                    .arg(Pixel(b.screenStart), Pixel(b.screenEnd), Pixel(s.screenStart), Pixel(s.screenEnd))
-                    .arg(static_cast<double>(startTol))
-                    .arg(static_cast<double>(endTol));
+            if (const QString off = MovedRowOff(s, b.screenStart, b.screenEnd, shown, view); !off.isEmpty()) {
+                return QStringLiteral("saved row %1 comes back at %2").arg(i).arg(off);
             }
         }
         return QString();
@@ -1577,6 +1653,46 @@ private:
         return QString();
     }
 
+    // The tree view shows the template as it stands grown to the depth on show, drawn with
+    // the settings, the view and the fit of the moment.
+    QString checkTree()
+    {
+        TMainform &w = *m_w;
+        ++m_count.treeChecks;
+        BranchTable copy = w.table();
+        GrowTree(copy, *m_spare, w.depth());
+        const Tseglines &store = w.store();
+        if (m_spare->Count() != store.Count()) {
+            return QStringLiteral("the tree has %1 segments, the template grows %2")
+                .arg(store.Count())
+                .arg(m_spare->Count());
+        }
+        for (int32_t i = 0; i < store.Count(); ++i) {
+            const TSegLine &a = store.line(i);
+            const TSegLine &b = m_spare->line(i);
+            if (!(a.startPt == b.startPt) || !(a.endPt == b.endPt) || a.level != b.level ||
+                a.widthFactor != b.widthFactor) {
+                return QStringLiteral("segment %1 of the tree is not the template's").arg(i);
+            }
+        }
+        if (!w.view().HasArea()) {
+            return QString();
+        }
+        DrawSettings s = w.settings();
+        s.PenWidthSetting = PenList(w)->currentIndex() * 20;
+        ColorRampTable ramp{};
+        BuildColorRamp(ramp, s, w.depth());
+        const auto picture = RecordTreePicture(store, w.view(), s, ramp,
+                                               child<QCheckBox>("cboxWide")->isChecked());
+        QImage fresh(tree()->image().size(), QImage::Format_RGB32);
+        fresh.fill(Qt::white);
+        ShowTreePicture(fresh, *picture, s.BackColor);
+        if (fresh != tree()->image()) {
+            return QStringLiteral("the tree view does not show the tree as it stands");
+        }
+        return QString();
+    }
+
     // Undo and then redo give back what the user saw; done whenever the history or the
     // window's size has changed since the last time, and now and then otherwise.
     QString checkUndoRedo()
@@ -1591,6 +1707,7 @@ private:
             return QString();
         }
         m_lastUndoCheck = key;
+        ++m_count.undoChecks;
         const Seen before = Look(*m_w);
         const int index = stack->index();
         const int how = below(3);
@@ -1623,35 +1740,53 @@ private:
         if (QString e = checkInvariants(); !e.isEmpty()) {
             return QStringLiteral("after undo and redo: ") + e;
         }
-        const QString diff = Difference(before, Look(*m_w), !valuesRedrawn(stack->command(index - 1)));
+        const bool redrawn = resizedSince(stack->command(index - 1));
+        QString diff = Difference(before, Look(*m_w), !redrawn);
+        if (diff.isEmpty() && redrawn) {
+            diff = rowsAfterResize(before);
+        }
         if (!diff.isEmpty()) {
             return QStringLiteral("undo and redo of \"%1\" changed %2").arg(stack->text(index - 1), diff);
         }
         return QString();
     }
 
-    // Whether a redo of `step` may put rows where the window's own rows are not, as
-    // specified: every growth sets P.x to 0 and, with a trunk other than (0, 0)-(0, 1),
-    // takes the rows into the trunk's frame, and the next resize to a new size draws the
-    // rows from those values. A step recorded before such a resize keeps its own values.
-    bool valuesRedrawn(const QUndoCommand *step)
+    // The window's rows before an undo and a redo of a step made before the views' last
+    // resize to a new size, against the step's rows now back. The resize took the rows into
+    // their model values and drew them from those, as specified, while the step keeps its
+    // own pixel points: moved rows come back within the rounding of that, rows drawn from
+    // values nobody has rewritten exactly. A growth since the step (a resize grows) has set
+    // P.x to 0 and, with a trunk other than (0, 0)-(0, 1), taken every row into the trunk's
+    // frame: such rows are where their values put them, not compared.
+    QString rowsAfterResize(const Seen &before)
     {
-        const auto *s = dynamic_cast<const TemplateStepCommand *>(step);
-        const auto pushed = m_pushedAtResize.find(step);
-        if (s == nullptr || pushed == m_pushedAtResize.end() || pushed->second == m_resizes) {
-            return false;
-        }
-        const TemplateState &after = s->after();
-        const BranchTable &t = after.table;
+        const BranchTable &t = m_w->table();
         if (!StandardTrunk(t.Branches[0])) {
-            return true;
+            return QString();
         }
-        for (int32_t i = 1; i <= std::clamp(t.BranchCount, 0, MaxBranches); ++i) {
-            if (t.Branches[size_t(i)].P.x != 0.0L) {
-                return true;
+        const ViewState view = EditorView(*m_w);
+        for (int32_t i = 0; i <= t.BranchCount; ++i) {
+            const TBranch &r = t.Branches[size_t(i)];
+            const SeenRow &was = before.rows[size_t(i)];
+            if (r.moved) {
+                if (const QString off = MovedRowOff(r, was.start, was.end, t, view); !off.isEmpty()) {
+                    return QStringLiteral("row %1 was at %2").arg(i).arg(off);
+                }
+            } else if (r.P == r.shownP && r.V == r.shownV && r.P.x == 0.0L &&
+                       (!(was.start == r.screenStart) || !(was.end == r.screenEnd))) {
+                return QStringLiteral("row %1 was at %2-%3, comes back at %4-%5")
+                    .arg(i)
+                    .arg(Pixel(was.start), Pixel(was.end), Pixel(r.screenStart), Pixel(r.screenEnd));
             }
         }
-        return false;
+        return QString();
+    }
+
+    // Whether the views got a new size since `step` was made.
+    bool resizedSince(const QUndoCommand *step) const
+    {
+        const auto pushed = m_pushedAtResize.find(step);
+        return pushed != m_pushedAtResize.end() && pushed->second != m_resizes;
     }
 
     // --- The record of what was done -------------------------------------------------------
@@ -1707,10 +1842,18 @@ private:
     Qt::MouseButtons m_held = Qt::NoButton;
     QPointer<PictureView> m_target;
     QPoint m_pos{300, 300};
+    // A left drag in the editor under way: what the window showed at its press.
+    struct Gesture {
+        Seen seen;
+        int steps = 0;
+        int index = 0;
+    };
+    std::optional<Gesture> m_gesture;
 
     // Dialogs.
     std::optional<bool> m_answer;
     int m_beeps = 0;
+    QString m_dialogFailure;
     int m_questions = 0;
     bool m_lastAnswer = false;
     int m_warnings = 0;
@@ -1722,6 +1865,16 @@ private:
 
     int m_resizes = 0; // resizes that gave the views a new frame
     std::map<const QUndoCommand *, int> m_pushedAtResize;
+
+    struct {
+        int undoChecks = 0;
+        int savesChecked = 0;
+        int loads = 0; // loads of accepted files (those refused counted as well)
+        int refused = 0;
+        int treeChecks = 0;
+        int windows = 0;
+    } m_count;
+    std::unique_ptr<Tseglines> m_spare = std::make_unique<Tseglines>(); // for checkTree
 
     std::vector<QString> m_files;
     int m_made = 0;
