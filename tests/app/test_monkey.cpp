@@ -8,6 +8,7 @@
 // The environment chooses the runs:
 //   RAMULET_MONKEY_SEEDS=1-4,9   seeds (ranges and single seeds, separated by commas)
 //   RAMULET_MONKEY_ACTIONS=400   actions per seed
+//   RAMULET_MONKEY_TRACE=1       print every action as it is done
 // A failure (and a crash or a sanitizer report) prints the seed, the action number and the
 // last actions; the same seed and count replay it.
 
@@ -1702,7 +1703,7 @@ private:
             return QString();
         }
         const auto key = std::make_tuple(stack->index(), stack->count(), m_w->view().frameWidth,
-                                         m_w->view().frameHeight, static_cast<const void *>(m_w.get()));
+                                         m_w->view().frameHeight, m_count.windows);
         if (key == m_lastUndoCheck && !percent(10)) {
             return QString();
         }
@@ -1786,10 +1787,29 @@ private:
     bool resizedSince(const QUndoCommand *step) const
     {
         const auto pushed = m_pushedAtResize.find(step);
-        return pushed != m_pushedAtResize.end() && pushed->second != m_resizes;
+        return pushed != m_pushedAtResize.end() && pushed->second.second != m_resizes &&
+               pushed->second.first == StepMarks(step);
     }
 
     // --- The record of what was done -------------------------------------------------------
+
+    // A step's marks, to tell it from a later step made at the same address.
+    static QByteArray StepMarks(const QUndoCommand *c)
+    {
+        QByteArray marks = c->text().toUtf8();
+        if (const auto *s = dynamic_cast<const TemplateStepCommand *>(c)) {
+            const TemplateState &a = s->after();
+            std::vector<int32_t> v{a.viewSize.width(), a.viewSize.height(), a.table.BranchCount,
+                                   int32_t(a.settings.BackColor), int32_t(a.settings.TipColor),
+                                   int32_t(a.settings.TrunkColor), a.penIndex};
+            for (int32_t i = 0; i <= std::clamp(a.table.BranchCount, 0, MaxBranches); ++i) {
+                const TBranch &r = a.table.Branches[size_t(i)];
+                v.insert(v.end(), {r.screenStart.x, r.screenStart.y, r.screenEnd.x, r.screenEnd.y, r.kind, r.moved});
+            }
+            marks.append(reinterpret_cast<const char *>(v.data()), qsizetype(v.size() * sizeof(int32_t)));
+        }
+        return marks;
+    }
 
     // When each step of the history was made, counted in resizes.
     void noteSteps()
@@ -1797,12 +1817,14 @@ private:
         if (!m_w) {
             return;
         }
-        std::map<const QUndoCommand *, int> now;
+        std::map<const QUndoCommand *, std::pair<QByteArray, int>> now;
         const QUndoStack *stack = m_w->undoStack();
         for (int i = 0; i < stack->count(); ++i) {
             const QUndoCommand *c = stack->command(i);
+            QByteArray marks = StepMarks(c);
             const auto it = m_pushedAtResize.find(c);
-            now[c] = it != m_pushedAtResize.end() ? it->second : m_resizes;
+            const bool known = it != m_pushedAtResize.end() && it->second.first == marks;
+            now[c] = {std::move(marks), known ? it->second.second : m_resizes};
         }
         m_pushedAtResize = std::move(now);
     }
@@ -1810,6 +1832,9 @@ private:
     void remember()
     {
         m_log.push_back(QStringLiteral("%1: %2").arg(m_actionNo).arg(m_current));
+        if (m_trace) {
+            std::fprintf(stderr, "%s\n", qPrintable(m_log.back()));
+        }
         while (m_log.size() > LogLength) {
             m_log.pop_front();
         }
@@ -1829,6 +1854,8 @@ private:
             .arg(failure, QStringList(m_log.begin(), m_log.end()).join('\n'));
     }
 
+    // RAMULET_MONKEY_TRACE=1 prints every action as it is done.
+    const bool m_trace = qEnvironmentVariableIntValue("RAMULET_MONKEY_TRACE") != 0;
     std::mt19937_64 m_rng;
     quint64 m_seed;
     QString m_dir;
@@ -1864,7 +1891,7 @@ private:
     QString m_exportChosen;
 
     int m_resizes = 0; // resizes that gave the views a new frame
-    std::map<const QUndoCommand *, int> m_pushedAtResize;
+    std::map<const QUndoCommand *, std::pair<QByteArray, int>> m_pushedAtResize;
 
     struct {
         int undoChecks = 0;
@@ -1878,7 +1905,7 @@ private:
 
     std::vector<QString> m_files;
     int m_made = 0;
-    std::tuple<int, int, int, int, const void *> m_lastUndoCheck{-1, -1, -1, -1, nullptr};
+    std::tuple<int, int, int, int, int> m_lastUndoCheck{-1, -1, -1, -1, -1};
 };
 
 } // namespace
