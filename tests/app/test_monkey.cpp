@@ -12,11 +12,10 @@
 // A failure (and a crash or a sanitizer report) prints the seed, the action number and the
 // last actions; the same seed and count replay it.
 
-#include "apptesthelpers.h"
-
 #include "app/filecommands.h"
 #include "app/swatch.h"
 #include "app/undo.h"
+#include "apptesthelpers.h"
 #include "core/segments.h"
 #include "editor/editordraw.h"
 #include "io/templatefile.h"
@@ -36,7 +35,6 @@
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <QUrl>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -60,7 +58,7 @@ using namespace ramulet_test;
 
 namespace {
 
-constexpr int DefaultActions = 150;
+constexpr int DefaultActions = 400;
 constexpr size_t LogLength = 30;
 
 // ---------------------------------------------------------------------------------------
@@ -70,7 +68,7 @@ std::vector<quint64> SeedsFromEnvironment()
 {
     const QByteArray text = qgetenv("RAMULET_MONKEY_SEEDS");
     std::vector<quint64> seeds;
-    for (const QByteArray &part : (text.isEmpty() ? QByteArray("1-2") : text).split(',')) {
+    for (const QByteArray &part : (text.isEmpty() ? QByteArray("1-10") : text).split(',')) {
         const QList<QByteArray> ends = part.trimmed().split('-');
         bool ok1 = false;
         bool ok2 = false;
@@ -151,7 +149,10 @@ struct Seen {
     QByteArray saved; // the rows and colours a save would write now
 };
 
-QComboBox *PenList(TMainform &w) { return w.findChild<QComboBox *>(QStringLiteral("cboxPenWidth")); }
+QComboBox *PenList(TMainform &w)
+{
+    return w.findChild<QComboBox *>(QStringLiteral("cboxPenWidth"));
+}
 
 // The bytes a save after a growth would write now: the template as the tree grows from it
 // (normalised, which also sets every P.x to 0), with the pen width as the list shows it (the
@@ -187,7 +188,10 @@ Seen Look(TMainform &w)
     return s;
 }
 
-QString Pixel(TPixel p) { return QStringLiteral("(%1,%2)").arg(p.x).arg(p.y); }
+QString Pixel(TPixel p)
+{
+    return QStringLiteral("(%1,%2)").arg(p.x).arg(p.y);
+}
 
 // Empty when the two are the same to the user, else the first difference. Without `points`
 // the rows' pixel points and what a save would write are not compared.
@@ -355,8 +359,8 @@ public:
         qInfo("seed %llu: %d actions; checked %d undos and redos, %d saves, %d loads (%d "
               "refused), %d trees; %d resizes to a new size, %d windows",
               static_cast<unsigned long long>(m_seed), actions, m_count.undoChecks,
-              m_count.savesChecked, m_count.loads, m_count.refused, m_count.treeChecks,
-              m_resizes, m_count.windows);
+              m_count.savesChecked, m_count.loads, m_count.refused, m_count.treeChecks, m_resizes,
+              m_count.windows);
         return QString();
     }
 
@@ -367,7 +371,10 @@ private:
     int below(int n) { return n <= 1 ? 0 : static_cast<int>(next() % static_cast<quint64>(n)); }
     int between(int lo, int hi) { return lo + below(hi - lo + 1); }
     bool percent(int p) { return below(100) < p; }
-    template <typename T> const T &pick(const std::vector<T> &v) { return v[size_t(below(int(v.size())))]; }
+    template <typename T> const T &pick(const std::vector<T> &v)
+    {
+        return v[size_t(below(int(v.size())))];
+    }
     long double real(long double lo, long double hi)
     {
         return lo + (hi - lo) * static_cast<long double>(next() >> 11) / 9007199254740992.0L;
@@ -385,8 +392,14 @@ private:
 
     PictureView *editor() { return m_w->editorView(); }
     PictureView *tree() { return m_w->treeView(); }
-    QToolButton *button(const char *name) { return m_w->findChild<QToolButton *>(QLatin1String(name)); }
-    template <typename T> T *child(const char *name) { return m_w->findChild<T *>(QLatin1String(name)); }
+    QToolButton *button(const char *name)
+    {
+        return m_w->findChild<QToolButton *>(QLatin1String(name));
+    }
+    template <typename T> T *child(const char *name)
+    {
+        return m_w->findChild<T *>(QLatin1String(name));
+    }
 
     QString openWindow()
     {
@@ -433,7 +446,6 @@ private:
             const QString path = m_openAnswer;
             note(path.isEmpty() ? QStringLiteral("open dialog cancelled")
                                 : QStringLiteral("open dialog gave %1").arg(shortName(path)));
-            ++m_openDialogs;
             return path;
         };
         hooks.chooseSaveFile = [this](const QString &preset) {
@@ -663,24 +675,35 @@ private:
     static Qt::KeyboardModifiers someModifiers(int r)
     {
         switch (r % 8) {
-        case 0: return Qt::ShiftModifier;
-        case 1: return Qt::ControlModifier;
-        case 2: return Qt::AltModifier;
-        case 3: return Qt::ShiftModifier | Qt::ControlModifier;
-        default: return Qt::NoModifier;
+        case 0:
+            return Qt::ShiftModifier;
+        case 1:
+            return Qt::ControlModifier;
+        case 2:
+            return Qt::AltModifier;
+        case 3:
+            return Qt::ShiftModifier | Qt::ControlModifier;
+        default:
+            return Qt::NoModifier;
         }
     }
 
     static QString Buttons(Qt::MouseButtons b)
     {
         QStringList names;
-        if (b & Qt::LeftButton) names << "L";
-        if (b & Qt::RightButton) names << "R";
-        if (b & Qt::MiddleButton) names << "M";
+        if (b & Qt::LeftButton)
+            names << "L";
+        if (b & Qt::RightButton)
+            names << "R";
+        if (b & Qt::MiddleButton)
+            names << "M";
         return names.isEmpty() ? QStringLiteral("none") : names.join('+');
     }
 
-    QString viewName(QWidget *v) { return v == editor() ? QStringLiteral("editor") : QStringLiteral("tree"); }
+    QString viewName(QWidget *v)
+    {
+        return v == editor() ? QStringLiteral("editor") : QStringLiteral("tree");
+    }
 
     void sendMouse(QWidget *target, QEvent::Type type, QPoint pos, Qt::MouseButton b,
                    Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
@@ -709,14 +732,17 @@ private:
         case Act::Press: {
             PictureView *v = mouseView();
             const int r = below(100);
-            const Qt::MouseButton b = r < 70 ? Qt::LeftButton : r < 85 ? Qt::RightButton : Qt::MiddleButton;
+            const Qt::MouseButton b = r < 70   ? Qt::LeftButton
+                                      : r < 85 ? Qt::RightButton
+                                               : Qt::MiddleButton;
             if (m_held & b) {
                 return perform(Act::MoveHeld);
             }
             const QPoint p = m_held != Qt::NoButton || percent(85) ? m_pos : interesting(v);
             const Qt::KeyboardModifiers mods = someModifiers(below(16));
             if (m_held == Qt::NoButton && b == Qt::LeftButton && v == editor()) {
-                m_gesture = Gesture{Look(*m_w), m_w->undoStack()->count(), m_w->undoStack()->index()};
+                m_gesture =
+                    Gesture{Look(*m_w), m_w->undoStack()->count(), m_w->undoStack()->index()};
             } else {
                 m_gesture.reset();
             }
@@ -782,12 +808,17 @@ private:
             if (p != m_pos) {
                 sendMouse(v, QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
             }
-            note(QStringLiteral("right click in %1 at (%2,%3)").arg(viewName(v)).arg(p.x()).arg(p.y()));
-            sendMouse(v, QEvent::MouseButtonPress, p, Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+            note(QStringLiteral("right click in %1 at (%2,%3)")
+                     .arg(viewName(v))
+                     .arg(p.x())
+                     .arg(p.y()));
+            sendMouse(v, QEvent::MouseButtonPress, p, Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
             if (v == editor()) {
                 contextMenu(QContextMenuEvent::Mouse);
             }
-            sendMouse(v, QEvent::MouseButtonRelease, p, Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+            sendMouse(v, QEvent::MouseButtonRelease, p, Qt::RightButton, Qt::NoButton,
+                      Qt::NoModifier);
             return QString();
         }
         case Act::MenuKey:
@@ -839,11 +870,13 @@ private:
             return QString();
         }
         case Act::PenWidth: {
-            const Qt::Key keys[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End,
-                                    Qt::Key_PageUp, Qt::Key_PageDown};
+            const Qt::Key keys[] = {Qt::Key_Up,  Qt::Key_Down,   Qt::Key_Home,
+                                    Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown};
             const Qt::Key key = keys[below(6)];
             QTest::keyClick(PenList(*m_w), key);
-            note(QStringLiteral("pen-width key %1: index %2").arg(int(key), 0, 16).arg(PenList(*m_w)->currentIndex()));
+            note(QStringLiteral("pen-width key %1: index %2")
+                     .arg(int(key), 0, 16)
+                     .arg(PenList(*m_w)->currentIndex()));
             return QString();
         }
         case Act::Fit: {
@@ -856,7 +889,8 @@ private:
             // The check boxes the window has beside the fit box, whatever they are.
             std::vector<QCheckBox *> boxes;
             for (QCheckBox *b : m_w->findChildren<QCheckBox *>()) {
-                if (b->objectName() != QLatin1String("cboxWide") && b->isVisible() && b->isEnabled()) {
+                if (b->objectName() != QLatin1String("cboxWide") && b->isVisible() &&
+                    b->isEnabled()) {
                     boxes.push_back(b);
                 }
             }
@@ -866,7 +900,8 @@ private:
             }
             QCheckBox *box = pick(boxes);
             QTest::mouseClick(box, Qt::LeftButton);
-            note(QStringLiteral("check box %1 now %2").arg(box->objectName(), box->isChecked() ? "on" : "off"));
+            note(QStringLiteral("check box %1 now %2")
+                     .arg(box->objectName(), box->isChecked() ? "on" : "off"));
             return QString();
         }
         case Act::Undo:
@@ -948,7 +983,8 @@ private:
             note(QStringLiteral("menu (checked %1) closed").arg(checked.join(',')));
             return;
         }
-        note(QStringLiteral("menu (checked %1): %2").arg(checked.join(','), QLatin1String(names[r])));
+        note(QStringLiteral("menu (checked %1): %2")
+                 .arg(checked.join(','), QLatin1String(names[r])));
         for (QAction *a : menu->actions()) {
             if (a->objectName() == QLatin1String(names[r])) {
                 a->trigger();
@@ -962,20 +998,23 @@ private:
         const bool yes = percent(50);
         m_answer = yes;
         const int questions = m_questions;
+        const int beeps = m_beeps;
         const Seen before = Look(*m_w);
         note(QStringLiteral("reset, answering %1").arg(yes ? "Yes" : "No"));
         QTest::mouseClick(button("SBInit"), Qt::LeftButton);
         m_answer.reset();
-        if ((m_questions > questions) != asks) {
-            return QStringLiteral("the reset %1 ask").arg(asks ? "did not" : "did");
+        if ((m_questions > questions) != asks || (m_beeps > beeps) != asks) {
+            return QStringLiteral("the reset %1 beep and ask").arg(asks ? "did not" : "did");
         }
         if (asks && !yes) {
             const QString diff = Difference(before, Look(*m_w));
-            return diff.isEmpty() ? QString() : QStringLiteral("a reset answered No changed %1").arg(diff);
+            return diff.isEmpty() ? QString()
+                                  : QStringLiteral("a reset answered No changed %1").arg(diff);
         }
         if (m_w->table().BranchCount != 2 || !m_w->fileName().isEmpty() || !m_w->editMode() ||
             !button("sbAdd")->isVisible()) {
-            return QStringLiteral("the reset did not bring back the default template in the editor");
+            return QStringLiteral(
+                "the reset did not bring back the default template in the editor");
         }
         return QString();
     }
@@ -986,6 +1025,7 @@ private:
         const bool yes = percent(40);
         m_answer = yes;
         const int questions = m_questions;
+        const int beeps = m_beeps;
         const Seen before = Look(*m_w);
         const bool viaButton = m_held == Qt::NoButton && percent(50);
         note(QStringLiteral("close request (%1), answering %2")
@@ -997,15 +1037,17 @@ private:
             m_w->close();
         }
         m_answer.reset();
-        if ((m_questions > questions) != asks) {
-            return QStringLiteral("the close request %1 ask").arg(asks ? "did not" : "did");
+        if ((m_questions > questions) != asks || (m_beeps > beeps) != asks) {
+            return QStringLiteral("the close request %1 beep and ask")
+                .arg(asks ? "did not" : "did");
         }
         if (asks && !yes) {
             if (!m_w->isVisible()) {
                 return QStringLiteral("the window closed although the answer was No");
             }
             const QString diff = Difference(before, Look(*m_w));
-            return diff.isEmpty() ? QString() : QStringLiteral("a close answered No changed %1").arg(diff);
+            return diff.isEmpty() ? QString()
+                                  : QStringLiteral("a close answered No changed %1").arg(diff);
         }
         if (m_w->isVisible()) {
             return QStringLiteral("the window stayed open");
@@ -1078,11 +1120,16 @@ private:
     long double someReal(long double range)
     {
         switch (below(12)) {
-        case 0: return 0.0L;
-        case 1: return -0.0L;
-        case 2: return 0.5L;
-        case 3: return 1.0L;
-        default: return real(-range, range);
+        case 0:
+            return 0.0L;
+        case 1:
+            return -0.0L;
+        case 2:
+            return 0.5L;
+        case 3:
+            return 1.0L;
+        default:
+            return real(-range, range);
         }
     }
 
@@ -1111,7 +1158,8 @@ private:
         s.BackColor = static_cast<int32_t>(next());
         s.TipColor = static_cast<int32_t>(next() & 0xFFFFFF);
         s.TrunkColor = static_cast<int32_t>(next() & 0xFFFFFF);
-        static const std::vector<int32_t> pens{0, 20, 30, 40, 100, 199, 200, 201, 220, -20, 2147483647};
+        static const std::vector<int32_t> pens{0,   20,  30,  40,  100,       199,
+                                               200, 201, 220, -20, 2147483647};
         s.PenWidthSetting = pick(pens);
         QByteArray bytes = FormatTemplate(t, s);
         if (percent(20)) {
@@ -1120,7 +1168,8 @@ private:
         if (percent(15)) {
             // The older format: no settings.
             QList<QByteArray> lines = bytes.split('\n');
-            lines[0] = lines[0].endsWith('\r') ? QByteArray("Ramulet 2\r") : QByteArray("Ramulet 2");
+            lines[0] =
+                lines[0].endsWith('\r') ? QByteArray("Ramulet 2\r") : QByteArray("Ramulet 2");
             bytes = lines.mid(0, 5 + t.BranchCount).join('\n') + '\n';
         }
         return bytes;
@@ -1162,7 +1211,8 @@ private:
             return bytes.replace(" 1.00000000000000E+0000",
                                  percent(50) ? " nan" : (percent(50) ? " 1e99999" : " 1.0.0"));
         case 7: // a trunk of no length
-            return "Ramulet 2.3\r\nCount of Data\r\n0\r\nData\r\n 0 0 0 0 0\r\n1\r\n2\r\n3\r\n40\r\n";
+            return "Ramulet 2.3\r\nCount of Data\r\n0\r\nData\r\n 0 0 0 0 "
+                   "0\r\n1\r\n2\r\n3\r\n40\r\n";
         default:
             return QByteArray();
         }
@@ -1219,9 +1269,11 @@ private:
             note(QStringLiteral("drop %1").arg(shortName(path)));
             QMimeData data;
             data.setUrls({QUrl::fromLocalFile(path)});
-            QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
             QApplication::sendEvent(m_w.get(), &enter);
-            QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton,
+                            Qt::NoModifier);
             QApplication::sendEvent(m_w.get(), &drop);
             settle();
         }
@@ -1234,12 +1286,14 @@ private:
             ++m_count.refused;
             const QString diff = Difference(before, Look(*m_w));
             if (!diff.isEmpty() || m_w->undoStack()->count() != steps) {
-                return QStringLiteral("a refused load changed %1").arg(diff.isEmpty() ? "the history" : diff);
+                return QStringLiteral("a refused load changed %1")
+                    .arg(diff.isEmpty() ? "the history" : diff);
             }
             return QString();
         }
         if (m_w->fileName() != path) {
-            return QStringLiteral("the load of %1 neither warned nor took the file").arg(shortName(path));
+            return QStringLiteral("the load of %1 neither warned nor took the file")
+                .arg(shortName(path));
         }
         ++m_count.loads;
         return checkLoaded(path);
@@ -1254,24 +1308,28 @@ private:
         }
         const LoadResult r = ParseTemplate(f.readAll());
         if (r.status != LoadStatus::Accepted) {
-            return QStringLiteral("the window took %1, which the reader refuses").arg(shortName(path));
+            return QStringLiteral("the window took %1, which the reader refuses")
+                .arg(shortName(path));
         }
         BranchTable expected = r.data.table;
         UpdateAllScreenPoints(expected, EditorView(*m_w));
         const BranchTable &t = m_w->table();
         if (t.BranchCount != expected.BranchCount) {
-            return QStringLiteral("loaded %1 rows of %2").arg(t.BranchCount).arg(expected.BranchCount);
+            return QStringLiteral("loaded %1 rows of %2")
+                .arg(t.BranchCount)
+                .arg(expected.BranchCount);
         }
         for (int32_t i = 0; i <= t.BranchCount; ++i) {
             const TBranch &a = t.Branches[size_t(i)];
             const TBranch &b = expected.Branches[size_t(i)];
-            if (!(a.P == b.P) || !(a.V == b.V) || a.kind != b.kind || !(a.screenStart == b.screenStart) ||
-                !(a.screenEnd == b.screenEnd) || a.moved) {
+            if (!(a.P == b.P) || !(a.V == b.V) || a.kind != b.kind ||
+                !(a.screenStart == b.screenStart) || !(a.screenEnd == b.screenEnd) || a.moved) {
                 return QStringLiteral("loaded row %1 is not the file's").arg(i);
             }
         }
         if (!m_w->editMode() || !m_w->undoStack()->isClean()) {
-            return QStringLiteral("after a load the window is not in the editor with a clean history");
+            return QStringLiteral(
+                "after a load the window is not in the editor with a clean history");
         }
         return QString();
     }
@@ -1326,15 +1384,17 @@ private:
             return QString();
         }
         if (m_saveChosen.isEmpty()) {
-            return m_w->fileName() == fileBefore ? QString()
-                                                 : QStringLiteral("a cancelled save changed the file name");
+            return m_w->fileName() == fileBefore
+                       ? QString()
+                       : QStringLiteral("a cancelled save changed the file name");
         }
         const QString target = SaveFileName(m_saveChosen);
         const bool declined = m_questions > questions && !m_lastAnswer;
         if (declined || m_warnings > warnings || m_w->fileName() != target) {
             // Failed or declined: the file name stays.
-            return m_w->fileName() == fileBefore ? QString()
-                                                 : QStringLiteral("a save that did not happen changed the file name");
+            return m_w->fileName() == fileBefore
+                       ? QString()
+                       : QStringLiteral("a save that did not happen changed the file name");
         }
         m_files.push_back(target);
         ++m_count.savesChecked;
@@ -1353,7 +1413,9 @@ private:
             }
             const Seen loaded = Look(*m_w);
             if (loaded.count != shown.count) {
-                return QStringLiteral("the file just saved loaded %1 rows of %2").arg(loaded.count).arg(shown.count);
+                return QStringLiteral("the file just saved loaded %1 rows of %2")
+                    .arg(loaded.count)
+                    .arg(shown.count);
             }
             return checkLoaded(target);
         }
@@ -1371,7 +1433,8 @@ private:
         }
         const LoadResult r = ParseTemplate(f.readAll());
         if (r.status != LoadStatus::Accepted) {
-            return QStringLiteral("the saved file %1 is refused: %2").arg(shortName(path), r.message);
+            return QStringLiteral("the saved file %1 is refused: %2")
+                .arg(shortName(path), r.message);
         }
         const BranchTable &shown = m_w->table();
         BranchTable back = r.data.table;
@@ -1387,7 +1450,8 @@ private:
             return QStringLiteral("the saved trunk is not the editor's");
         }
         const auto &st = r.data.settings;
-        if (TColor(st.BackColor) != m_w->settings().BackColor || TColor(st.TipColor) != m_w->settings().TipColor ||
+        if (TColor(st.BackColor) != m_w->settings().BackColor ||
+            TColor(st.TipColor) != m_w->settings().TipColor ||
             TColor(st.TrunkColor) != m_w->settings().TrunkColor) {
             return QStringLiteral("the saved colours are not the window's");
         }
@@ -1398,7 +1462,10 @@ private:
             const TBranch &s = shown.Branches[size_t(i)];
             const TBranch &b = back.Branches[size_t(i)];
             if (b.kind != s.kind) {
-                return QStringLiteral("saved row %1 has kind %2, the editor %3").arg(i).arg(b.kind).arg(s.kind);
+                return QStringLiteral("saved row %1 has kind %2, the editor %3")
+                    .arg(i)
+                    .arg(b.kind)
+                    .arg(s.kind);
             }
             if (!standard) {
                 continue;
@@ -1412,19 +1479,24 @@ private:
                 const TPixel endOnLine = view.ModelToScreen({s.shownV.x, s.shownP.y + s.shownV.y});
                 const int slack = b.P.y == s.shownP.y && b.V == s.shownV ? 0 : 1;
                 const auto near = [slack](TPixel a, TPixel c) {
-                    return std::llabs(int64_t{a.x} - c.x) <= slack && std::llabs(int64_t{a.y} - c.y) <= slack;
+                    return std::llabs(int64_t{a.x} - c.x) <= slack &&
+                           std::llabs(int64_t{a.y} - c.y) <= slack;
                 };
-                const bool same = near(b.screenStart, s.screenStart) && near(b.screenEnd, s.screenEnd);
+                const bool same =
+                    near(b.screenStart, s.screenStart) && near(b.screenEnd, s.screenEnd);
                 const bool projected = b.P.x == 0.0L && near(b.screenStart, startOnLine) &&
                                        near(b.screenEnd, endOnLine);
                 if (!same && !projected) {
-                    return QStringLiteral("saved row %1, not moved, comes back at %2-%3, the editor shows %4-%5")
+                    return QStringLiteral("saved row %1, not moved, comes back at %2-%3, the "
+                                          "editor shows %4-%5")
                         .arg(i)
-                        .arg(Pixel(b.screenStart), Pixel(b.screenEnd), Pixel(s.screenStart), Pixel(s.screenEnd));
+                        .arg(Pixel(b.screenStart), Pixel(b.screenEnd), Pixel(s.screenStart),
+                             Pixel(s.screenEnd));
                 }
                 continue;
             }
-            if (const QString off = MovedRowOff(s, b.screenStart, b.screenEnd, shown, view); !off.isEmpty()) {
+            if (const QString off = MovedRowOff(s, b.screenStart, b.screenEnd, shown, view);
+                !off.isEmpty()) {
                 return QStringLiteral("saved row %1 comes back at %2").arg(i).arg(off);
             }
         }
@@ -1510,7 +1582,8 @@ private:
         activate();
         QTest::keyClick(m_w.get(), k.key, k.mods);
         if (held && m_w->undoStack()->index() != index) {
-            return QStringLiteral("%1 acted while a button was held in a view").arg(QLatin1String(k.name));
+            return QStringLiteral("%1 acted while a button was held in a view")
+                .arg(QLatin1String(k.name));
         }
         return QString();
     }
@@ -1536,7 +1609,9 @@ private:
         const EditorController &ed = w.editor();
         for (int32_t index : {ed.PointIndex, ed.LineIndex}) {
             if (index != -1 && (index < 1 || index > t.BranchCount)) {
-                return QStringLiteral("hover index %1 with %2 branches").arg(index).arg(t.BranchCount);
+                return QStringLiteral("hover index %1 with %2 branches")
+                    .arg(index)
+                    .arg(t.BranchCount);
             }
         }
         if (ed.PointIndex != -1 && ed.LineIndex != -1) {
@@ -1566,11 +1641,15 @@ private:
         const std::array<bool, 16> usable = UpdateDepthButtons(t);
         for (int n = 1; n <= MaxDepth; ++n) {
             if (w.depthButton(n)->isEnabled() != usable[size_t(n - 1)]) {
-                return QStringLiteral("depth button %1 %2 offered").arg(n).arg(usable[size_t(n - 1)] ? "not" : "wrongly");
+                return QStringLiteral("depth button %1 %2 offered")
+                    .arg(n)
+                    .arg(usable[size_t(n - 1)] ? "not" : "wrongly");
             }
         }
-        if (!edit && !(w.depthButton(w.depth())->isChecked() && w.depthButton(w.depth())->isEnabled())) {
-            return QStringLiteral("the tree shows depth %1, whose button is not down and offered").arg(w.depth());
+        if (!edit &&
+            !(w.depthButton(w.depth())->isChecked() && w.depthButton(w.depth())->isEnabled())) {
+            return QStringLiteral("the tree shows depth %1, whose button is not down and offered")
+                .arg(w.depth());
         }
         if (button("SBUndo")->isEnabled() != w.undoStack()->canUndo() ||
             button("SBRedo")->isEnabled() != w.undoStack()->canRedo()) {
@@ -1580,7 +1659,8 @@ private:
                                     ? QStringLiteral("Ramulet 2.3")
                                     : QStringLiteral("Ramulet 2.3 : ") + FileNamePart(w.fileName());
         if (w.windowTitle() != caption) {
-            return QStringLiteral("caption \"%1\" for the file \"%2\"").arg(w.windowTitle(), w.fileName());
+            return QStringLiteral("caption \"%1\" for the file \"%2\"")
+                .arg(w.windowTitle(), w.fileName());
         }
         const DrawSettings &s = w.settings();
         if (child<ColorSwatch>("ShapeP")->fill() != ToQColor(s.TipColor) ||
@@ -1597,7 +1677,8 @@ private:
 
         // The views: the same size, each with an image of its size (none without area).
         const QSize size = editor()->size();
-        if (tree()->size() != size || w.view().viewWidth != size.width() || w.view().viewHeight != size.height()) {
+        if (tree()->size() != size || w.view().viewWidth != size.width() ||
+            w.view().viewHeight != size.height()) {
             return QStringLiteral("views %1x%2 and %3x%4, view state %5x%6")
                 .arg(size.width())
                 .arg(size.height())
@@ -1607,7 +1688,8 @@ private:
                 .arg(w.view().viewHeight);
         }
         for (PictureView *v : {editor(), tree()}) {
-            if (v->image().isNull() != size.isEmpty() || (!size.isEmpty() && v->image().size() != size)) {
+            if (v->image().isNull() != size.isEmpty() ||
+                (!size.isEmpty() && v->image().size() != size)) {
                 return QStringLiteral("the %1 image does not fit its view").arg(viewName(v));
             }
         }
@@ -1623,8 +1705,10 @@ private:
                 continue;
             }
             const TPixel start = view.ModelToScreen(r.shownP);
-            const TPixel end = view.ModelToScreen({r.shownP.x + r.shownV.x, r.shownP.y + r.shownV.y});
-            if (!(r.screenStart == start) || !(r.screenEnd == end) || (i == 0 && !(r.shownP == r.P && r.shownV == r.V))) {
+            const TPixel end =
+                view.ModelToScreen({r.shownP.x + r.shownV.x, r.shownP.y + r.shownV.y});
+            if (!(r.screenStart == start) || !(r.screenEnd == end) ||
+                (i == 0 && !(r.shownP == r.P && r.shownV == r.V))) {
                 return QStringLiteral("row %1, not moved, is drawn at %2-%3, its values give %4-%5")
                     .arg(i)
                     .arg(Pixel(r.screenStart), Pixel(r.screenEnd), Pixel(start), Pixel(end));
@@ -1645,7 +1729,8 @@ private:
                 }
             }
             if (fresh != editor()->image()) {
-                return QStringLiteral("the editor's picture is not the template's (mark %1, point %2, line %3)")
+                return QStringLiteral("the editor's picture is not the template's (mark %1, point "
+                                      "%2, line %3)")
                     .arg(ed.HighlightShown)
                     .arg(ed.PointIndex)
                     .arg(ed.LineIndex);
@@ -1683,8 +1768,8 @@ private:
         s.PenWidthSetting = PenList(w)->currentIndex() * 20;
         ColorRampTable ramp{};
         BuildColorRamp(ramp, s, w.depth());
-        const auto picture = RecordTreePicture(store, w.view(), s, ramp,
-                                               child<QCheckBox>("cboxWide")->isChecked());
+        const auto picture =
+            RecordTreePicture(store, w.view(), s, ramp, child<QCheckBox>("cboxWide")->isChecked());
         QImage fresh(tree()->image().size(), QImage::Format_RGB32);
         fresh.fill(Qt::white);
         ShowTreePicture(fresh, *picture, s.BackColor);
@@ -1734,7 +1819,10 @@ private:
         } else {
             QTest::keyClick(m_w.get(), Qt::Key_Y, Qt::ControlModifier);
         }
-        note(QStringLiteral("checked undo (%1) and redo (%2) of \"%3\"").arg(how).arg(redoHow).arg(stack->text(index - 1)));
+        note(QStringLiteral("checked undo (%1) and redo (%2) of \"%3\"")
+                 .arg(how)
+                 .arg(redoHow)
+                 .arg(stack->text(index - 1)));
         if (stack->index() != index) {
             return QStringLiteral("redo did not step forward");
         }
@@ -1747,7 +1835,8 @@ private:
             diff = rowsAfterResize(before);
         }
         if (!diff.isEmpty()) {
-            return QStringLiteral("undo and redo of \"%1\" changed %2").arg(stack->text(index - 1), diff);
+            return QStringLiteral("undo and redo of \"%1\" changed %2")
+                .arg(stack->text(index - 1), diff);
         }
         return QString();
     }
@@ -1770,14 +1859,16 @@ private:
             const TBranch &r = t.Branches[size_t(i)];
             const SeenRow &was = before.rows[size_t(i)];
             if (r.moved) {
-                if (const QString off = MovedRowOff(r, was.start, was.end, t, view); !off.isEmpty()) {
+                if (const QString off = MovedRowOff(r, was.start, was.end, t, view);
+                    !off.isEmpty()) {
                     return QStringLiteral("row %1 was at %2").arg(i).arg(off);
                 }
             } else if (r.P == r.shownP && r.V == r.shownV && r.P.x == 0.0L &&
                        (!(was.start == r.screenStart) || !(was.end == r.screenEnd))) {
                 return QStringLiteral("row %1 was at %2-%3, comes back at %4-%5")
                     .arg(i)
-                    .arg(Pixel(was.start), Pixel(was.end), Pixel(r.screenStart), Pixel(r.screenEnd));
+                    .arg(Pixel(was.start), Pixel(was.end), Pixel(r.screenStart),
+                         Pixel(r.screenEnd));
             }
         }
         return QString();
@@ -1799,14 +1890,20 @@ private:
         QByteArray marks = c->text().toUtf8();
         if (const auto *s = dynamic_cast<const TemplateStepCommand *>(c)) {
             const TemplateState &a = s->after();
-            std::vector<int32_t> v{a.viewSize.width(), a.viewSize.height(), a.table.BranchCount,
-                                   int32_t(a.settings.BackColor), int32_t(a.settings.TipColor),
-                                   int32_t(a.settings.TrunkColor), a.penIndex};
+            std::vector<int32_t> v{a.viewSize.width(),
+                                   a.viewSize.height(),
+                                   a.table.BranchCount,
+                                   int32_t(a.settings.BackColor),
+                                   int32_t(a.settings.TipColor),
+                                   int32_t(a.settings.TrunkColor),
+                                   a.penIndex};
             for (int32_t i = 0; i <= std::clamp(a.table.BranchCount, 0, MaxBranches); ++i) {
                 const TBranch &r = a.table.Branches[size_t(i)];
-                v.insert(v.end(), {r.screenStart.x, r.screenStart.y, r.screenEnd.x, r.screenEnd.y, r.kind, r.moved});
+                v.insert(v.end(), {r.screenStart.x, r.screenStart.y, r.screenEnd.x, r.screenEnd.y,
+                                   r.kind, r.moved});
             }
-            marks.append(reinterpret_cast<const char *>(v.data()), qsizetype(v.size() * sizeof(int32_t)));
+            marks.append(reinterpret_cast<const char *>(v.data()),
+                         qsizetype(v.size() * sizeof(int32_t)));
         }
         return marks;
     }
@@ -1838,9 +1935,10 @@ private:
         while (m_log.size() > LogLength) {
             m_log.pop_front();
         }
-        const QByteArray note = ("\nmonkey: seed " + QByteArray::number(m_seed) + ", after action " +
-                                 QByteArray::number(m_actionNo) + ", last actions:\n" +
-                                 QStringList(m_log.begin(), m_log.end()).join('\n').toUtf8() + '\n');
+        const QByteArray note =
+            ("\nmonkey: seed " + QByteArray::number(m_seed) + ", after action " +
+             QByteArray::number(m_actionNo) + ", last actions:\n" +
+             QStringList(m_log.begin(), m_log.end()).join('\n').toUtf8() + '\n');
         g_crashNoteLength = std::min(size_t(note.size()), g_crashNote.size());
         std::memcpy(g_crashNote.data(), note.constData(), g_crashNoteLength);
     }
@@ -1884,7 +1982,6 @@ private:
     int m_questions = 0;
     bool m_lastAnswer = false;
     int m_warnings = 0;
-    int m_openDialogs = 0;
     int m_saveDialogs = 0;
     QString m_openAnswer;
     QString m_saveChosen;
@@ -1919,6 +2016,7 @@ private slots:
         // The test closes windows and opens fresh ones; the last one closed must not end it.
         QApplication::setQuitOnLastWindowClosed(false);
         InstallCrashNote();
+        QVERIFY2(!SeedsFromEnvironment().empty(), "RAMULET_MONKEY_SEEDS names no seed");
     }
 
     void monkey_data()
