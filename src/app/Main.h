@@ -66,13 +66,19 @@ inline constexpr QRect ExportButtonRect{121, 16, 22, 29};
 inline constexpr QRect UndoButtonRect{107, 40, 29, 29};
 inline constexpr QRect RedoButtonRect{107, 72, 29, 29};
 
-// Texts of the window.
+// Texts of the window, in the program's own language; the window shows them through tr().
+// The caption is the same in every language.
 inline constexpr const char *AppCaption = "Ramulet 2.3";
-inline constexpr const char *WarningCaption = "警告";
-inline constexpr const char *ResetQuestion = "未記録データを消去します";
-inline constexpr const char *CloseQuestion = "終了しますよ";
-inline constexpr const char *ZoomRefusal =
-    "［自動ｻｲｽﾞ調整］がチェックされているときはズームできません.";
+inline constexpr const char *WarningCaption = QT_TRANSLATE_NOOP("ramulet::TMainform", "警告");
+inline constexpr const char *ResetQuestion =
+    QT_TRANSLATE_NOOP("ramulet::TMainform", "未記録データを消去します");
+inline constexpr const char *CloseQuestion =
+    QT_TRANSLATE_NOOP("ramulet::TMainform", "終了しますよ");
+inline constexpr const char *ZoomRefusal = QT_TRANSLATE_NOOP(
+    "ramulet::TMainform", "［自動ｻｲｽﾞ調整］がチェックされているときはズームできません.");
+
+// A text of the window in the window's language.
+QString WindowText(const char *source);
 
 // A warning message box (caption "警告", warning icon): with `question` the buttons
 // "はい(&Y)" (default) and "いいえ(&N)" (Escape), otherwise the single button "OK".

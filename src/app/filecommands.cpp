@@ -49,19 +49,23 @@ TemplateSettings ToFileSettings(const DrawSettings &s)
 
 QString UnreadableFileMessage(const QString &path, const QString &reason)
 {
-    return QStringLiteral("ファイルを読み込めません。\n%1\n\n理由: %2")
+    return WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform",
+                                        "ファイルを読み込めません。\n%1\n\n理由: %2"))
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
 QString UnwritableFileMessage(const QString &path, const QString &reason)
 {
-    return QStringLiteral("ファイルに書き込めません。\n%1\n\n理由: %2")
+    return WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform",
+                                        "ファイルに書き込めません。\n%1\n\n理由: %2"))
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
 QString OverwriteQuestion(const QString &path)
 {
-    return QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(FileNamePart(path));
+    return WindowText(
+               QT_TRANSLATE_NOOP("ramulet::TMainform", "%1 は既に存在します。\n上書きしますか?"))
+        .arg(FileNamePart(path));
 }
 
 std::optional<QString> FirstLocalFile(const QMimeData *data)
@@ -93,7 +97,7 @@ void TMainform::LoadFromFile(const QString &path)
     const LoadResult result = ReadTemplateFile(path);
     switch (result.status) {
     case LoadStatus::Refused:
-        Warn(QString::fromUtf8(FileRefusal));
+        Warn(tr(FileRefusal));
         return;
     case LoadStatus::Unreadable:
         Warn(UnreadableFileMessage(path, result.reason));
@@ -103,7 +107,7 @@ void TMainform::LoadFromFile(const QString &path)
         // and the caption as they were.
         const TemplateState before = CaptureTemplateState();
         ApplyLoadedTemplate(result.data, path);
-        RecordStep(QStringLiteral("読み出し"), before, true);
+        RecordStep(tr("読み出し"), before, true);
         // The template is now what the file holds.
         undoStack()->setClean();
         return;

@@ -5,6 +5,7 @@
 // SBSaveClick, SBloadClick, the drop handlers, the command line) live in filecommands.cpp.
 
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 
@@ -16,7 +17,8 @@ namespace ramulet {
 inline constexpr const char *TemplateFileFilter = "Ramulet2 (*.rm2)";
 
 // The warning for a file that is not a template this program can use.
-inline constexpr const char *FileRefusal = "このファイルは開けません";
+inline constexpr const char *FileRefusal =
+    QT_TRANSLATE_NOOP("ramulet::TMainform", "このファイルは開けません");
 
 // A file that could not be opened or read, or could not be written: the path and the
 // system's reason.

@@ -53,11 +53,11 @@ void TMainform::BuildCommandRow()
 
     // Export beside the copy button; undo and redo in Panel1, right of the depth buttons.
     SBExport = MakeGlyphButton(Panel3, "SBExport", ExportButtonRect, ExportGlyph(),
-                               QStringLiteral("画像の書き出し"));
+                               tr("画像の書き出し"));
     SBUndo = MakeGlyphButton(Panel1, "SBUndo", UndoButtonRect, UndoGlyph(),
-                             QStringLiteral("元に戻す"));
+                             tr("元に戻す"));
     SBRedo = MakeGlyphButton(Panel1, "SBRedo", RedoButtonRect, RedoGlyph(),
-                             QStringLiteral("やり直し"));
+                             tr("やり直し"));
     SBUndo->setEnabled(false);
     SBRedo->setEnabled(false);
     connect(SBExport, &QToolButton::clicked, this, &TMainform::SBExportClick);
@@ -273,7 +273,7 @@ void TMainform::SBExportClick()
     if (m_exportHooks.chooseFile) {
         chosen = m_exportHooks.chooseFile(preset, &filter);
     } else {
-        chosen = QFileDialog::getSaveFileName(this, QStringLiteral("画像の書き出し"), preset,
+        chosen = QFileDialog::getSaveFileName(this, tr("画像の書き出し"), preset,
                                               PictureExportFilters(), &filter);
     }
     if (chosen.isEmpty()) {
@@ -287,7 +287,7 @@ void TMainform::SBExportClick()
     // another file, so ask again for that one.
     const QString path = WithPictureExtension(chosen, filter);
     if (path != chosen && QFileInfo::exists(path) &&
-        !AskYesNo(QStringLiteral("%1 は既にあります。置き換えますか?")
+        !AskYesNo(tr("%1 は既にあります。置き換えますか?")
                       .arg(QFileInfo(path).fileName()))) {
         return;
     }
@@ -313,7 +313,7 @@ void TMainform::SBExportClick()
     QString error;
     if (!WriteTreePicture(*picture, path, ExportPageSize(format, pngWidth, picture->pictureHeight()),
                           &error)) {
-        Warn(QStringLiteral("画像を書き出せません: %1\n%2").arg(path, error));
+        Warn(tr("画像を書き出せません: %1\n%2").arg(path, error));
         return;
     }
     m_lastExport = path;

@@ -124,21 +124,6 @@ struct Snapshot {
     }
 };
 
-// Runs `act` on the first modal dialog of type T once it is shown.
-template <typename T> void OnModal(std::function<void(T *)> act)
-{
-    auto attempt = std::make_shared<std::function<void(int)>>();
-    *attempt = [act, attempt](int left) {
-        auto *dlg = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (dlg && dlg->isVisible()) {
-            act(dlg);
-        } else if (left > 0) {
-            QTimer::singleShot(10, [attempt, left] { (*attempt)(left - 1); });
-        }
-    };
-    QTimer::singleShot(0, [attempt] { (*attempt)(300); });
-}
-
 // What a file dialog showed when it opened.
 struct FileDialogSeen {
     bool shown = false;

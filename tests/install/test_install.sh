@@ -32,7 +32,8 @@ for f in bin/ramulet-render \
          share/icons/hicolor/48x48/apps/ramulet.png \
          share/icons/hicolor/256x256/apps/ramulet.png \
          share/man/man1/ramulet-render.1 \
-         share/man/man1/ramulet.1; do
+         share/man/man1/ramulet.1 \
+         share/man/ja/man1/ramulet.1; do
   check "installed $f" test -s "$prefix/$f"
 done
 if [ -n "${RAMULET_EXPECT_GUI:-}" ]; then
@@ -45,7 +46,10 @@ check "desktop file opens templates" grep -qx 'MimeType=application/x-ramulet-te
 check "desktop file passes the file" grep -qx 'Exec=ramulet %f' "$prefix/share/applications/ramulet.desktop"
 check "MIME XML well-formed" xmllint --noout "$prefix/share/mime/packages/ramulet.xml"
 check "icon SVG well-formed" xmllint --noout "$prefix/share/icons/hicolor/scalable/apps/ramulet.svg"
-check "manual page formats" man -l -Tutf8 "$prefix/share/man/man1/ramulet-render.1"
+for page in man1/ramulet-render.1 man1/ramulet.1 ja/man1/ramulet.1; do
+  check "manual page $page formats" man -l -Tutf8 "$prefix/share/man/$page"
+done
+check "launcher in Japanese too" grep -q '^Comment\[ja\]=' "$prefix/share/applications/ramulet.desktop"
 
 # The MIME database built from the definition recognises a template by name and by content.
 if command -v update-mime-database >/dev/null; then
