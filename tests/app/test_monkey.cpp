@@ -477,11 +477,13 @@ private:
                                              .arg(extensions.at(below(int(extensions.size()))));
             note(QStringLiteral("export to %1 as %2").arg(shortName(path), *filter));
             m_exportChosen = path;
+            m_exportFilter = *filter;
             return path;
         };
         exportHooks.choosePngWidth = [this](int, int) -> std::optional<int> {
             if (percent(15)) {
                 note(QStringLiteral("PNG size cancelled"));
+                m_exportChosen.clear();
                 return std::nullopt;
             }
             static const std::vector<int> widths{1, 7, 120, 636, 1500};
@@ -1503,9 +1505,11 @@ private:
         return QString();
     }
 
+    // An export; the file written holds a picture of the format its name gives.
     QString exportPicture(bool viaKey)
     {
         const int warnings = m_warnings;
+        const int questions = m_questions;
         m_exportChosen.clear();
         if (viaKey) {
             note(QStringLiteral("Ctrl+E"));
@@ -1517,10 +1521,20 @@ private:
                 return e;
             }
         }
-        if (!m_exportChosen.isEmpty() && m_warnings == warnings && m_w->mouseIsDown()) {
-            return QStringLiteral("an export began while a button was held in a view");
+        const bool declined = m_questions > questions && !m_lastAnswer;
+        if (m_exportChosen.isEmpty() || declined || m_warnings > warnings) {
+            return QString();
         }
-        return QString();
+        const QString target = WithPictureExtension(m_exportChosen, m_exportFilter);
+        QFile f(target);
+        const QByteArray head = f.open(QIODevice::ReadOnly) ? f.read(8) : QByteArray();
+        const PictureFormat format = PictureFormatForPath(target);
+        const bool fits = (format == PictureFormat::Png && head.startsWith("\x89PNG")) ||
+                          (format == PictureFormat::Pdf && head.startsWith("%PDF")) ||
+                          (format == PictureFormat::Svg && head.startsWith("<?xml"));
+        return fits ? QString()
+                    : QStringLiteral("the export to %1 wrote \"%2\"")
+                          .arg(shortName(target), QString::fromLatin1(head.toHex()));
     }
 
     QString copy(bool viaKey)
@@ -1986,6 +2000,7 @@ private:
     QString m_openAnswer;
     QString m_saveChosen;
     QString m_exportChosen;
+    QString m_exportFilter;
 
     int m_resizes = 0; // resizes that gave the views a new frame
     std::map<const QUndoCommand *, std::pair<QByteArray, int>> m_pushedAtResize;
@@ -2041,5 +2056,15 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMonkey)
+int main(int argc, char **argv)
+{
+    // A long run (make soak) takes more than the five minutes Qt Test gives a test function.
+    if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT")) {
+        qputenv("QTEST_FUNCTION_TIMEOUT", "864000000");
+    }
+    QApplication app(argc, argv);
+    TestMonkey test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_monkey.moc"
