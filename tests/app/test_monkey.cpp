@@ -12,10 +12,11 @@
 // A failure (and a crash or a sanitizer report) prints the seed, the action number and the
 // last actions; the same seed and count replay it.
 
+#include "apptesthelpers.h"
+
 #include "app/filecommands.h"
 #include "app/swatch.h"
 #include "app/undo.h"
-#include "apptesthelpers.h"
 #include "core/segments.h"
 #include "editor/editordraw.h"
 #include "io/templatefile.h"
@@ -24,7 +25,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +35,9 @@
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <QUrl>
+
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -46,7 +49,7 @@
 #include <optional>
 #include <random>
 #include <tuple>
-#include <unistd.h>
+#include <utility>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -661,17 +664,25 @@ private:
             const TBranch &b = t.Branches[size_t(between(1, count))];
             const int dx = between(-4, 4);
             const int reach = percent(80) ? 5 - std::abs(dx) : 8 - std::abs(dx);
-            return {b.screenEnd.x + dx, b.screenEnd.y + between(-reach, reach)};
+            return Clamped(b.screenEnd.x + dx, b.screenEnd.y + between(-reach, reach));
         }
         if (r < 65) {
             const TBranch &b = t.Branches[size_t(count > 0 && r < 60 ? between(1, count) : 0)];
             const long double f = real(0.0L, 1.0L);
-            return {int(std::lround(b.screenStart.x + f * (b.screenEnd.x - b.screenStart.x))) +
-                        between(-2, 2),
-                    int(std::lround(b.screenStart.y + f * (b.screenEnd.y - b.screenStart.y))) +
-                        between(-2, 2)};
+            return Clamped(b.screenStart.x + f * (b.screenEnd.x - b.screenStart.x) + between(-2, 2),
+                           b.screenStart.y + f * (b.screenEnd.y - b.screenStart.y) + between(-2, 2));
         }
         return anywhere(view);
+    }
+
+    // A mouse position near (x, y), within what a screen can give (a loaded template may put
+    // its points anywhere in the 32-bit range).
+    static QPoint Clamped(long double x, long double y)
+    {
+        const auto one = [](long double v) {
+            return static_cast<int>(std::lround(std::clamp(v, -1.0e6L, 1.0e6L)));
+        };
+        return {one(x), one(y)};
     }
 
     static Qt::KeyboardModifiers someModifiers(int r)
