@@ -11,7 +11,8 @@ packages=(
   libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick
   contextfree
-  desktop-file-utils shared-mime-info libxml2-utils man-db
+  desktop-file-utils shared-mime-info libxml2-utils man-db appstream
+  bc xdotool
 )
 
 missing=()

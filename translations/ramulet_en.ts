@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>ramulet::GalleryDialog</name>
+    <message>
+        <source>見本</source>
+        <translation>Examples</translation>
+    </message>
+</context>
+<context>
     <name>ramulet::PngSizeDialog</name>
     <message>
         <source>PNG の大きさ</source>
@@ -204,6 +211,18 @@ Do you want to replace it?</translation>
 %2</source>
         <translation>The picture cannot be exported: %1
 %2</translation>
+    </message>
+    <message>
+        <source>見本</source>
+        <translation>Examples</translation>
+    </message>
+    <message>
+        <source>見本のテンプレートを開く (Ctrl+Shift+O)</source>
+        <translation>Open an example template (Ctrl+Shift+O)</translation>
+    </message>
+    <message>
+        <source>見本のテンプレートが見つかりません</source>
+        <translation>No example templates were found</translation>
     </message>
 </context>
 </TS>

@@ -229,6 +229,7 @@ void TMainform::BuildControls()
     BuildPopupMenu();
     BuildCommandRow();
     BuildShortcuts();
+    BuildGallery();
 
     // Wiring.
     connect(ImagePanel, &BevelPanel::resized, this, [this] { ResizeViews(false); });

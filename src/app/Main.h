@@ -45,6 +45,7 @@ namespace ramulet {
 class BevelPanel;
 class ColorSwatch;
 class PictureView;
+class ThumbnailCache;
 struct LoadedTemplate;
 
 // Cursor identifiers of the views.
@@ -65,6 +66,8 @@ constexpr int SideBarRange = 620; // vertical scroll range of the side bar
 inline constexpr QRect ExportButtonRect{121, 16, 22, 29};
 inline constexpr QRect UndoButtonRect{107, 40, 29, 29};
 inline constexpr QRect RedoButtonRect{107, 72, 29, 29};
+// The gallery button in the credits panel Panel4.
+inline constexpr QRect GalleryButtonRect{10, 84, 83, 27};
 
 // Texts of the window, in the program's own language; the window shows them through tr().
 // The caption is the same in every language.
@@ -99,6 +102,9 @@ struct DialogHooks {
     // gets the name it is pre-filled with.
     std::function<QString()> chooseOpenFile;
     std::function<QString(const QString &preset)> chooseSaveFile;
+    // The gallery of examples, given their paths: the chosen one, or an empty text when
+    // cancelled.
+    std::function<QString(const QStringList &examples)> chooseExample;
 };
 
 class TMainform : public QMainWindow {
@@ -201,6 +207,10 @@ public:
     // Writes the current tree picture to a file chosen in a save dialog (SVG, PNG, PDF).
     void SBExportClick();
 
+    // The gallery of example templates (button SBGallery, Ctrl+Shift+O): the chosen example
+    // is opened with LoadFromFile, as a file from the open dialog is.
+    void SBGalleryClick();
+
 protected:
     bool event(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override; // FormCloseQuery
@@ -302,6 +312,12 @@ private:
     QToolButton *SBExport = nullptr;
     QToolButton *SBUndo = nullptr;
     QToolButton *SBRedo = nullptr;
+
+    // The gallery of examples.
+    void BuildGallery();
+    QString ChooseExample(const QStringList &examples);
+    QToolButton *SBGallery = nullptr;
+    ThumbnailCache *m_thumbnails = nullptr; // kept for the run: the gallery opens at once
 };
 
 } // namespace ramulet

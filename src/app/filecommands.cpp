@@ -23,18 +23,6 @@ namespace ramulet {
 
 namespace {
 
-DrawSettings ToDrawSettings(const TemplateSettings &file)
-{
-    // The file keeps colours as signed 32-bit integers; the window as 0x00BBGGRR values.
-    // The conversion is modular both ways, so a save writes back what was read.
-    DrawSettings s;
-    s.BackColor = static_cast<TColor>(file.BackColor);
-    s.TipColor = static_cast<TColor>(file.TipColor);
-    s.TrunkColor = static_cast<TColor>(file.TrunkColor);
-    s.PenWidthSetting = file.PenWidthSetting;
-    return s;
-}
-
 TemplateSettings ToFileSettings(const DrawSettings &s)
 {
     TemplateSettings file;
@@ -46,6 +34,18 @@ TemplateSettings ToFileSettings(const DrawSettings &s)
 }
 
 } // namespace
+
+DrawSettings ToDrawSettings(const TemplateSettings &file)
+{
+    // The file keeps colours as signed 32-bit integers; the window as 0x00BBGGRR values.
+    // The conversion is modular both ways, so a save writes back what was read.
+    DrawSettings s;
+    s.BackColor = static_cast<TColor>(file.BackColor);
+    s.TipColor = static_cast<TColor>(file.TipColor);
+    s.TrunkColor = static_cast<TColor>(file.TrunkColor);
+    s.PenWidthSetting = file.PenWidthSetting;
+    return s;
+}
 
 QString UnreadableFileMessage(const QString &path, const QString &reason)
 {

@@ -93,6 +93,8 @@ void TMainform::BuildShortcuts()
     add("actSave", {QKeySequence(Qt::CTRL | Qt::Key_S)}, &TMainform::SBSaveClick);
     add("actCopy", {QKeySequence(Qt::CTRL | Qt::Key_C)}, &TMainform::SpeedButton17Click);
     add("actExport", {QKeySequence(Qt::CTRL | Qt::Key_E)}, &TMainform::SBExportClick);
+    add("actGallery", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+        &TMainform::SBGalleryClick);
 }
 
 void TMainform::setExportHooks(ExportHooks hooks) { m_exportHooks = std::move(hooks); }

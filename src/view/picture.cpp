@@ -424,6 +424,12 @@ QString WriteFailure(const QFileDevice &file)
 bool WriteTreePicture(const TreePicture &pic, const QString &path, QSize pngSize,
                       QString *error)
 {
+    return WriteTreePicture(pic, path, PictureFormat::None, pngSize, error);
+}
+
+bool WriteTreePicture(const TreePicture &pic, const QString &path, PictureFormat format,
+                      QSize pngSize, QString *error)
+{
     auto fail = [&](const QString &reason) {
         if (error) {
             *error = Reason(QT_TRANSLATE_NOOP("ramulet::TreePicture", "cannot write %1: %2"))
@@ -433,7 +439,7 @@ bool WriteTreePicture(const TreePicture &pic, const QString &path, QSize pngSize
     };
     // The whole file is made in memory first, then written in one piece.
     QByteArray bytes;
-    switch (PictureFormatForPath(path)) {
+    switch (format != PictureFormat::None ? format : PictureFormatForPath(path)) {
     case PictureFormat::Svg:
         bytes = TreePictureToSvg(pic);
         break;
