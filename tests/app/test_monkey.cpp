@@ -1,9 +1,10 @@
 // A randomized user on the real window: seeded runs of presses, moves and releases with every
 // button and modifier in, around and far outside both views, the kind menu, every button of
-// the side bar, the dialogs (answered at random), loads of good and broken files, saves,
-// exports, copies, resizes from no area to large, and the keyboard shortcuts, also while a
-// button is held. After every action the window's invariants are checked; undo followed by
-// redo must give back what the user saw, and a save must hold what the editor showed.
+// the side bar, the dialogs (answered at random), loads of good and broken files and of the
+// examples, saves, exports, copies, resizes from no area to large, and the keyboard
+// shortcuts, also while a button is held. After every action the window's invariants are
+// checked; undo followed by redo must give back what the user saw, and a save must hold what
+// the editor showed.
 //
 // The environment chooses the runs:
 //   RAMULET_MONKEY_SEEDS=1-4,9   seeds (ranges and single seeds, separated by commas)
@@ -45,6 +46,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <random>
@@ -313,6 +315,7 @@ enum class Act {
     Redo,
     Resize,
     Load,
+    Gallery,
     Save,
     Export,
     Copy,
@@ -451,6 +454,17 @@ private:
                                 : QStringLiteral("open dialog gave %1").arg(shortName(path)));
             return path;
         };
+        hooks.chooseExample = [this](const QStringList &examples) {
+            dialogOpens("gallery");
+            m_exampleChosen = percent(15) || examples.isEmpty()
+                                  ? QString()
+                                  : examples.at(below(int(examples.size())));
+            note(
+                m_exampleChosen.isEmpty()
+                    ? QStringLiteral("gallery closed")
+                    : QStringLiteral("gallery gave %1").arg(QFileInfo(m_exampleChosen).fileName()));
+            return m_exampleChosen;
+        };
         hooks.chooseSaveFile = [this](const QString &preset) {
             dialogOpens("save dialog");
             ++m_saveDialogs;
@@ -576,6 +590,7 @@ private:
             set(Act::Redo, 2);
             set(Act::Resize, 3);
             set(Act::Load, 3);
+            set(Act::Gallery, 1);
             set(Act::Save, 3);
             set(Act::Export, 1);
             set(Act::Copy, 1);
@@ -670,7 +685,8 @@ private:
             const TBranch &b = t.Branches[size_t(count > 0 && r < 60 ? between(1, count) : 0)];
             const long double f = real(0.0L, 1.0L);
             return Clamped(b.screenStart.x + f * (b.screenEnd.x - b.screenStart.x) + between(-2, 2),
-                           b.screenStart.y + f * (b.screenEnd.y - b.screenStart.y) + between(-2, 2));
+                           b.screenStart.y + f * (b.screenEnd.y - b.screenStart.y) +
+                               between(-2, 2));
         }
         return anywhere(view);
     }
@@ -925,6 +941,8 @@ private:
             return resize();
         case Act::Load:
             return load(below(3));
+        case Act::Gallery:
+            return gallery(percent(50));
         case Act::Save:
             return save(percent(50) ? 0 : 1);
         case Act::Export:
@@ -1347,6 +1365,30 @@ private:
         return QString();
     }
 
+    // An example from the gallery (the button, or with `viaKey` Ctrl+Shift+O), opened as a
+    // file is.
+    QString gallery(bool viaKey)
+    {
+        const int warnings = m_warnings;
+        const bool held = m_w->mouseIsDown();
+        m_exampleChosen.clear();
+        if (viaKey) {
+            note(QStringLiteral("Ctrl+Shift+O"));
+            activate();
+            QTest::keyClick(m_w.get(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+        } else if (QString e = clickIfOffered("SBGallery"); !e.isEmpty()) {
+            return e;
+        }
+        if (held || m_exampleChosen.isEmpty() || m_warnings > warnings) {
+            return QString();
+        }
+        if (m_w->fileName() != m_exampleChosen) {
+            return QStringLiteral("the example %1 was not opened").arg(m_exampleChosen);
+        }
+        ++m_count.loads;
+        return checkLoaded(m_exampleChosen);
+    }
+
     QString saveAnswer(const QString &preset)
     {
         const int r = below(100);
@@ -1584,15 +1626,16 @@ private:
             {Qt::Key_Y, Qt::ControlModifier, "Ctrl+Y"},
             {Qt::Key_S, Qt::ControlModifier, "Ctrl+S"},
             {Qt::Key_O, Qt::ControlModifier, "Ctrl+O"},
+            {Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier, "Ctrl+Shift+O"},
             {Qt::Key_C, Qt::ControlModifier, "Ctrl+C"},
             {Qt::Key_E, Qt::ControlModifier, "Ctrl+E"},
         };
-        const Key &k = keys[below(7)];
+        const Key &k = keys[below(int(std::size(keys)))];
         switch (k.key) {
         case Qt::Key_S:
             return save(1);
         case Qt::Key_O:
-            return load(1);
+            return k.mods & Qt::ShiftModifier ? gallery(true) : load(1);
         case Qt::Key_C:
             return copy(true);
         case Qt::Key_E:
@@ -2011,6 +2054,7 @@ private:
     QString m_openAnswer;
     QString m_saveChosen;
     QString m_exportChosen;
+    QString m_exampleChosen;
     QString m_exportFilter;
 
     int m_resizes = 0; // resizes that gave the views a new frame
