@@ -27,6 +27,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -335,7 +336,11 @@ public:
         if (QString e = openWindow(); !e.isEmpty()) {
             return report(e);
         }
+        QElapsedTimer whole;
+        whole.start();
         for (m_actionNo = 1; m_actionNo <= actions; ++m_actionNo) {
+            QElapsedTimer one;
+            one.start();
             m_current.clear();
             const Act act = choose();
             if (act != Act::MoveHeld && act != Act::Press && act != Act::Release) {
@@ -354,6 +359,10 @@ public:
             if (failure.isEmpty() && m_w) {
                 failure = checkUndoRedo();
             }
+            if (one.elapsed() > m_slowest) {
+                m_slowest = one.elapsed();
+                m_slowestAction = m_actionNo;
+            }
             remember();
             noteSteps();
             if (!failure.isEmpty()) {
@@ -363,10 +372,12 @@ public:
         }
         g_crashNoteLength = 0;
         qInfo("seed %llu: %d actions; checked %d undos and redos, %d saves, %d loads (%d "
-              "refused), %d trees; %d resizes to a new size, %d windows",
+              "refused), %d trees; %d resizes to a new size, %d windows; %lld ms, the slowest "
+              "action %d with its checks %lld ms",
               static_cast<unsigned long long>(m_seed), actions, m_count.undoChecks,
               m_count.savesChecked, m_count.loads, m_count.refused, m_count.treeChecks, m_resizes,
-              m_count.windows);
+              m_count.windows, static_cast<long long>(whole.elapsed()), m_slowestAction,
+              static_cast<long long>(m_slowest));
         return QString();
     }
 
@@ -2030,6 +2041,8 @@ private:
     Act m_last = Act::Hover;
     QString m_current;
     std::deque<QString> m_log;
+    qint64 m_slowest = -1; // milliseconds, reported only
+    int m_slowestAction = 0;
 
     // The mouse: buttons held, the view that has them, the last position.
     Qt::MouseButtons m_held = Qt::NoButton;
