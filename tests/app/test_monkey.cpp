@@ -57,6 +57,13 @@
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
+
+// The undefined-behaviour checker keeps its own death callbacks; an abort instead of its
+// plain exit lets the signal handler below print the last actions.
+extern "C" const char *__ubsan_default_options()
+{
+    return "abort_on_error=1";
+}
 #endif
 
 using namespace ramulet;
@@ -255,12 +262,6 @@ bool StandardTrunk(const TBranch &trunk)
     return trunk.P == TPointE{0.0L, 0.0L} && trunk.V == TPointE{0.0L, 1.0L};
 }
 
-long double CityBlock(TPixel a, TPixel b)
-{
-    return std::fabs(static_cast<long double>(a.x) - b.x) +
-           std::fabs(static_cast<long double>(a.y) - b.y);
-}
-
 // Empty when a moved row drawn at `start`-`end` is where the model values taken from its
 // pixel points `shown` (in `t`, drawn in `view`) put it back, as a save and a load or a
 // resize there and back do. The start is projected onto the trunk's line, upright on
@@ -275,17 +276,23 @@ QString MovedRowOff(const TBranch &shown, TPixel start, TPixel end, const Branch
     if (trunkPixels == 0) {
         return QString();
     }
-    const long double scaleError = std::fabs(view.ViewScale - trunkPixels) / trunkPixels;
-    const TPixel foot = t.Branches[0].screenStart;
-    const TPixel wantStart{foot.x, shown.screenStart.y};
-    const TPixel wantEnd{shown.screenEnd.x + foot.x - shown.screenStart.x, shown.screenEnd.y};
-    const long double startTol = 1.0L + CityBlock(wantStart, foot) * scaleError + 1e-6L;
-    const long double endTol = startTol + CityBlock(wantEnd, wantStart) * scaleError;
-    const auto off = [](TPixel a, TPixel b) {
-        return std::max(std::fabs(static_cast<long double>(a.x) - b.x),
-                        std::fabs(static_cast<long double>(a.y) - b.y));
+    // In extended precision: a loaded row may have its points anywhere in the 32-bit range.
+    using P = std::pair<long double, long double>;
+    const auto at = [](TPixel p) { return P(p.x, p.y); };
+    const auto cityBlock = [](P a, P b) {
+        return std::fabs(a.first - b.first) + std::fabs(a.second - b.second);
     };
-    if (off(start, wantStart) <= startTol && off(end, wantEnd) <= endTol) {
+    const auto off = [](P a, P b) {
+        return std::max(std::fabs(a.first - b.first), std::fabs(a.second - b.second));
+    };
+    const long double scaleError = std::fabs(view.ViewScale - trunkPixels) / trunkPixels;
+    const P foot = at(t.Branches[0].screenStart);
+    const P wantStart(foot.first, shown.screenStart.y);
+    const P wantEnd(at(shown.screenEnd).first + foot.first - shown.screenStart.x,
+                    shown.screenEnd.y);
+    const long double startTol = 1.0L + cityBlock(wantStart, foot) * scaleError + 1e-6L;
+    const long double endTol = startTol + cityBlock(wantEnd, wantStart) * scaleError;
+    if (off(at(start), wantStart) <= startTol && off(at(end), wantEnd) <= endTol) {
         return QString();
     }
     return QStringLiteral("%1-%2 for the moved %3-%4 (within %5 and %6 pixels)")
@@ -690,14 +697,17 @@ private:
             const TBranch &b = t.Branches[size_t(between(1, count))];
             const int dx = between(-4, 4);
             const int reach = percent(80) ? 5 - std::abs(dx) : 8 - std::abs(dx);
-            return Clamped(b.screenEnd.x + dx, b.screenEnd.y + between(-reach, reach));
+            return Clamped(static_cast<long double>(b.screenEnd.x) + dx,
+                           static_cast<long double>(b.screenEnd.y) + between(-reach, reach));
         }
         if (r < 65) {
             const TBranch &b = t.Branches[size_t(count > 0 && r < 60 ? between(1, count) : 0)];
             const long double f = real(0.0L, 1.0L);
-            return Clamped(b.screenStart.x + f * (b.screenEnd.x - b.screenStart.x) + between(-2, 2),
-                           b.screenStart.y + f * (b.screenEnd.y - b.screenStart.y) +
-                               between(-2, 2));
+            const auto along = [f](int32_t from, int32_t to) {
+                return from + f * (static_cast<long double>(to) - from);
+            };
+            return Clamped(along(b.screenStart.x, b.screenEnd.x) + between(-2, 2),
+                           along(b.screenStart.y, b.screenEnd.y) + between(-2, 2));
         }
         return anywhere(view);
     }
