@@ -978,6 +978,13 @@ private:
         return QString();
     }
 
+    // Whether the window has a check box of that name and it is checked.
+    bool boxChecked(const char *name)
+    {
+        const auto *box = child<QCheckBox>(name);
+        return box != nullptr && box->isChecked();
+    }
+
     QString clickIfOffered(const char *name)
     {
         QToolButton *b = button(name);
@@ -1804,8 +1811,9 @@ private:
             }
         }
 
-        // The editor's picture is the template as it stands, with the mark it last got.
-        if (!size.isEmpty()) {
+        // The editor's picture is the template as it stands, with the mark it last got
+        // (drawn here as the editor draws it without the live tree under it).
+        if (!size.isEmpty() && !boxChecked("cboxPreview")) {
             QImage fresh(size, QImage::Format_RGB32);
             fresh.fill(Qt::white);
             {
@@ -1850,7 +1858,8 @@ private:
                 return QStringLiteral("segment %1 of the tree is not the template's").arg(i);
             }
         }
-        if (!w.view().HasArea()) {
+        // Drawn here as the classic picture only.
+        if (!w.view().HasArea() || boxChecked("cboxSmooth")) {
             return QString();
         }
         DrawSettings s = w.settings();
