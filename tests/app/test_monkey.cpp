@@ -9,7 +9,7 @@
 // The environment chooses the runs:
 //   RAMULET_MONKEY_SEEDS=1-4,9   seeds (ranges and single seeds, separated by commas)
 //   RAMULET_MONKEY_ACTIONS=400   actions per seed
-//   RAMULET_MONKEY_TRACE=1       print every action as it is done
+//   RAMULET_MONKEY_TRACE=1       print every action as it is done, with its time
 // A failure (and a crash or a sanitizer report) prints the seed, the action number and the
 // last actions; the same seed and count replay it.
 
@@ -366,8 +366,9 @@ public:
             if (failure.isEmpty() && m_w) {
                 failure = checkUndoRedo();
             }
-            if (one.elapsed() > m_slowest) {
-                m_slowest = one.elapsed();
+            m_elapsed = one.elapsed();
+            if (m_elapsed > m_slowest) {
+                m_slowest = m_elapsed;
                 m_slowestAction = m_actionNo;
             }
             remember();
@@ -2028,7 +2029,8 @@ private:
     {
         m_log.push_back(QStringLiteral("%1: %2").arg(m_actionNo).arg(m_current));
         if (m_trace) {
-            std::fprintf(stderr, "%s\n", qPrintable(m_log.back()));
+            std::fprintf(stderr, "%s [%lld ms]\n", qPrintable(m_log.back()),
+                         static_cast<long long>(m_elapsed));
         }
         while (m_log.size() > LogLength) {
             m_log.pop_front();
@@ -2060,6 +2062,7 @@ private:
     Act m_last = Act::Hover;
     QString m_current;
     std::deque<QString> m_log;
+    qint64 m_elapsed = 0;  // milliseconds of the last action with its checks, traced only
     qint64 m_slowest = -1; // milliseconds, reported only
     int m_slowestAction = 0;
 
