@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace ramulet {
 
@@ -354,51 +355,97 @@ void Grow(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &seg
     store.WidenByEnds(first, store.lastIndex);
 }
 
-void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth, bool withBox)
+struct PartedGrowth::State {
+    GrowRows rows;
+    SubtreeSizes sizes;
+    TSegLine trunk;
+    int32_t depth = 1;
+    std::vector<int32_t> bounds; // part k: [bounds[k], bounds[k + 1]), part 0 from the trunk
+    std::vector<EndBox> boxes;
+};
+
+PartedGrowth::PartedGrowth(const BranchTable &t, Tseglines &store, int32_t depth, int parts)
+    : m_store(store), m_state(std::make_unique<State>())
 {
+    State &st = *m_state;
+    st.depth = std::clamp(depth, 1, MaxDepth);
+    st.rows = MakeGrowRows(t);
+    st.sizes = CountSubtrees(st.rows);
     store.Clear();
     const TBranch &trunk = t.Branches[0];
     TSegLine seg;
     seg.startPt = trunk.P;
     seg.endPt = {trunk.P.x + trunk.V.x, trunk.P.y + trunk.V.y};
-    seg.level = depth + 1;
+    seg.level = st.depth + 1;
     seg.widthFactor = 1.0L;
+    store.AddSegment(seg);
+    st.trunk = store.line(0);
 
-    const GrowRows rows = MakeGrowRows(t);
-    const SubtreeSizes sizes = CountSubtrees(rows);
-    const int64_t grown = depth >= 1 && depth <= MaxDepth ? sizes.below[depth] : -1;
-    const int64_t total = std::min<int64_t>(1 + grown, int64_t{MaxSegIndex} + 1);
+    const int64_t total =
+        std::min<int64_t>(1 + st.sizes.below[st.depth], int64_t{MaxSegIndex} + 1);
+    const int n = std::max(1, parts);
+    st.bounds.push_back(0);
+    for (int part = 1; part <= n; ++part) {
+        st.bounds.push_back(static_cast<int32_t>(1 + (total - 1) * part / n));
+    }
+    st.boxes.assign(static_cast<size_t>(n), EndBox{INFINITY, INFINITY, -INFINITY, -INFINITY});
+    st.boxes[0] = EndBox{store.minX, store.minY, store.maxX, store.maxY};
+    // Counted from the start: the places are filled part by part.
+    store.SetFilled(static_cast<int32_t>(total - 1), store.minX, store.minY, store.maxX, store.maxY);
+}
+
+PartedGrowth::~PartedGrowth() = default;
+
+int PartedGrowth::parts() const { return static_cast<int>(m_state->bounds.size()) - 1; }
+
+const std::vector<int32_t> &PartedGrowth::bounds() const { return m_state->bounds; }
+
+void PartedGrowth::GrowPart(int part, bool withBox)
+{
+    State &st = *m_state;
+    const int64_t lo = std::max(1, st.bounds[static_cast<size_t>(part)]);
+    const int64_t hi = st.bounds[static_cast<size_t>(part) + 1];
+    TSegLine *lines = m_store.mutableData();
+    RangeGrowth g{lines, st.rows, st.sizes, lo, hi, 1};
+    g.Level(st.depth, st.trunk, +1);
+    if (withBox) {
+        WidenBox(st.boxes[static_cast<size_t>(part)], lines, lo, hi);
+    }
+}
+
+void PartedGrowth::SetBox()
+{
+    EndBox box = m_state->boxes[0];
+    for (size_t part = 1; part < m_state->boxes.size(); ++part) {
+        MergeBox(box, m_state->boxes[part]);
+    }
+    m_store.SetFilled(m_store.lastIndex, box.minX, box.minY, box.maxX, box.maxY);
+}
+
+void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth, bool withBox)
+{
+    const bool inRange = depth >= 1 && depth <= MaxDepth;
+    const int64_t total = inRange ? std::min<int64_t>(1 + CountSubtrees(MakeGrowRows(t)).below[depth],
+                                                      int64_t{MaxSegIndex} + 1)
+                                  : 0;
     const bool split = total >= SplitGrowthAt && HelperThreadEnabled();
-    if (grown < 0 || (!split && withBox)) {
+    if (!inRange || (!split && withBox)) {
+        store.Clear();
+        const TBranch &trunk = t.Branches[0];
+        TSegLine seg;
+        seg.startPt = trunk.P;
+        seg.endPt = {trunk.P.x + trunk.V.x, trunk.P.y + trunk.V.y};
+        seg.level = depth + 1;
+        seg.widthFactor = 1.0L;
         Grow(store, t, depth, seg, +1);
         return;
     }
-
-    // The trunk, then the store's places 1..total-1 in parts of the pre-order walk, grown
-    // side by side; their boxes are merged in store order.
-    store.AddSegment(seg);
-    TSegLine *lines = store.mutableData();
-    const TSegLine trunkSeg = store.line(0);
-    const int parts = split ? GrowthParts : 1;
-    EndBox boxes[GrowthParts];
-    auto bound = [&](int part) { return 1 + (total - 1) * part / parts; };
-    RunJobs(parts, [&](int part) {
-        EndBox &box = boxes[part];
-        box = part == 0 ? EndBox{store.minX, store.minY, store.maxX, store.maxY}
-                        : EndBox{INFINITY, INFINITY, -INFINITY, -INFINITY};
-        const int64_t lo = bound(part);
-        const int64_t hi = bound(part + 1);
-        RangeGrowth g{lines, rows, sizes, lo, hi, 1};
-        g.Level(depth, trunkSeg, +1);
-        if (withBox) {
-            WidenBox(box, lines, lo, hi);
-        }
-    });
-    for (int part = 1; part < parts; ++part) {
-        MergeBox(boxes[0], boxes[part]);
+    // Stretches of the pre-order walk grown side by side; their boxes merged in store order.
+    PartedGrowth growth(t, store, depth, split ? GrowthParts : 1);
+    RunJobs(growth.parts(), [&](int part) { growth.GrowPart(part, withBox); });
+    if (withBox) {
+        growth.SetBox();
     }
-    store.SetFilled(static_cast<int32_t>(total - 1), boxes[0].minX, boxes[0].minY, boxes[0].maxX,
-                    boxes[0].maxY);
 }
 
 void GrowTree(BranchTable &t, Tseglines &store, int32_t depth)

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace ramulet {
 
@@ -105,6 +106,33 @@ void Grow(Tseglines &store, const BranchTable &t, int32_t n, const TSegLine &seg
 // and the pass over the store that widens it is saved (a tree drawn without the automatic
 // fit needs no box).
 void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth, bool withBox = true);
+
+// A growth in parts that can be grown side by side, each part a stretch of the store of its
+// own, so that work on a part (its record) can follow it on the same thread. The trunk is
+// stored and the store counts every segment of the tree from the start (up to its
+// capacity); a part's segments are in place once GrowPart has returned for it. For a
+// template whose model values are up to date; depth is clamped to 1..16.
+class PartedGrowth {
+public:
+    PartedGrowth(const BranchTable &t, Tseglines &store, int32_t depth, int parts);
+    ~PartedGrowth();
+    PartedGrowth(const PartedGrowth &) = delete;
+    PartedGrowth &operator=(const PartedGrowth &) = delete;
+
+    int parts() const;
+    // Part k holds the store's segments [bounds()[k], bounds()[k + 1]); part 0 begins with the
+    // trunk, the last ends at the count.
+    const std::vector<int32_t> &bounds() const;
+    // Grows part k; with `withBox` also the box of its end points, for SetBox.
+    void GrowPart(int part, bool withBox);
+    // The box of every part grown with it, as one growth gives it, into the store.
+    void SetBox();
+
+private:
+    struct State;
+    Tseglines &m_store;
+    std::unique_ptr<State> m_state;
+};
 
 // Normalises the template, then GrowNormalized. The picture is rendered by the caller.
 void GrowTree(BranchTable &t, Tseglines &store, int32_t depth);

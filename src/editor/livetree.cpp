@@ -1,6 +1,7 @@
 #include "editor/livetree.h"
 
 #include "core/numeric.h"
+#include "core/parallel.h"
 #include "editor/editordraw.h"
 #include "view/rasterize.h"
 
@@ -14,6 +15,11 @@
 namespace ramulet {
 
 namespace {
+
+// Trees of at least this many segments are grown and recorded in this many parts side by
+// side.
+constexpr int32_t LiveSplitAt = 16384;
+constexpr int LiveParts = 8;
 
 bool SamePoint(const TPointE &a, const TPointE &b) { return a.x == b.x && a.y == b.y; }
 
@@ -98,8 +104,6 @@ bool LiveTree::Update(const BranchTable &t, int32_t depth, const ViewState &edit
         m_store = std::make_unique<Tseglines>();
     }
     m_shownDepth = std::clamp(depth, 1, MaxDepth);
-    // Drawn without the automatic fit: the box is not needed.
-    GrowNormalized(m_table, *m_store, m_shownDepth, false);
     ++m_growths;
 
     // The picture's ramp, lightened; no background of its own (white records none).
@@ -111,7 +115,14 @@ bool LiveTree::Update(const BranchTable &t, int32_t depth, const ViewState &edit
     }
     DrawSettings s = settings;
     s.BackColor = White;
-    m_picture = m_recorder.Record(*m_store, editorView, s, ramp, false);
+
+    // Grown in parts, each recorded as soon as it is grown, on the same thread while it is
+    // still in that core's cache. Drawn without the automatic fit: no box is needed.
+    const int32_t estimate = EstimateSegmentCount(m_table, m_shownDepth);
+    PartedGrowth growth(m_table, *m_store, m_shownDepth,
+                        estimate < LiveSplitAt || !HelperThreadEnabled() ? 1 : LiveParts);
+    m_picture = m_recorder.RecordAsGrown(*m_store, editorView, s, ramp, growth.bounds(),
+                                         [&growth](int part) { growth.GrowPart(part, false); });
     return true;
 }
 

@@ -612,9 +612,15 @@ void RecordRange(const RecordInput &in, int32_t lo, int32_t hi, RecordPart &part
         } else if (!PlaceClipped<Identity>(in, seg, width, saturated, line)) {
             continue;
         }
+        const int32_t lineTop = std::min(line.y1(), line.y2());
+        const int32_t lineBottom = std::max(line.y1(), line.y2());
         if (runs.empty() || runs.back().color != color || runs.back().width != width) {
             runs.push_back({color, width, static_cast<uint32_t>(lines.size()), 0,
-                            part.PenFor(level, color, width)});
+                            part.PenFor(level, color, width), lineTop, lineBottom});
+        } else {
+            TreePicture::PenRun &run = runs.back();
+            run.top = std::min(run.top, lineTop);
+            run.bottom = std::max(run.bottom, lineBottom);
         }
         ++runs.back().count;
         lines.push_back(line);
@@ -633,8 +639,7 @@ void RecordPartOf(const RecordInput &in, int32_t lo, int32_t hi, RecordPart &par
 
 } // namespace
 
-// The parts of the store recorded side by side: part 0 into the picture itself, the others
-// into buffers of their own, joined in order afterwards.
+// How many parts of a large store are recorded side by side.
 constexpr int RecordParts = 8;
 
 struct PictureRecorder::Part {
@@ -642,13 +647,28 @@ struct PictureRecorder::Part {
         std::vector<QLine> lines;
         std::vector<TreePicture::PenRun> runs;
     };
-    Buffers buffers[RecordParts];
-    RecordPart parts[RecordParts];
+    std::vector<Buffers> buffers;
+    std::vector<RecordPart> parts;
 };
 
 PictureRecorder::PictureRecorder() : m_parts(std::make_unique<Part>()) {}
 
 PictureRecorder::~PictureRecorder() = default;
+
+TreePicture &PictureRecorder::FreePicture()
+{
+    // A picture nobody else holds is refilled in place, keeping its buffers.
+    for (auto &p : m_pool) {
+        if (p && p.use_count() == 1) {
+            m_last = p;
+            return *p;
+        }
+    }
+    auto &slot = m_pool[0] && !m_pool[1] ? m_pool[1] : m_pool[0];
+    slot = std::make_shared<TreePicture>();
+    m_last = slot;
+    return *slot;
+}
 
 std::shared_ptr<const TreePicture> PictureRecorder::Record(const Tseglines &store,
                                                            const ViewState &view,
@@ -656,24 +676,31 @@ std::shared_ptr<const TreePicture> PictureRecorder::Record(const Tseglines &stor
                                                            const ColorRampTable &ramp,
                                                            bool autoFit)
 {
-    // A picture nobody else holds is refilled in place, keeping its buffers.
-    std::shared_ptr<TreePicture> *slot = nullptr;
-    for (auto &p : m_pool) {
-        if (p && p.use_count() == 1) {
-            slot = &p;
-            break;
-        }
+    TreePicture &pic = FreePicture();
+    const int32_t count = std::max(0, store.Count());
+    std::vector<int32_t> bounds{0};
+    const int parts = count < SplitRecordAt ? 1 : RecordParts;
+    for (int part = 1; part <= parts; ++part) {
+        bounds.push_back(static_cast<int32_t>(int64_t{count} * part / parts));
     }
-    if (slot == nullptr) {
-        slot = m_pool[0] && !m_pool[1] ? &m_pool[1] : &m_pool[0];
-        *slot = std::make_shared<TreePicture>();
-    }
-    RecordInto(**slot, store, view, s, ramp, autoFit);
-    return *slot;
+    RecordInto(pic, store, view, s, ramp, autoFit, bounds, nullptr);
+    return std::move(m_last);
+}
+
+std::shared_ptr<const TreePicture> PictureRecorder::RecordAsGrown(
+    const Tseglines &store, const ViewState &view, const DrawSettings &s,
+    const ColorRampTable &ramp, const std::vector<int32_t> &bounds,
+    const std::function<void(int)> &grow)
+{
+    TreePicture &pic = FreePicture();
+    RecordInto(pic, store, view, s, ramp, false, bounds, &grow);
+    return std::move(m_last);
 }
 
 void PictureRecorder::RecordInto(TreePicture &pic, const Tseglines &store, const ViewState &view,
-                                 const DrawSettings &s, const ColorRampTable &ramp, bool autoFit)
+                                 const DrawSettings &s, const ColorRampTable &ramp, bool autoFit,
+                                 const std::vector<int32_t> &bounds,
+                                 const std::function<void(int)> *grow)
 {
     pic.m_pictureHeight = view.PictureHeight;
     pic.m_backColor = s.BackColor & 0xFFFFFFu;
@@ -697,56 +724,58 @@ void PictureRecorder::RecordInto(TreePicture &pic, const Tseglines &store, const
         in.colors[level] = ramp[level] & 0xFFFFFFu;
     }
 
-    const int32_t count = std::max(0, store.Count());
+    // Parts side by side, part 0 into the picture and the others into buffers of their own;
+    // each is then appended to the picture, its pens and line indices renumbered and a run
+    // that goes on across the boundary joined, which gives exactly the picture one pass makes.
+    const int parts = static_cast<int>(bounds.size()) - 1;
     Part &scratch = *m_parts;
+    scratch.buffers.resize(static_cast<size_t>(std::max(parts, 1)));
+    scratch.parts.resize(static_cast<size_t>(std::max(parts, 1)));
     RecordPart &first = scratch.parts[0];
     first.Reset(pic.m_lines, pic.m_runs);
-    if (count < SplitRecordAt) {
-        pic.m_lines.reserve(static_cast<size_t>(count));
-        RecordPartOf(in, 0, count, first);
-    } else {
-        // Parts side by side; each is then appended to the picture, its pens and line indices
-        // renumbered and a run that goes on across the boundary joined, which gives exactly
-        // the picture one pass makes.
-        auto bound = [count](int part) {
-            return static_cast<int32_t>(int64_t{count} * part / RecordParts);
-        };
-        for (int part = 1; part < RecordParts; ++part) {
-            scratch.parts[part].Reset(scratch.buffers[part].lines, scratch.buffers[part].runs);
+    for (size_t part = 1; part < scratch.parts.size(); ++part) {
+        scratch.parts[part].Reset(scratch.buffers[part].lines, scratch.buffers[part].runs);
+    }
+    pic.m_lines.reserve(static_cast<size_t>(std::max(0, bounds.back())));
+    RunJobs(parts, [&](int part) {
+        if (grow != nullptr) {
+            (*grow)(part);
         }
-        pic.m_lines.reserve(static_cast<size_t>(count));
-        RunJobs(RecordParts, [&](int part) {
-            RecordPart &p = scratch.parts[part];
-            p.lines->reserve(static_cast<size_t>(bound(part + 1) - bound(part)));
-            RecordPartOf(in, bound(part), bound(part + 1), p);
-        });
-        std::vector<uint32_t> penOf;
-        for (int part = 1; part < RecordParts; ++part) {
-            const RecordPart &later = scratch.parts[part];
-            penOf.resize(later.keys.size());
-            for (size_t k = 0; k < later.keys.size(); ++k) {
-                const auto found = std::find(first.keys.begin(), first.keys.end(), later.keys[k]);
-                penOf[k] = static_cast<uint32_t>(found - first.keys.begin());
-                if (found == first.keys.end()) {
-                    first.keys.push_back(later.keys[k]);
-                }
+        RecordPart &p = scratch.parts[static_cast<size_t>(part)];
+        const int32_t lo = bounds[static_cast<size_t>(part)];
+        const int32_t hi = bounds[static_cast<size_t>(part) + 1];
+        p.lines->reserve(static_cast<size_t>(std::max(0, hi - lo)));
+        RecordPartOf(in, lo, hi, p);
+    });
+    std::vector<uint32_t> penOf;
+    for (int part = 1; part < parts; ++part) {
+        const RecordPart &later = scratch.parts[static_cast<size_t>(part)];
+        penOf.resize(later.keys.size());
+        for (size_t k = 0; k < later.keys.size(); ++k) {
+            const auto found = std::find(first.keys.begin(), first.keys.end(), later.keys[k]);
+            penOf[k] = static_cast<uint32_t>(found - first.keys.begin());
+            if (found == first.keys.end()) {
+                first.keys.push_back(later.keys[k]);
             }
-            const auto offset = static_cast<uint32_t>(pic.m_lines.size());
-            const std::vector<TreePicture::PenRun> &runs = *later.runs;
-            size_t from = 0;
-            if (!pic.m_runs.empty() && !runs.empty() && pic.m_runs.back().color == runs.front().color &&
-                pic.m_runs.back().width == runs.front().width) {
-                pic.m_runs.back().count += runs.front().count;
-                from = 1;
-            }
-            for (size_t r = from; r < runs.size(); ++r) {
-                TreePicture::PenRun run = runs[r];
-                run.first += offset;
-                run.pen = penOf[run.pen];
-                pic.m_runs.push_back(run);
-            }
-            pic.m_lines.insert(pic.m_lines.end(), later.lines->begin(), later.lines->end());
         }
+        const auto offset = static_cast<uint32_t>(pic.m_lines.size());
+        const std::vector<TreePicture::PenRun> &runs = *later.runs;
+        size_t from = 0;
+        if (!pic.m_runs.empty() && !runs.empty() && pic.m_runs.back().color == runs.front().color &&
+            pic.m_runs.back().width == runs.front().width) {
+            TreePicture::PenRun &joined = pic.m_runs.back();
+            joined.count += runs.front().count;
+            joined.top = std::min(joined.top, runs.front().top);
+            joined.bottom = std::max(joined.bottom, runs.front().bottom);
+            from = 1;
+        }
+        for (size_t r = from; r < runs.size(); ++r) {
+            TreePicture::PenRun run = runs[r];
+            run.first += offset;
+            run.pen = penOf[run.pen];
+            pic.m_runs.push_back(run);
+        }
+        pic.m_lines.insert(pic.m_lines.end(), later.lines->begin(), later.lines->end());
     }
     pic.m_pens.reserve(first.keys.size());
     for (const uint64_t key : first.keys) {

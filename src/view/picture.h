@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -75,6 +76,10 @@ public:
         uint32_t first = 0; // index into lines()
         uint32_t count = 0;
         uint32_t pen = 0;   // index into pens()
+        // The least and the greatest y of the run's line ends (picture units), so that a
+        // drawing of some rows passes over runs that lie wholly above or below them.
+        int32_t top = 0;
+        int32_t bottom = 0;
     };
 
     int32_t pictureHeight() const { return m_pictureHeight; }
@@ -148,11 +153,25 @@ public:
                                               const DrawSettings &s, const ColorRampTable &ramp,
                                               bool autoFit);
 
+    // The record of a store that is being grown in parts, without the automatic fit (which
+    // needs the whole tree's box): part k, the segments [bounds[k], bounds[k + 1]), is
+    // recorded right after grow(k) has grown it, on the same thread while its segments are
+    // still in that core's cache, the parts side by side. The same picture as Record once
+    // everything is grown.
+    std::shared_ptr<const TreePicture> RecordAsGrown(const Tseglines &store, const ViewState &view,
+                                                     const DrawSettings &s,
+                                                     const ColorRampTable &ramp,
+                                                     const std::vector<int32_t> &bounds,
+                                                     const std::function<void(int)> &grow);
+
 private:
     struct Part;
+    TreePicture &FreePicture();
     void RecordInto(TreePicture &pic, const Tseglines &store, const ViewState &view,
-                    const DrawSettings &s, const ColorRampTable &ramp, bool autoFit);
+                    const DrawSettings &s, const ColorRampTable &ramp, bool autoFit,
+                    const std::vector<int32_t> &bounds, const std::function<void(int)> *grow);
     std::shared_ptr<TreePicture> m_pool[2];
+    std::shared_ptr<TreePicture> m_last; // the picture being recorded
     std::unique_ptr<Part> m_parts; // the parts recorded side by side, before they are joined
 };
 

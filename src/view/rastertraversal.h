@@ -65,9 +65,8 @@ inline uint32_t Argb(TColor c)
 // by two threads, each over its own rows.
 inline constexpr int64_t SplitLinesAt = 2048;
 inline constexpr int SplitRowsAt = 64;
-// How many bands of rows: a few more than threads, so that a thread held up by other programs
-// holds up one band only; each band passes over every line, so not many.
-inline constexpr int RowBands = 4;
+// How many bands of rows. Each band passes over every run, so no more than the threads.
+inline constexpr int RowBands = 2;
 
 template <class Kernel>
 void Traverse(QImage &image, const TreePicture &pic, RasterOrder order)
@@ -143,6 +142,9 @@ void Traverse(QImage &image, const TreePicture &pic, RasterOrder order)
             const double reach = (b.thin ? 0.0 : deviceWidth / 2.0) + 1.0;
             const double above = rows.top - 0.5 - reach;   // device y of the last row above
             const double below = rows.bottom - 0.5 + reach; // and of the first row below
+            if (run.bottom * sy < above || run.top * sy >= below) {
+                return;
+            }
             const QLine *runLines = lines.data() + run.first;
             for (uint32_t n = from; n < run.count && !kernel.Done(); ++n) {
                 const QLine &l = runLines[backwards ? run.count - 1 - (n - from) : n];

@@ -123,6 +123,15 @@ private slots:
         }
         // Branch 2 was not moved: its exact value reached the growth.
         QCOMPARE(got.line(1 + 29524).endPt.x, -0.5L);
+        // Each part was recorded as it was grown: the picture a record of the whole store
+        // makes.
+        ColorRampTable ramp{};
+        BuildColorRamp(ramp, DrawSettings{}, 10);
+        DrawSettings white;
+        white.BackColor = White;
+        const auto whole = RecordTreePicture(*expected, v, white, ramp, false);
+        QVERIFY(live.picture()->lines() == whole->lines());
+        QCOMPARE(live.picture()->runs().size(), whole->runs().size());
     }
 
     // It draws exactly the pixels the tree view draws for the same tree in the default view,
