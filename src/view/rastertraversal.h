@@ -186,12 +186,14 @@ void Traverse(QImage &image, const TreePicture &pic, RasterOrder order)
         const double mid = (static_cast<double>(lines[i].y1()) + lines[i].y2()) * 0.5 * sy;
         sample.push_back(static_cast<int>(std::clamp(mid, 0.0, static_cast<double>(h))));
     }
-    std::sort(sample.begin(), sample.end());
     int edges[RowBands + 1];
     edges[0] = 0;
     edges[RowBands] = h;
     for (int b = 1; b < RowBands; ++b) {
-        const int quantile = sample[sample.size() * static_cast<size_t>(b) / RowBands];
+        const auto at = sample.begin() +
+                        static_cast<std::ptrdiff_t>(sample.size() * static_cast<size_t>(b) / RowBands);
+        std::nth_element(sample.begin(), at, sample.end());
+        const int quantile = *at;
         // Every band at least a few rows, in order.
         edges[b] = std::clamp(quantile, edges[b - 1] + 4, h - 4 * (RowBands - b));
     }
