@@ -4,6 +4,7 @@
 #include "core/branches.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
+#include "view/coverage.h"
 #include "view/picture.h"
 
 #include <QBuffer>
@@ -128,6 +129,22 @@ void BM_Png(benchmark::State &state)
     }
 }
 
+// The smooth scan conversion of the recorded picture onto an image of the tree view's size
+// (argument: the side of a square image instead, when not the store size 131071).
+void BM_SmoothShow(benchmark::State &state)
+{
+    Scene &s = GetScene(2, 16);
+    auto pic = RecordTreePicture(*s.store, s.view, s.settings, s.ramp, false);
+    const int side = static_cast<int>(state.range(0));
+    const QSize size = side == 131071 ? QSize(636, 634) : QSize(side, side);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        RasterizeTreePictureSmooth(image, *pic);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["segments"] = static_cast<double>(pic->segmentCount());
+}
+
 } // namespace
 
 BENCHMARK(BM_Record)
@@ -142,5 +159,7 @@ BENCHMARK(BM_Play)
 BENCHMARK(BM_Svg)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_RecordAndSvg)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_Png)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_SmoothShow)->Arg(131071)->Arg(4000)
+    ->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 
 BENCHMARK_MAIN();

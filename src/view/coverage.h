@@ -1,0 +1,72 @@
+#pragma once
+
+// Smooth drawing: round-capped bands of exact width, each pixel taking the band's colour by
+// the share of its area that the band covers (source-over, coverage as alpha), straight into
+// the pixels of a 32-bit premultiplied image.
+
+#include <QImage>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace ramulet {
+
+class TreePicture;
+
+// The rows [rowBegin, rowEnd) of a 32-bit premultiplied ARGB image of `width` pixels a
+// CoverageRaster draws on; nothing outside them is read or written, so two rasters on
+// disjoint rows of one image can draw at the same time. RGB32 pixels qualify as well: opaque
+// colours keep their alpha byte at 0xFF.
+struct CoverageRows {
+    uint32_t *bits = nullptr;  // pixel (0, 0) of the image
+    std::ptrdiff_t stride = 0; // pixels from one image row to the next
+    int width = 0;
+    int rowBegin = 0;
+    int rowEnd = 0;
+};
+
+// Device coordinates: pixel (i, j) is the square [i, i + 1) x [j, j + 1), y down. A pixel's
+// coverage depends only on the shape and that pixel, never on which rows the raster owns, so
+// an image drawn in several row ranges is bit for bit the image drawn whole.
+class CoverageRaster {
+public:
+    explicit CoverageRaster(const CoverageRows &rows) : m_rows(rows) {}
+
+    // Composites, in the opaque colour `argb` (0xFFRRGGBB), the capsule of half-width r around
+    // the segment (x0, y0)-(x1, y1): the band of width 2r with round ends. Each pixel takes
+    // the colour by the share of its area the capsule covers. The round ends are polygons of
+    // the disc's area whose outline stays within a fiftieth of a pixel of the circle.
+    void Band(double x0, double y0, double x1, double y1, double r, uint32_t argb);
+
+    // Composites the rectangle [left, right) x [top, bottom) in `argb`, edge pixels by their
+    // covered share.
+    void Rect(double left, double top, double right, double bottom, uint32_t argb);
+
+private:
+    struct Point {
+        double x;
+        double y;
+    };
+    // Accumulates the convex polygon m_poly and composites it.
+    void FillPolygon(uint32_t argb);
+    void ClipPolygonX(double bound, bool keepBelow);
+    void CompositeRow(uint32_t *pixels, double *cells, int count, uint32_t argb);
+
+    CoverageRows m_rows;
+    std::vector<Point> m_poly;    // scratch: the outline being drawn
+    std::vector<Point> m_clipped; // scratch for clipping
+    std::vector<double> m_cells;  // per row, signed area differences; all zero between calls
+};
+
+// Draws the picture stretched over the whole of `image` like RasterizeTreePicture (the same
+// device mapping and band widths, background rectangle unless the background is white, later
+// segments over earlier ones), but smooth: bands of their exact width with round ends,
+// antialiased by area coverage; a band thinner than a pixel covers only its share of the
+// pixels it crosses, and a pen of width 0 draws a band one pixel wide. Over a white
+// background the image keeps what it held (transparency stays transparent) where nothing is
+// drawn. Works on RGB32, ARGB32 and ARGB32_Premultiplied images and returns false, drawing
+// nothing, for any other format.
+bool RasterizeTreePictureSmooth(QImage &image, const TreePicture &pic);
+
+} // namespace ramulet
