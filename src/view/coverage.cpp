@@ -4,40 +4,53 @@
 #include "view/picture.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <numbers>
+#include <thread>
 
 // Area coverage by signed-area accumulation: every edge of a polygon adds, to the cells of
-// each pixel row it crosses, the second difference of the area that lies right of it in that
-// row; a running sum along the row then gives each pixel the area of the polygon inside it.
-// The arithmetic is exact for polygons, so the only approximation is the polygon that stands
-// for each round end.
+// each pixel row it crosses, the difference between neighbouring pixels of the area that lies
+// right of it in that row; a running sum along the row then gives each pixel the area of the
+// polygon inside it. The arithmetic is exact for polygons, so the only approximation is the
+// polygon that stands for each round end.
 
 namespace ramulet {
 
 namespace {
 
 // How far, in pixels, a round end's polygon may stray from its circle.
-constexpr double OutlineTolerance = 0.02;
+constexpr double OutlineTolerance = 0.03;
 
-// Scratch cells per accumulation pass; a band wider than this many pixels is drawn a row at a
-// time, a smaller one in chunks of rows that fit.
+// Scratch cells per accumulation pass; a band of more is drawn in passes of whole rows.
 constexpr size_t MaxCells = 8192;
 
-// A regular polygon standing for a unit circle: vertex k at angle (2k + 1) pi / n, so that
-// with n a multiple of four its top and bottom edges are horizontal (and add nothing), its
-// radius enlarged so that its area is the circle's.
+// Cells per row beyond its pixels: AddPiece writes up to three past the last pixel.
+constexpr int RowSlack = 4;
+
 struct Offset {
     double x;
     double y;
 };
 
+// A regular polygon standing for a unit circle: vertex k at angle (2k + 1) pi / n, so that
+// with n a multiple of four its top and bottom edges are horizontal (and add nothing) and its
+// left and right ones vertical, its radius enlarged so that its area is the circle's. Edge k
+// runs from vertex k to k + 1.
 struct CapPolygon {
+    struct Edge {
+        double x0, y0, x1, y1; // the ends for a radius of 1, upper end (smaller y) first
+        double dxdy;           // x per unit of y
+        double slope;          // |dy / dx| (0 when vertical) with the sign of dir
+        double dir;            // +1 where vertex k is the upper end, -1 where it is the lower
+        int index;             // k
+    };
     int n = 0;
-    double reach = 0.0;     // vertex distance from the centre, for a radius of 1
+    double extent = 0.0;    // farthest reach in x and in y, for a radius of 1
     double maxRadius = 0.0; // the largest radius for which it stays within the tolerance
     std::vector<Offset> vertices; // for a radius of 1
-    std::vector<Offset> normals;  // outward, of the edge from vertex k to k + 1
+    std::vector<Offset> normals;  // of each edge
+    std::vector<Edge> slanted;    // the edges that are not horizontal
 };
 
 const std::vector<CapPolygon> &CapPolygons()
@@ -48,16 +61,40 @@ const std::vector<CapPolygon> &CapPolygons()
             CapPolygon p;
             p.n = n;
             const double step = 2.0 * std::numbers::pi / n;
-            // n/2 sin(2 pi/n) k^2 = pi.
-            p.reach = std::sqrt(2.0 * std::numbers::pi / (n * std::sin(step)));
+            // Vertex distance: n/2 sin(2 pi/n) reach^2 = pi.
+            const double reach = std::sqrt(2.0 * std::numbers::pi / (n * std::sin(step)));
             // Out at the vertices by reach - 1, in at the edges' middles by 1 - reach cos(pi/n).
-            const double deviation =
-                std::max(p.reach - 1.0, 1.0 - p.reach * std::cos(step / 2.0));
+            const double deviation = std::max(reach - 1.0, 1.0 - reach * std::cos(step / 2.0));
             p.maxRadius = OutlineTolerance / deviation;
+            p.extent = reach * std::cos(step / 2.0);
             for (int k = 0; k < n; ++k) {
                 const double a = (k + 0.5) * step;
-                p.vertices.push_back({p.reach * std::cos(a), p.reach * std::sin(a)});
+                p.vertices.push_back({reach * std::cos(a), reach * std::sin(a)});
                 p.normals.push_back({std::cos((k + 1) * step), std::sin((k + 1) * step)});
+            }
+            for (int k = 0; k < n; ++k) {
+                // Normals on the axes: quarter turns 1 and 3 point down and up (horizontal
+                // edges), 2 and 4 left and right (vertical ones).
+                const bool onAxis = 4 * (k + 1) % n == 0;
+                const int quarter = 4 * (k + 1) / n;
+                if (onAxis && quarter % 2 == 1) {
+                    continue;
+                }
+                const Offset v = p.vertices[static_cast<size_t>(k)];
+                const Offset w = p.vertices[static_cast<size_t>((k + 1) % n)];
+                CapPolygon::Edge e{};
+                e.index = k;
+                e.dir = v.y <= w.y ? 1.0 : -1.0;
+                const Offset up = e.dir > 0.0 ? v : w;
+                const Offset down = e.dir > 0.0 ? w : v;
+                e.x0 = up.x;
+                e.y0 = up.y;
+                // A vertical edge's ends have one x, whatever the rounding of the cosines.
+                e.x1 = onAxis ? up.x : down.x;
+                e.y1 = down.y;
+                e.dxdy = onAxis ? 0.0 : (e.x1 - e.x0) / (e.y1 - e.y0);
+                e.slope = onAxis ? 0.0 : e.dir * std::fabs((e.y1 - e.y0) / (e.x1 - e.x0));
+                p.slanted.push_back(e);
             }
             list.push_back(std::move(p));
         }
@@ -96,39 +133,150 @@ inline uint32_t AlphaOf(double coverage)
     return coverage >= 1.0 ? 255u : static_cast<uint32_t>(coverage * 255.0 + 0.5);
 }
 
-// Adds to `cells` (of one pixel row, x relative to its first cell) a straight piece of
-// outline crossing the row strip from x = xa to x = xb (either order), with d its signed
-// height (the piece's share of the strip, negative where the outline runs upward). Cell c
-// gets the second difference of d G, where G(x) is the area between the piece and the
-// vertical x, so that the running sum of cells gives each pixel d times the share of the
-// piece's height to its left, integrated over the pixel.
-inline void AddPiece(double *cells, double xa, double xb, double d)
+inline void Composite(uint32_t &pixel, uint32_t src, uint32_t a)
+{
+    if (a == 255u) {
+        pixel = src;
+    } else if (a != 0u) {
+        pixel = Blend(pixel, src, a);
+    }
+}
+
+// Adds to `cells` (of one pixel row, x relative to its first cell, x >= 0) a straight piece of
+// outline crossing the row strip from x = xa to x = xb (either order), d its signed height
+// (its share of the strip, negative where the outline runs upward) and s = d / |xb - xa| its
+// slope (0 for a vertical piece). Pixel c is to get d times the mean over the pixel of the
+// share of the piece's height left of x: F(c + 1) - F(c), with F(x) the integral up to x of
+// d clamp((t - lo) / (hi - lo), 0, 1). Each cell gets the difference of that from its left
+// neighbour's, so that the running sum along the row gives it back.
+inline void AddPiece(double *cells, double xa, double xb, double d, double s)
 {
     const double lo = std::min(xa, xb);
     const double hi = std::max(xa, xb);
-    const int c0 = static_cast<int>(lo); // lo >= 0
+    const auto c0 = static_cast<int>(lo);
     if (hi <= c0 + 1.0) {
-        // Within one cell: that cell gets the part right of the piece's middle.
-        const double f = (lo + hi) * 0.5 - c0;
-        cells[c0] += d * (1.0 - f);
-        cells[c0 + 1] += d * f;
+        // Within one pixel: it gets the part right of the piece's middle, the next the rest.
+        const double cover = d * (c0 + 1.0 - (lo + hi) * 0.5);
+        cells[c0] += cover;
+        cells[c0 + 1] += d - cover;
         return;
     }
-    const int c1 = static_cast<int>(hi);
-    const double half = 0.5 / (hi - lo);
-    // G(x) / d: 0 left of lo, (x - lo)^2 / (2 (hi - lo)) between, (hi - lo) / 2 + x - hi right.
-    auto g = [&](double x) { return x >= hi ? (hi - lo) * 0.5 + (x - hi) : (x - lo) * (x - lo) * half; };
-    double gPrev = 0.0;    // G(c) at the cell's left side (c0 <= lo, so 0 at first)
-    double coverPrev = 0.0; // d (G(c) - G(c - 1)): the previous cell's share
+    // F(x) = s t^2 / 2 + d max(x - hi, 0) with t = clamp(x - lo, 0, hi - lo); 0 at c0.
+    const double w = hi - lo;
+    auto f = [&](double x) {
+        const double t = std::min(x - lo, w);
+        return 0.5 * s * t * t + d * std::max(x - hi, 0.0);
+    };
+    const auto c1 = static_cast<int>(hi);
+    double fPrev = 0.0;
+    double coverPrev = 0.0;
     for (int c = c0; c <= c1; ++c) {
-        const double gNext = g(c + 1.0);
-        const double cover = d * (gNext - gPrev);
+        const double fNext = f(c + 1.0);
+        const double cover = fNext - fPrev;
         cells[c] += cover - coverPrev;
         coverPrev = cover;
-        gPrev = gNext;
+        fPrev = fNext;
     }
-    // Every cell right of hi is wholly right of the piece: d each.
+    // Pixels right of hi lie wholly right of the piece.
     cells[c1 + 1] += d - coverPrev;
+}
+
+// The running sum of a row's cells composited onto its pixels; the cells are left zero.
+inline void CompositeRow(uint32_t *pixels, double *cells, int count, uint32_t src)
+{
+    double sum = 0.0;
+    for (int c = 0; c < count; ++c) {
+        sum += cells[c];
+        cells[c] = 0.0;
+        // Outlines run either way round; the area's size is what counts.
+        Composite(pixels[c], src, AlphaOf(std::fabs(sum)));
+    }
+    std::fill(cells + count, cells + count + RowSlack, 0.0);
+}
+
+// Calls addEdge(x0, y0, x1, y1, dxdy, slope, dir) for each edge of the capsule's polygon, in the
+// band's frame: the Minkowski sum of the segment (ax, ay)-(bx, by) and the cap polygon of
+// radius r. Each edge of the cap polygon sits at the end it faces; where the facing changes,
+// a side of the band joins the two copies of the vertex between.
+template <class Emit>
+inline void CapsuleEdges(const CapPolygon &cap, double ax, double ay, double bx, double by,
+                         double r, Emit &&addEdge)
+{
+    const double dx = bx - ax;
+    const double dy = by - ay;
+    const auto n = static_cast<size_t>(cap.n);
+    auto faces = [&](size_t k) { return cap.normals[k].x * dx + cap.normals[k].y * dy > 0.0; };
+    // Bit k: edge k faces the far end (for the polygons of up to 64 edges).
+    uint64_t facing = 0;
+    if (n <= 64) {
+        for (size_t k = 0; k < n; ++k) {
+            facing |= static_cast<uint64_t>(faces(k)) << k;
+        }
+    }
+    auto front = [&](size_t k) { return n <= 64 ? ((facing >> k) & 1u) != 0 : faces(k); };
+    for (const CapPolygon::Edge &e : cap.slanted) {
+        const bool f = front(static_cast<size_t>(e.index));
+        const double ex = f ? bx : ax;
+        const double ey = f ? by : ay;
+        addEdge(ex + e.x0 * r, ey + e.y0 * r, ex + e.x1 * r, ey + e.y1 * r, e.dxdy, e.slope, e.dir);
+    }
+    if (dy == 0.0) {
+        return; // horizontal sides add nothing
+    }
+    // The sides: upper end at the segment's upper end, running toward the end faced after
+    // the vertex.
+    const double sideDxdy = dx / dy;
+    const double sideSlope = dx != 0.0 ? std::fabs(dy / dx) : 0.0;
+    const double ux = dy > 0.0 ? ax : bx;
+    const double uy = dy > 0.0 ? ay : by;
+    const double lx = dy > 0.0 ? bx : ax;
+    const double ly = dy > 0.0 ? by : ay;
+    auto side = [&](size_t k, bool f) {
+        const double vx = cap.vertices[k].x * r;
+        const double vy = cap.vertices[k].y * r;
+        const double dir = f == (dy > 0.0) ? 1.0 : -1.0;
+        addEdge(ux + vx, uy + vy, lx + vx, ly + vy, sideDxdy, dir * sideSlope, dir);
+    };
+    if (n <= 64) {
+        // A vertex changes facing where its two edges differ.
+        const uint64_t before = (facing << 1 | facing >> (n - 1)) & (~uint64_t{0} >> (64 - n));
+        for (uint64_t change = facing ^ before; change != 0; change &= change - 1) {
+            const auto k = static_cast<size_t>(std::countr_zero(change));
+            side(k, ((facing >> k) & 1u) != 0);
+        }
+        return;
+    }
+    bool prevFront = faces(n - 1);
+    for (size_t k = 0; k < n; ++k) {
+        const bool f = faces(k);
+        if (f != prevFront) {
+            side(k, f);
+        }
+        prevFront = f;
+    }
+}
+
+// Adds an edge (in the band's frame, within `rows` rows of `rowCells` cells) to the cells.
+inline void AddEdge(double *cells, size_t rowCells, int rows, double x0, double y0, double x1,
+                    double y1, double dxdy, double slope, double dir)
+{
+    // The frame starts at the band's top row; rounding may put an end a hair outside it.
+    auto j = std::min(static_cast<int>(std::max(y0, 0.0)), rows - 1);
+    if (y1 <= j + 1.0) {
+        AddPiece(cells + static_cast<size_t>(j) * rowCells, x0, x1, dir * (y1 - y0), slope);
+        return;
+    }
+    // Across rows: x where the edge crosses each row line, from its upper end, so that a
+    // row's pieces do not depend on which rows are drawn.
+    double ya = y0;
+    double xa = x0;
+    for (; ya < y1 && j < rows; ++j) {
+        const double yb = std::min(y1, j + 1.0);
+        const double xb = yb == y1 ? x1 : x0 + (yb - y0) * dxdy;
+        AddPiece(cells + static_cast<size_t>(j) * rowCells, xa, xb, dir * (yb - ya), slope);
+        ya = yb;
+        xa = xb;
+    }
 }
 
 } // namespace
@@ -139,41 +287,74 @@ void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, 
         return;
     }
     const CapPolygon &cap = CapFor(r);
-    const double reach = r * cap.reach;
+    // The polygon's reach beyond the segment's box, the same in x and y.
+    const double extent = r * cap.extent;
+    const double left = std::min(x0, x1) - extent;
+    const double right = std::max(x0, x1) + extent;
+    const double top = std::min(y0, y1) - extent;
+    const double bottom = std::max(y0, y1) + extent;
     // Nothing of the band in the rows or columns drawn (NaN fails every comparison).
-    if (!(std::max(y0, y1) + reach > m_rows.rowBegin && std::min(y0, y1) - reach < m_rows.rowEnd &&
-          std::max(x0, x1) + reach > 0.0 && std::min(x0, x1) - reach < m_rows.width)) {
+    const auto width = static_cast<double>(m_rows.width);
+    if (!(bottom > m_rows.rowBegin && top < m_rows.rowEnd && right > 0.0 && left < width)) {
         return;
     }
-    // The capsule's polygon: the Minkowski sum of the segment and the cap polygon. Each cap
-    // vertex sits at the end toward which its incoming edge faces; where the facing changes,
-    // the vertex appears at both ends, joined by a side of the band.
-    const double dx = x1 - x0;
-    const double dy = y1 - y0;
-    const int n = cap.n;
-    m_poly.clear();
-    bool prevFront = cap.normals[static_cast<size_t>(n - 1)].x * dx +
-                         cap.normals[static_cast<size_t>(n - 1)].y * dy >
-                     0.0;
-    for (size_t k = 0; k < static_cast<size_t>(n); ++k) {
-        const bool front = cap.normals[k].x * dx + cap.normals[k].y * dy > 0.0;
-        const double vx = cap.vertices[k].x * r;
-        const double vy = cap.vertices[k].y * r;
-        if (prevFront) {
-            m_poly.push_back({x1 + vx, y1 + vy});
-        } else {
-            m_poly.push_back({x0 + vx, y0 + vy});
+    // The band's own frame: from the pixel at its top left (or the image's left side), so
+    // that its coordinates are small and not negative.
+    const auto col0 = static_cast<int>(std::max(std::floor(left), 0.0));
+    const auto row0 = static_cast<int>(std::floor(top));
+    const int cols = static_cast<int>(std::ceil(std::min(right, width))) - col0;
+    const int rows = static_cast<int>(std::ceil(bottom)) - row0;
+    const double ax = x0 - col0;
+    const double ay = y0 - row0;
+    const double bx = x1 - col0;
+    const double by = y1 - row0;
+    const uint32_t src = argb | 0xFF000000u;
+    const auto rowCells = static_cast<size_t>(cols + RowSlack);
+    const bool clipped = left < 0.0 || right > width;
+    if (!clipped && static_cast<size_t>(rows) * rowCells <= MaxCells) {
+        // The common small band: its edges go straight into the cells.
+        if (m_cells.size() < MaxCells) {
+            m_cells.resize(MaxCells, 0.0);
         }
-        if (front != prevFront) {
-            if (front) {
-                m_poly.push_back({x1 + vx, y1 + vy});
-            } else {
-                m_poly.push_back({x0 + vx, y0 + vy});
-            }
-        }
-        prevFront = front;
+        double *const cells = m_cells.data();
+        CapsuleEdges(cap, ax, ay, bx, by, r,
+                     [&](double ex0, double ey0, double ex1, double ey1, double dxdy, double slope,
+                         double dir) {
+                         AddEdge(cells, rowCells, rows, ex0, ey0, ex1, ey1, dxdy, slope, dir);
+                     });
+        CompositeCells(col0, row0, cols, rows, src);
+        return;
     }
-    FillPolygon(argb);
+    const size_t n = cap.slanted.size() + 2;
+    if (m_edges.size() < n) {
+        m_edges.resize(n);
+    }
+    m_edgeCount = 0;
+    CapsuleEdges(cap, ax, ay, bx, by, r,
+                 [&](double ex0, double ey0, double ex1, double ey1, double dxdy, double slope,
+                     double dir) {
+                     m_edges[m_edgeCount++] = {ex0, ey0, ex1, ey1, dxdy, slope, dir};
+                 });
+    if (clipped) {
+        ClipEdgesX(width - col0);
+    }
+    FillEdges(col0, row0, cols, rows, src);
+}
+
+void CoverageRaster::CompositeCells(int col0, int row0, int cols, int rows, uint32_t src)
+{
+    const auto rowCells = static_cast<size_t>(cols + RowSlack);
+    // Rows of the band's frame the raster owns are composited, the others only cleared.
+    const int first = std::max(row0, m_rows.rowBegin) - row0;
+    const int last = std::min(row0 + rows, m_rows.rowEnd) - row0;
+    for (int j = 0; j < rows; ++j) {
+        double *row = m_cells.data() + static_cast<size_t>(j) * rowCells;
+        if (j >= first && j < last) {
+            CompositeRow(m_rows.bits + (row0 + j) * m_rows.stride + col0, row, cols, src);
+        } else {
+            std::fill(row, row + rowCells, 0.0);
+        }
+    }
 }
 
 void CoverageRaster::Rect(double left, double top, double right, double bottom, uint32_t argb)
@@ -186,153 +367,195 @@ void CoverageRaster::Rect(double left, double top, double right, double bottom, 
         return;
     }
     const uint32_t src = argb | 0xFF000000u;
-    const int i0 = static_cast<int>(left);
-    const int i1 = static_cast<int>(std::ceil(right));
-    for (int j = static_cast<int>(top); j < bottom; ++j) {
+    const auto i0 = static_cast<int>(left);
+    const auto i1 = static_cast<int>(std::ceil(right));
+    for (auto j = static_cast<int>(top); j < bottom; ++j) {
         const double cy = std::min(bottom, j + 1.0) - std::max(top, static_cast<double>(j));
         uint32_t *row = m_rows.bits + j * m_rows.stride;
         for (int i = i0; i < i1; ++i) {
             const double cx = std::min(right, i + 1.0) - std::max(left, static_cast<double>(i));
-            const uint32_t a = AlphaOf(cx * cy);
-            if (a == 255u) {
-                row[i] = src;
-            } else if (a != 0u) {
-                row[i] = Blend(row[i], src, a);
+            Composite(row[i], src, AlphaOf(cx * cy));
+        }
+    }
+}
+
+void CoverageRaster::ClipEdgesX(double right)
+{
+    // An edge's part left of the image is moved onto its left side (its area still counts
+    // for the pixels right of it), its part right of the image onto the right side (where it
+    // reaches no pixel): each edge splits where it crosses a side.
+    m_clipped.clear();
+    for (size_t k = 0; k < m_edgeCount; ++k) {
+        const Edge e = m_edges[k];
+        double cuts[2];
+        int cutCount = 0;
+        for (const double side : {0.0, right}) {
+            if ((e.x0 - side) * (e.x1 - side) < 0.0) {
+                cuts[cutCount++] = std::clamp(e.y0 + (side - e.x0) / e.dxdy, e.y0, e.y1);
             }
         }
+        if (cutCount == 2 && cuts[0] > cuts[1]) {
+            std::swap(cuts[0], cuts[1]);
+        }
+        double ya = e.y0;
+        double xa = e.x0;
+        for (int c = 0; c <= cutCount; ++c) {
+            const double yb = c < cutCount ? cuts[c] : e.y1;
+            const double xb = c < cutCount ? e.x0 + (yb - e.y0) * e.dxdy : e.x1;
+            // The piece lies on one side of each bound; its middle tells which.
+            const double mid = 0.5 * (xa + xb);
+            Edge piece = e;
+            piece.y0 = ya;
+            piece.y1 = yb;
+            if (mid < 0.0 || mid > right) {
+                piece.x0 = piece.x1 = mid < 0.0 ? 0.0 : right;
+                piece.dxdy = 0.0;
+                piece.slope = 0.0;
+            } else {
+                piece.x0 = std::clamp(xa, 0.0, right);
+                piece.x1 = std::clamp(xb, 0.0, right);
+            }
+            if (piece.y1 > piece.y0) {
+                m_clipped.push_back(piece);
+            }
+            ya = yb;
+            xa = xb;
+        }
     }
+    if (m_edges.size() < m_clipped.size()) {
+        m_edges.resize(m_clipped.size());
+    }
+    std::copy(m_clipped.begin(), m_clipped.end(), m_edges.begin());
+    m_edgeCount = m_clipped.size();
 }
 
-void CoverageRaster::ClipPolygonX(double bound, bool keepBelow)
+void CoverageRaster::FillEdges(int col0, int row0, int cols, int rows, uint32_t src)
 {
-    m_clipped.clear();
-    const size_t count = m_poly.size();
-    for (size_t k = 0; k < count; ++k) {
-        const Point p = m_poly[k];
-        const Point q = m_poly[(k + 1) % count];
-        const bool pIn = keepBelow ? p.x <= bound : p.x >= bound;
-        const bool qIn = keepBelow ? q.x <= bound : q.x >= bound;
-        if (pIn) {
-            m_clipped.push_back(p);
-        }
-        if (pIn != qIn) {
-            const double t = (bound - p.x) / (q.x - p.x);
-            m_clipped.push_back({bound, p.y + t * (q.y - p.y)});
-        }
-    }
-    m_poly.swap(m_clipped);
-}
-
-void CoverageRaster::CompositeRow(uint32_t *pixels, double *cells, int count, uint32_t argb)
-{
-    double sum = 0.0;
-    for (int c = 0; c < count; ++c) {
-        sum += cells[c];
-        cells[c] = 0.0;
-        // Outlines run either way round; the area's size is what counts.
-        const uint32_t a = AlphaOf(std::fabs(sum));
-        if (a == 255u) {
-            pixels[c] = argb;
-        } else if (a != 0u) {
-            pixels[c] = Blend(pixels[c], argb, a);
-        }
-    }
-}
-
-void CoverageRaster::FillPolygon(uint32_t argb)
-{
-    const uint32_t src = argb | 0xFF000000u;
-    auto xRange = [&](double &lo, double &hi) {
-        lo = hi = m_poly.front().x;
-        for (const Point &p : m_poly) {
-            lo = std::min(lo, p.x);
-            hi = std::max(hi, p.x);
-        }
-    };
-    double xmin = 0.0;
-    double xmax = 0.0;
-    xRange(xmin, xmax);
-    const auto width = static_cast<double>(m_rows.width);
-    // Outline left of the image is moved onto its left side (its area still counts for the
-    // pixels right of it); outline right of it cannot reach any pixel.
-    if (xmin < 0.0 || xmax > width) {
-        if (xmin < 0.0) {
-            ClipPolygonX(0.0, false);
-        }
-        if (xmax > width && m_poly.size() >= 3) {
-            ClipPolygonX(width, true);
-        }
-        if (m_poly.size() < 3) {
-            return;
-        }
-        xRange(xmin, xmax);
-    }
-    double ymin = m_poly.front().y;
-    double ymax = ymin;
-    for (const Point &p : m_poly) {
-        ymin = std::min(ymin, p.y);
-        ymax = std::max(ymax, p.y);
-    }
-    const int col0 = static_cast<int>(xmin);
-    const int cols = static_cast<int>(std::ceil(xmax)) - col0;
-    const int rowBegin = std::max(static_cast<int>(std::floor(ymin)), m_rows.rowBegin);
-    const int rowEnd = std::min(static_cast<int>(std::ceil(ymax)), m_rows.rowEnd);
-    if (cols <= 0 || rowBegin >= rowEnd) {
+    // Rows of the band's frame to composite: those the raster owns.
+    const int first = std::max(row0, m_rows.rowBegin) - row0;
+    const int last = std::min(row0 + rows, m_rows.rowEnd) - row0;
+    if (cols <= 0 || first >= last) {
         return;
     }
-    const auto rowCells = static_cast<size_t>(cols) + 2; // one past the last pixel, and spill
-    const int chunkRows = static_cast<int>(std::max<size_t>(1, MaxCells / rowCells));
-    const size_t need = rowCells * static_cast<size_t>(std::min(chunkRows, rowEnd - rowBegin));
+    const auto rowCells = static_cast<size_t>(cols + RowSlack);
+    const double maxX = cols; // the last column's right side
+    // Local x stays in the cells whatever the rounding of the band's box.
+    auto local = [&](double x) { return std::clamp(x, 0.0, maxX); };
+    auto pixelsOf = [&](int j) { return m_rows.bits + (row0 + j) * m_rows.stride + col0; };
+
+    if (static_cast<size_t>(rows) * rowCells <= MaxCells) {
+        // Small: every row at once. Clipped edges lie within the columns.
+        if (m_cells.size() < MaxCells) {
+            m_cells.resize(MaxCells, 0.0);
+        }
+        for (size_t k = 0; k < m_edgeCount; ++k) {
+            const Edge &e = m_edges[k];
+            AddEdge(m_cells.data(), rowCells, rows, e.x0, e.y0, e.x1, e.y1, e.dxdy, e.slope,
+                    e.dir);
+        }
+        CompositeCells(col0, row0, cols, rows, src);
+        return;
+    }
+
+    // Large: passes of as many owned rows as fit, each edge cut to the pass's rows.
+    const int passRows = std::max(1, static_cast<int>(MaxCells / rowCells));
+    const size_t need = static_cast<size_t>(passRows) * rowCells;
     if (m_cells.size() < need) {
         m_cells.resize(need, 0.0);
     }
-    const double maxX = cols; // local x of the last column's right side
-    const size_t count = m_poly.size();
-    for (int chunk = rowBegin; chunk < rowEnd; chunk += chunkRows) {
-        const int chunkEnd = std::min(rowEnd, chunk + chunkRows);
-        for (size_t k = 0; k < count; ++k) {
-            Point p = m_poly[k];
-            Point q = m_poly[(k + 1) % count];
-            if (p.y == q.y) {
-                continue;
-            }
-            double dir = 1.0;
-            if (p.y > q.y) {
-                std::swap(p, q);
-                dir = -1.0;
-            }
-            const int j0 = std::max(static_cast<int>(std::floor(p.y)), chunk);
-            const int j1 = std::min(static_cast<int>(std::ceil(q.y)), chunkEnd);
-            if (j0 >= j1) {
-                continue;
-            }
-            const double dxdy = (q.x - p.x) / (q.y - p.y);
-            // x where the edge crosses height y, from the edge alone, so that a row's pieces
-            // do not depend on which rows are drawn.
+    for (int pass = first; pass < last; pass += passRows) {
+        const int passEnd = std::min(last, pass + passRows);
+        auto cellsOf = [&](int j) {
+            return m_cells.data() + static_cast<size_t>(j - pass) * rowCells;
+        };
+        for (size_t k = 0; k < m_edgeCount; ++k) {
+            const Edge &e = m_edges[k];
+            const int j0 = std::max(static_cast<int>(std::floor(e.y0)), pass);
+            const int j1 = std::min(static_cast<int>(std::ceil(e.y1)), passEnd);
             auto xAt = [&](double y) {
-                if (y <= p.y) {
-                    return p.x - col0;
+                if (y <= e.y0) {
+                    return local(e.x0);
                 }
-                if (y >= q.y) {
-                    return q.x - col0;
+                if (y >= e.y1) {
+                    return local(e.x1);
                 }
-                return std::clamp(p.x + (y - p.y) * dxdy - col0, 0.0, maxX);
+                return local(e.x0 + (y - e.y0) * e.dxdy);
             };
             for (int j = j0; j < j1; ++j) {
-                const double ya = std::max(p.y, static_cast<double>(j));
-                const double yb = std::min(q.y, j + 1.0);
-                AddPiece(m_cells.data() + static_cast<size_t>(j - chunk) * rowCells, xAt(ya),
-                         xAt(yb), dir * (yb - ya));
+                const double ya = std::max(e.y0, static_cast<double>(j));
+                const double yb = std::min(e.y1, j + 1.0);
+                AddPiece(cellsOf(j), xAt(ya), xAt(yb), e.dir * (yb - ya), e.slope);
             }
         }
-        for (int j = chunk; j < chunkEnd; ++j) {
-            double *cells = m_cells.data() + static_cast<size_t>(j - chunk) * rowCells;
-            CompositeRow(m_rows.bits + j * m_rows.stride + col0, cells, cols, src);
-            cells[cols] = 0.0;
-            cells[cols + 1] = 0.0;
+        for (int j = pass; j < passEnd; ++j) {
+            CompositeRow(pixelsOf(j), cellsOf(j), cols, src);
         }
     }
 }
+
+namespace {
+
+// Below this many segments a second thread costs more than it saves.
+constexpr int64_t MinSegmentsForTwoThreads = 2000;
+
+uint32_t ArgbOf(TColor c)
+{
+    return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+}
+
+// The picture stretched over the image, drawn on the rows `rows` owns.
+void DrawPictureRows(const CoverageRows &rows, int height, const TreePicture &pic)
+{
+    CoverageRaster raster(rows);
+    const double sx = static_cast<double>(rows.width) / PictureWidth;
+    const double sy = static_cast<double>(height) / pic.pictureHeight();
+    const double widthScale = (sx + sy) / 2.0;
+    if (pic.hasBackground()) {
+        const QRect bg = pic.backgroundRect();
+        raster.Rect(0.0, 0.0, (bg.right() + 1) * sx, (bg.bottom() + 1) * sy,
+                    ArgbOf(pic.backColor()));
+    }
+    const auto &lines = pic.lines();
+    for (const TreePicture::PenRun &run : pic.runs()) {
+        const uint32_t colour = ArgbOf(run.color);
+        // A pen of width 0 is the thinnest line: one pixel wide whatever the stretch.
+        const double r = run.width > 0 ? run.width * widthScale / 2.0 : 0.5;
+        for (uint32_t k = 0; k < run.count; ++k) {
+            const QLine &l = lines[run.first + k];
+            // Whole device coordinates are pixel centres, as in the classic picture.
+            raster.Band(l.x1() * sx + 0.5, l.y1() * sy + 0.5, l.x2() * sx + 0.5, l.y2() * sy + 0.5,
+                        r, colour);
+        }
+    }
+}
+
+// The row that splits the picture's segments in two halves by their middles, so that two
+// threads get about the same work.
+int BalancedSplit(const TreePicture &pic, int height)
+{
+    std::vector<int32_t> perRow(static_cast<size_t>(height), 0);
+    const double sy = static_cast<double>(height) / pic.pictureHeight();
+    for (const QLine &l : pic.lines()) {
+        const double y = (l.y1() + l.y2()) * 0.5 * sy;
+        if (y >= 0.0 && y < height) {
+            ++perRow[static_cast<size_t>(y)];
+        }
+    }
+    int64_t total = 0;
+    for (const int32_t n : perRow) {
+        total += n;
+    }
+    int64_t sum = 0;
+    for (int y = 0; y < height; ++y) {
+        sum += perRow[static_cast<size_t>(y)];
+        if (2 * sum >= total) {
+            return std::clamp(y + 1, 1, height - 1);
+        }
+    }
+    return height / 2;
+}
+
+} // namespace
 
 bool RasterizeTreePictureSmooth(QImage &image, const TreePicture &pic)
 {
@@ -355,29 +578,17 @@ bool RasterizeTreePictureSmooth(QImage &image, const TreePicture &pic)
     rows.width = image.width();
     rows.rowBegin = 0;
     rows.rowEnd = image.height();
-    CoverageRaster raster(rows);
-
-    const double sx = static_cast<double>(image.width()) / PictureWidth;
-    const double sy = static_cast<double>(image.height()) / pic.pictureHeight();
-    const double widthScale = (sx + sy) / 2.0;
-    auto argb = [](TColor c) {
-        return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-    };
-    if (pic.hasBackground()) {
-        const QRect bg = pic.backgroundRect();
-        raster.Rect(0.0, 0.0, (bg.right() + 1) * sx, (bg.bottom() + 1) * sy, argb(pic.backColor()));
-    }
-    const auto &lines = pic.lines();
-    for (const TreePicture::PenRun &run : pic.runs()) {
-        const uint32_t colour = argb(run.color);
-        // A pen of width 0 is the thinnest line: one pixel wide whatever the stretch.
-        const double r = run.width > 0 ? run.width * widthScale / 2.0 : 0.5;
-        for (uint32_t k = 0; k < run.count; ++k) {
-            const QLine &l = lines[run.first + k];
-            // Whole device coordinates are pixel centres, as in the classic picture.
-            raster.Band(l.x1() * sx + 0.5, l.y1() * sy + 0.5, l.x2() * sx + 0.5, l.y2() * sy + 0.5,
-                        r, colour);
-        }
+    const int height = image.height();
+    // Two threads on two row ranges give the same pixels as one on all rows.
+    if (pic.segmentCount() >= MinSegmentsForTwoThreads && height >= 2 &&
+        std::thread::hardware_concurrency() >= 2) {
+        CoverageRows lower = rows;
+        rows.rowEnd = lower.rowBegin = BalancedSplit(pic, height);
+        std::thread helper(DrawPictureRows, lower, height, std::cref(pic));
+        DrawPictureRows(rows, height, pic);
+        helper.join();
+    } else {
+        DrawPictureRows(rows, height, pic);
     }
     if (straightAlpha) {
         image.convertTo(QImage::Format_ARGB32);

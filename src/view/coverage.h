@@ -35,8 +35,9 @@ public:
 
     // Composites, in the opaque colour `argb` (0xFFRRGGBB), the capsule of half-width r around
     // the segment (x0, y0)-(x1, y1): the band of width 2r with round ends. Each pixel takes
-    // the colour by the share of its area the capsule covers. The round ends are polygons of
-    // the disc's area whose outline stays within a fiftieth of a pixel of the circle.
+    // the colour by the share of its area the capsule covers. The capsule is drawn as the
+    // polygon swept by a regular polygon of the disc's area, whose outline stays within 0.03
+    // pixels of the circle's.
     void Band(double x0, double y0, double x1, double y1, double r, uint32_t argb);
 
     // Composites the rectangle [left, right) x [top, bottom) in `argb`, edge pixels by their
@@ -44,19 +45,29 @@ public:
     void Rect(double left, double top, double right, double bottom, uint32_t argb);
 
 private:
-    struct Point {
-        double x;
-        double y;
+    // An edge of the outline in the band's own frame (x and y less its origin, so never
+    // negative), upper end first. `slope` is |dy / dx| (0 for a vertical edge) with the sign
+    // of `dir`: +1 where the outline runs down, -1 where it runs up.
+    struct Edge {
+        double x0, y0, x1, y1;
+        double dxdy;
+        double slope;
+        double dir;
     };
-    // Accumulates the convex polygon m_poly and composites it.
-    void FillPolygon(uint32_t argb);
-    void ClipPolygonX(double bound, bool keepBelow);
-    void CompositeRow(uint32_t *pixels, double *cells, int count, uint32_t argb);
+    // Moves the outline beside the columns [0, right) onto their sides.
+    void ClipEdgesX(double right);
+    // Accumulates the edges, which lie in `cols` x `rows` cells from pixel (col0, row0), and
+    // composites the area they enclose.
+    void FillEdges(int col0, int row0, int cols, int rows, uint32_t src);
+    // Composites the accumulated cells of such a band's rows that the raster owns, and
+    // clears them all.
+    void CompositeCells(int col0, int row0, int cols, int rows, uint32_t src);
 
     CoverageRows m_rows;
-    std::vector<Point> m_poly;    // scratch: the outline being drawn
-    std::vector<Point> m_clipped; // scratch for clipping
-    std::vector<double> m_cells;  // per row, signed area differences; all zero between calls
+    std::vector<Edge> m_edges; // scratch: the outline being drawn, m_edgeCount of them
+    size_t m_edgeCount = 0;
+    std::vector<Edge> m_clipped;
+    std::vector<double> m_cells; // per row, signed area differences; all zero between calls
 };
 
 // Draws the picture stretched over the whole of `image` like RasterizeTreePicture (the same

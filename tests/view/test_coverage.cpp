@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <numbers>
 #include <vector>
 
 using namespace ramulet;
@@ -250,6 +251,51 @@ private slots:
             QVERIFY(exact.save(QDir(dir).filePath(name + "-exact.png")));
             QVERIFY(classic.save(QDir(dir).filePath(name + "-classic.png")));
         }
+    }
+
+    // Rows drawn in separate ranges (as two threads do) come out bit for bit as drawn whole:
+    // bands of every size, also across the image's sides and wider than the image.
+    void rowRangesDrawAlike()
+    {
+        QRandomGenerator rng(20250611);
+        const int w = 97;
+        const int h = 83;
+        std::vector<Band> bands;
+        for (int i = 0; i < 400; ++i) {
+            const double kind = rng.generateDouble();
+            const double r = kind < 0.5 ? 0.02 + rng.generateDouble() * 0.6
+                             : kind < 0.97 ? rng.generateDouble() * 6.0
+                                          : rng.generateDouble() * 120.0;
+            auto coord = [&](int side) { return rng.generateDouble() * (side + 40) - 20; };
+            const double x0 = coord(w);
+            const double y0 = coord(h);
+            // Mostly short segments, some long, some exactly level or upright.
+            const double len = rng.generateDouble() < 0.8 ? rng.generateDouble() * 4 : coord(w);
+            const double a = rng.generateDouble() < 0.2 ? rng.bounded(4) * std::numbers::pi / 2
+                                                         : rng.generateDouble() * 7;
+            bands.push_back({x0, y0, x0 + len * std::cos(a), y0 + len * std::sin(a), r,
+                             0xFF000000u | rng.generate()});
+        }
+        auto draw = [&](const std::vector<int> &cuts) {
+            QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            for (size_t c = 0; c + 1 < cuts.size(); ++c) {
+                CoverageRows rows;
+                rows.bits = reinterpret_cast<uint32_t *>(image.bits());
+                rows.stride = image.bytesPerLine() / 4;
+                rows.width = w;
+                rows.rowBegin = cuts[c];
+                rows.rowEnd = cuts[c + 1];
+                CoverageRaster raster(rows);
+                for (const Band &b : bands) {
+                    raster.Band(b.x0, b.y0, b.x1, b.y1, b.r, b.argb);
+                }
+            }
+            return image;
+        };
+        const QImage whole = draw({0, h});
+        QCOMPARE(draw({0, 1, 40, 41, h}), whole);
+        QCOMPARE(draw({0, 29, 30, 57, h}), whole);
     }
 };
 
