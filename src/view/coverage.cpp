@@ -28,6 +28,23 @@ constexpr size_t MaxCells = 8192;
 // Cells per row beyond its pixels: AddPiece writes up to three past the last pixel.
 constexpr int RowSlack = 4;
 
+// Band coordinates and radii beyond this many pixels are not drawn: the frame of a band is
+// counted in int.
+constexpr double MaxCoordinate = 1 << 29;
+
+// Floor and ceiling of |x| < 2^31 as int, without the library's care for larger values.
+inline int Floor(double x)
+{
+    const auto i = static_cast<int>(x);
+    return i - (x < i);
+}
+
+inline int Ceil(double x)
+{
+    const auto i = static_cast<int>(x);
+    return i + (x > i);
+}
+
 struct Offset {
     double x;
     double y;
@@ -191,7 +208,9 @@ inline void CompositeRow(uint32_t *pixels, double *cells, int count, uint32_t sr
         // Outlines run either way round; the area's size is what counts.
         Composite(pixels[c], src, AlphaOf(std::fabs(sum)));
     }
-    std::fill(cells + count, cells + count + RowSlack, 0.0);
+    for (int c = count; c < count + RowSlack; ++c) {
+        cells[c] = 0.0;
+    }
 }
 
 // Calls addEdge(x0, y0, x1, y1, dxdy, slope, dir) for each edge of the capsule's polygon, in the
@@ -283,27 +302,34 @@ inline void AddEdge(double *cells, size_t rowCells, int rows, double x0, double 
 
 void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, uint32_t argb)
 {
-    if (!(r > 0.0)) {
+    // Only finite bands are drawn (NaN fails every comparison).
+    if (!(r > 0.0 && r < MaxCoordinate && std::fabs(x0) < MaxCoordinate &&
+          std::fabs(y0) < MaxCoordinate && std::fabs(x1) < MaxCoordinate &&
+          std::fabs(y1) < MaxCoordinate)) {
         return;
     }
-    const CapPolygon &cap = CapFor(r);
+    if (r != m_capRadius) {
+        m_cap = &CapFor(r);
+        m_capRadius = r;
+    }
+    const CapPolygon &cap = *static_cast<const CapPolygon *>(m_cap);
     // The polygon's reach beyond the segment's box, the same in x and y.
     const double extent = r * cap.extent;
     const double left = std::min(x0, x1) - extent;
     const double right = std::max(x0, x1) + extent;
     const double top = std::min(y0, y1) - extent;
     const double bottom = std::max(y0, y1) + extent;
-    // Nothing of the band in the rows or columns drawn (NaN fails every comparison).
+    // Nothing of the band in the rows or columns drawn.
     const auto width = static_cast<double>(m_rows.width);
     if (!(bottom > m_rows.rowBegin && top < m_rows.rowEnd && right > 0.0 && left < width)) {
         return;
     }
     // The band's own frame: from the pixel at its top left (or the image's left side), so
     // that its coordinates are small and not negative.
-    const auto col0 = static_cast<int>(std::max(std::floor(left), 0.0));
-    const auto row0 = static_cast<int>(std::floor(top));
-    const int cols = static_cast<int>(std::ceil(std::min(right, width))) - col0;
-    const int rows = static_cast<int>(std::ceil(bottom)) - row0;
+    const int col0 = std::max(Floor(left), 0);
+    const int row0 = Floor(top);
+    const int cols = Ceil(std::min(right, width)) - col0;
+    const int rows = Ceil(bottom) - row0;
     const double ax = x0 - col0;
     const double ay = y0 - row0;
     const double bx = x1 - col0;
@@ -368,7 +394,7 @@ void CoverageRaster::Rect(double left, double top, double right, double bottom, 
     }
     const uint32_t src = argb | 0xFF000000u;
     const auto i0 = static_cast<int>(left);
-    const auto i1 = static_cast<int>(std::ceil(right));
+    const int i1 = Ceil(right);
     for (auto j = static_cast<int>(top); j < bottom; ++j) {
         const double cy = std::min(bottom, j + 1.0) - std::max(top, static_cast<double>(j));
         uint32_t *row = m_rows.bits + j * m_rows.stride;
@@ -470,8 +496,8 @@ void CoverageRaster::FillEdges(int col0, int row0, int cols, int rows, uint32_t 
         };
         for (size_t k = 0; k < m_edgeCount; ++k) {
             const Edge &e = m_edges[k];
-            const int j0 = std::max(static_cast<int>(std::floor(e.y0)), pass);
-            const int j1 = std::min(static_cast<int>(std::ceil(e.y1)), passEnd);
+            const int j0 = std::max(Floor(e.y0), pass);
+            const int j1 = std::min(Ceil(e.y1), passEnd);
             auto xAt = [&](double y) {
                 if (y <= e.y0) {
                     return local(e.x0);

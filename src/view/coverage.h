@@ -64,6 +64,8 @@ private:
     void CompositeCells(int col0, int row0, int cols, int rows, uint32_t src);
 
     CoverageRows m_rows;
+    const void *m_cap = nullptr; // the cap polygon of m_capRadius
+    double m_capRadius = 0.0;
     std::vector<Edge> m_edges; // scratch: the outline being drawn, m_edgeCount of them
     size_t m_edgeCount = 0;
     std::vector<Edge> m_clipped;
