@@ -25,8 +25,8 @@ constexpr double OutlineTolerance = 0.03;
 // Scratch cells per accumulation pass; a band of more is drawn in passes of whole rows.
 constexpr size_t MaxCells = 8192;
 
-// Cells per row beyond its pixels: AddPiece writes up to three past the last pixel.
-constexpr int RowSlack = 4;
+// Cells per row beyond its pixels: AddPiece writes up to two past the last pixel.
+constexpr int RowSlack = 2;
 
 // Band coordinates and radii beyond this many pixels are not drawn: the frame of a band is
 // counted in int.
