@@ -302,7 +302,12 @@ inline void AddEdge(double *cells, size_t rowCells, int rows, double x0, double 
 
 void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, uint32_t argb)
 {
-    // Only finite bands are drawn (NaN fails every comparison).
+    // Nothing of the band in the rows drawn, by a reach no cap polygon exceeds (NaN fails
+    // every comparison, and is dropped below).
+    if (!(std::max(y0, y1) + 1.1 * r > m_rows.rowBegin && std::min(y0, y1) - 1.1 * r < m_rows.rowEnd)) {
+        return;
+    }
+    // Only finite bands are drawn.
     if (!(r > 0.0 && r < MaxCoordinate && std::fabs(x0) < MaxCoordinate &&
           std::fabs(y0) < MaxCoordinate && std::fabs(x1) < MaxCoordinate &&
           std::fabs(y1) < MaxCoordinate)) {
@@ -398,9 +403,20 @@ void CoverageRaster::Rect(double left, double top, double right, double bottom, 
     for (auto j = static_cast<int>(top); j < bottom; ++j) {
         const double cy = std::min(bottom, j + 1.0) - std::max(top, static_cast<double>(j));
         uint32_t *row = m_rows.bits + j * m_rows.stride;
-        for (int i = i0; i < i1; ++i) {
-            const double cx = std::min(right, i + 1.0) - std::max(left, static_cast<double>(i));
-            Composite(row[i], src, AlphaOf(cx * cy));
+        if (i1 - i0 == 1) {
+            Composite(row[i0], src, AlphaOf((right - left) * cy));
+            continue;
+        }
+        // The end pixels by their share; those between wholly across.
+        Composite(row[i0], src, AlphaOf((i0 + 1 - left) * cy));
+        Composite(row[i1 - 1], src, AlphaOf((right - (i1 - 1)) * cy));
+        const uint32_t a = AlphaOf(cy);
+        if (a == 255u) {
+            std::fill(row + i0 + 1, row + i1 - 1, src);
+        } else {
+            for (int i = i0 + 1; i < i1 - 1; ++i) {
+                Composite(row[i], src, a);
+            }
         }
     }
 }
