@@ -562,8 +562,15 @@ void DrawPictureRows(const CoverageRows &rows, int height, const TreePicture &pi
         const uint32_t colour = ArgbOf(run.color);
         // A pen of width 0 is the thinnest line: one pixel wide whatever the stretch.
         const double r = run.width > 0 ? run.width * widthScale / 2.0 : 0.5;
+        // Picture heights beyond which a segment's band misses the rows drawn (with a pixel
+        // to spare), so that a raster of part of the rows passes over the others cheaply.
+        const double above = (rows.rowBegin - 1.5 - 1.1 * r) / sy;
+        const double below = (rows.rowEnd + 0.5 + 1.1 * r) / sy;
         for (uint32_t k = 0; k < run.count; ++k) {
             const QLine &l = lines[run.first + k];
+            if (std::max(l.y1(), l.y2()) < above || std::min(l.y1(), l.y2()) > below) {
+                continue;
+            }
             // Whole device coordinates are pixel centres, as in the classic picture.
             raster.Band(l.x1() * sx + 0.5, l.y1() * sy + 0.5, l.x2() * sx + 0.5, l.y2() * sy + 0.5,
                         r, colour);
