@@ -217,13 +217,15 @@ inline void CompositeRow(uint32_t *pixels, double *cells, int count, uint32_t sr
 // band's frame: the Minkowski sum of the segment (ax, ay)-(bx, by) and the cap polygon of
 // radius r. Each edge of the cap polygon sits at the end it faces; where the facing changes,
 // a side of the band joins the two copies of the vertex between.
-template <class Emit>
+// `Fixed`, when not 0, is the cap polygon's vertex count known beforehand, so that the loops
+// over its edges unroll.
+template <int Fixed, class Emit>
 inline void CapsuleEdges(const CapPolygon &cap, double ax, double ay, double bx, double by,
                          double r, Emit &&addEdge)
 {
     const double dx = bx - ax;
     const double dy = by - ay;
-    const auto n = static_cast<size_t>(cap.n);
+    const auto n = Fixed != 0 ? static_cast<size_t>(Fixed) : static_cast<size_t>(cap.n);
     auto faces = [&](size_t k) { return cap.normals[k].x * dx + cap.normals[k].y * dy > 0.0; };
     // Bit k: edge k faces the far end (for the polygons of up to 64 edges).
     uint64_t facing = 0;
@@ -233,7 +235,10 @@ inline void CapsuleEdges(const CapPolygon &cap, double ax, double ay, double bx,
         }
     }
     auto front = [&](size_t k) { return n <= 64 ? ((facing >> k) & 1u) != 0 : faces(k); };
-    for (const CapPolygon::Edge &e : cap.slanted) {
+    // All but the top and bottom edge are slanted.
+    const size_t slanted = Fixed != 0 ? static_cast<size_t>(Fixed - 2) : cap.slanted.size();
+    for (size_t i = 0; i < slanted; ++i) {
+        const CapPolygon::Edge &e = cap.slanted[i];
         const bool f = front(static_cast<size_t>(e.index));
         const double ex = f ? bx : ax;
         const double ey = f ? by : ay;
@@ -348,11 +353,16 @@ void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, 
             m_cells.resize(MaxCells, 0.0);
         }
         double *const cells = m_cells.data();
-        CapsuleEdges(cap, ax, ay, bx, by, r,
-                     [&](double ex0, double ey0, double ex1, double ey1, double dxdy, double slope,
-                         double dir) {
-                         AddEdge(cells, rowCells, rows, ex0, ey0, ex1, ey1, dxdy, slope, dir);
-                     });
+        auto add = [&](double ex0, double ey0, double ex1, double ey1, double dxdy, double slope,
+                       double dir) {
+            AddEdge(cells, rowCells, rows, ex0, ey0, ex1, ey1, dxdy, slope, dir);
+        };
+        // The polygon of the thinnest bands (most bands of a deep tree) has eight vertices.
+        if (cap.n == 8) {
+            CapsuleEdges<8>(cap, ax, ay, bx, by, r, add);
+        } else {
+            CapsuleEdges<0>(cap, ax, ay, bx, by, r, add);
+        }
         CompositeCells(col0, row0, cols, rows, src);
         return;
     }
@@ -361,7 +371,7 @@ void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, 
         m_edges.resize(n);
     }
     m_edgeCount = 0;
-    CapsuleEdges(cap, ax, ay, bx, by, r,
+    CapsuleEdges<0>(cap, ax, ay, bx, by, r,
                  [&](double ex0, double ey0, double ex1, double ey1, double dxdy, double slope,
                      double dir) {
                      m_edges[m_edgeCount++] = {ex0, ey0, ex1, ey1, dxdy, slope, dir};
