@@ -2,7 +2,8 @@
 # Build directories under build/ are reused between runs.
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-.PHONY: install run test deps build-dev build-asan build-release test-dev test-asan bench fuzz clean
+.PHONY: install run test deps build-dev build-asan build-release test-dev test-asan bench fuzz clean \
+        examples pictures
 
 deps:
 	@bash scripts/install-deps.sh
@@ -45,6 +46,14 @@ bench: deps
 	@cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DRAMULET_BUILD_TESTS=OFF -DRAMULET_BUILD_BENCH=ON >/dev/null
 	@cmake --build build/bench -j $(JOBS)
 	@for b in build/bench/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && "$$b"; done
+
+# The example templates of data/examples, written by ramulet-render from scripts/make-examples.sh.
+examples: build-release
+	bash scripts/make-examples.sh build/release/src/cli/ramulet-render data/examples
+
+# The README's pictures in docs/images: examples by ramulet-render, the window under Xvfb.
+pictures: build-release
+	bash scripts/make-pictures.sh build/release
 
 PREFIX ?= /usr/local
 install: build-release

@@ -6,11 +6,13 @@ set -euo pipefail
 packages=(
   g++ make cmake pkgconf
   qt6-base-dev qt6-svg-dev libgl-dev libxkbcommon-dev
+  qt6-l10n-tools qt6-translations-l10n
   fonts-noto-cjk fonts-liberation2
   libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick
   contextfree
-  desktop-file-utils shared-mime-info libxml2-utils man-db
+  desktop-file-utils shared-mime-info libxml2-utils man-db appstream
+  bc xdotool
 )
 
 missing=()

@@ -103,19 +103,27 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, const 
 
 } // namespace
 
+QString WindowText(const char *source)
+{
+    return QCoreApplication::translate("ramulet::TMainform", source);
+}
+
 QMessageBox *MakeWarningBox(QWidget *parent, const QString &text, bool question)
 {
-    auto *box = new QMessageBox(QMessageBox::Warning, QString::fromUtf8(WarningCaption), text,
-                                question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
-                                parent);
+    auto *box =
+        new QMessageBox(QMessageBox::Warning, WindowText(WarningCaption), text,
+                        question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
     box->setFont(UiFont(15));
     if (question) {
-        box->button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
-        box->button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+        box->button(QMessageBox::Yes)
+            ->setText(WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "はい(&Y)")));
+        box->button(QMessageBox::No)
+            ->setText(WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "いいえ(&N)")));
         box->setDefaultButton(QMessageBox::Yes);
         box->setEscapeButton(QMessageBox::No);
     } else {
-        box->button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+        box->button(QMessageBox::Ok)
+            ->setText(WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "OK")));
         box->setDefaultButton(QMessageBox::Ok);
         box->setEscapeButton(QMessageBox::Ok);
     }
@@ -191,7 +199,7 @@ void TMainform::BuildControls()
     CImg->setObjectName(QStringLiteral("CImg"));
     CImg->setGeometry(viewRect);
     CImg->ResetImage(viewRect.size());
-    CImg->setStatusTip(QStringLiteral("左クリック：拡大，右クリック：縮小，Shift+クリック：中央へ移動"));
+    CImg->setStatusTip(tr("左クリック：拡大，右クリック：縮小，Shift+クリック：中央へ移動"));
     CImg->hide();
 
     Img1 = new PictureView(ImagePanel);
@@ -199,12 +207,12 @@ void TMainform::BuildControls()
     Img1->setGeometry(viewRect);
     Img1->ResetImage(viewRect.size());
     Img1->setStatusTip(
-        QStringLiteral("点のドラッグで移動，枝のドラッグで平行移動，枝の右クリックで属性変更と削除"));
+        tr("点のドラッグで移動，枝のドラッグで平行移動，枝の右クリックで属性変更と削除"));
     m_view.SetViewSize(DesignViewWidth, DesignViewHeight);
 
     sbAdd = new QToolButton(ImagePanel);
     sbAdd->setObjectName(QStringLiteral("sbAdd"));
-    sbAdd->setText(QStringLiteral("枝の追加"));
+    sbAdd->setText(tr("枝の追加"));
     sbAdd->resize(81, 33);
     sbAdd->setFocusPolicy(Qt::NoFocus);
     sbAdd->move(viewRect.right() + 1 - 81 - AddButtonRightGap,
@@ -221,6 +229,7 @@ void TMainform::BuildControls()
     BuildPopupMenu();
     BuildCommandRow();
     BuildShortcuts();
+    BuildGallery();
 
     // Wiring.
     connect(ImagePanel, &BevelPanel::resized, this, &TMainform::FormResize);
@@ -285,7 +294,7 @@ void TMainform::BuildSideBar()
     Panel4 = makePanel("Panel4", 0xC3FFFF, 0);
 
     // Panel1: depth and mode.
-    Label2 = MakeLabel(Panel1, "Label2", QStringLiteral("ネストの深さ"), {16, 12}, UiFont(17));
+    Label2 = MakeLabel(Panel1, "Label2", tr("ネストの深さ"), {16, 12}, UiFont(17));
     m_modeGroup = new QButtonGroup(this);
     m_modeGroup->setExclusive(true);
     const QFont depthFont =
@@ -305,7 +314,7 @@ void TMainform::BuildSideBar()
         connect(b, &QToolButton::clicked, this, [this, b] { SpeedButton1Click(b); });
     }
     SBEdit = MakeToolButton(Panel1, "SBEdit", {18, 220, 83, 35});
-    SBEdit->setText(QStringLiteral("編集"));
+    SBEdit->setText(tr("編集"));
     {
         QFont f = UiFont(15);
         f.setUnderline(true);
@@ -315,7 +324,7 @@ void TMainform::BuildSideBar()
     SBEdit->setIconSize({24, 24});
     SBEdit->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     SBEdit->setCheckable(true);
-    SBEdit->setStatusTip(QStringLiteral("編集"));
+    SBEdit->setStatusTip(tr("編集"));
     m_modeGroup->addButton(SBEdit);
 
     // Panel2: colours and width.
@@ -325,12 +334,12 @@ void TMainform::BuildSideBar()
     ShapeP = new ColorSwatch(Panel2);
     ShapeP->setObjectName(QStringLiteral("ShapeP"));
     ShapeP->setGeometry(26, 24, 23, 13);
-    ShapeP->setStatusTip(QStringLiteral("先端の色"));
+    ShapeP->setStatusTip(tr("先端の色"));
     Shape1 = new ColorSwatch(Panel2);
     Shape1->setObjectName(QStringLiteral("Shape1"));
     Shape1->setGeometry(26, 36, 23, 13);
-    Shape1->setStatusTip(QStringLiteral("幹の色"));
-    Label1 = MakeLabel(Panel2, "Label1", QStringLiteral("幹の太さ"), {66, 12}, UiFont(13));
+    Shape1->setStatusTip(tr("幹の色"));
+    Label1 = MakeLabel(Panel2, "Label1", tr("幹の太さ"), {66, 12}, UiFont(13));
     cboxPenWidth = new QComboBox(Panel2);
     cboxPenWidth->setObjectName(QStringLiteral("cboxPenWidth"));
     for (int i = 0; i <= 10; ++i) {
@@ -338,7 +347,7 @@ void TMainform::BuildSideBar()
     }
     cboxPenWidth->setCurrentIndex(2); // in the window's own font
     cboxPenWidth->setGeometry(66, 28, 53, 24);
-    cboxWide = new QCheckBox(QStringLiteral("自動ｻｲｽﾞ調整"), Panel2);
+    cboxWide = new QCheckBox(tr("自動ｻｲｽﾞ調整"), Panel2);
     cboxWide->setObjectName(QStringLiteral("cboxWide"));
     cboxWide->setFont(UiFont(13));
     cboxWide->move(18, 64);
@@ -348,21 +357,21 @@ void TMainform::BuildSideBar()
     SBload = MakeToolButton(Panel3, "SBload", {11, 16, 29, 29});
     SBload->setIcon(QIcon(OpenGlyph()));
     SBload->setIconSize({20, 20});
-    SBload->setStatusTip(QStringLiteral("データの読み出し"));
+    SBload->setStatusTip(tr("データの読み出し"));
     SBSave = MakeToolButton(Panel3, "SBSave", {50, 16, 29, 29});
     SBSave->setIcon(QIcon(SaveGlyph()));
     SBSave->setIconSize({20, 20});
-    SBSave->setStatusTip(QStringLiteral("データの記録"));
+    SBSave->setStatusTip(tr("データの記録"));
     SpeedButton17 = MakeToolButton(Panel3, "SpeedButton17", {90, 16, 29, 29});
     SpeedButton17->setIcon(QIcon(CopyGlyph()));
     SpeedButton17->setIconSize({20, 20});
     QFont underlined = UiFont(15);
     underlined.setUnderline(true);
     SBInit = MakeToolButton(Panel3, "SBInit", {10, 59, 57, 27});
-    SBInit->setText(QStringLiteral("初期化"));
+    SBInit->setText(tr("初期化"));
     SBInit->setFont(underlined);
     BBclose = MakeToolButton(Panel3, "BBclose", {68, 59, 55, 27});
-    BBclose->setText(QStringLiteral("終　了"));
+    BBclose->setText(tr("終　了"));
     BBclose->setFont(underlined);
 
     // Panel4: credits.
@@ -401,11 +410,11 @@ void TMainform::BuildPopupMenu()
         m_kindGroup->addAction(a);
         return a;
     };
-    mnorder = addKind("mnorder", QStringLiteral("正像"), 1, 1);
-    mnreverse = addKind("mnreverse", QStringLiteral("鏡像"), 2, 2);
-    mnsegment = addKind("mnsegment", QStringLiteral("線分"), 0, 0);
+    mnorder = addKind("mnorder", tr("正像"), 1, 1);
+    mnreverse = addKind("mnreverse", tr("鏡像"), 2, 2);
+    mnsegment = addKind("mnsegment", tr("線分"), 0, 0);
     PopupMenu2->addSeparator();
-    MnDelete = PopupMenu2->addAction(QStringLiteral("削除"));
+    MnDelete = PopupMenu2->addAction(tr("削除"));
     MnDelete->setObjectName(QStringLiteral("MnDelete"));
 
     connect(PopupMenu2, &QMenu::aboutToShow, this, &TMainform::PopupMenu2Popup);
@@ -435,7 +444,7 @@ void TMainform::FormCreate()
             if (b->objectName().compare(wanted, Qt::CaseInsensitive) == 0) {
                 m_depthButtons[static_cast<size_t>(n)] = b;
                 b->setProperty("tag", n);
-                const QString hint = QString::number(n) + QStringLiteral("重に繰り返し");
+                const QString hint = tr("%n重に繰り返し", nullptr, n);
                 b->setStatusTip(hint);
                 b->setToolTip(hint);
                 break;
@@ -499,6 +508,9 @@ void TMainform::FormResize()
     const bool hasArea = FitViewsToPanel();
     CImg->setVisible(!SBEdit->isChecked());
 
+    // A drag made since the last growth lives in the pixel points only: it is taken into the
+    // model values before the pixel points are made afresh for the new size.
+    NormalizeMovedRows(m_table);
     // Without area the view resets to the default view of its last size with area, so that
     // pixel points made meanwhile (a reset, a load, an added branch) keep their precision.
     m_view.ResetView();
@@ -657,9 +669,9 @@ void TMainform::BBCloseClick() { close(); }
 
 void TMainform::closeEvent(QCloseEvent *e)
 {
-    if (m_table.BranchCount != 1) {
+    if (m_table.BranchCount != 1 || HasUnsavedChanges()) {
         Beep();
-        if (!AskYesNo(QString::fromUtf8(CloseQuestion))) {
+        if (!AskYesNo(tr(CloseQuestion))) {
             e->ignore();
             return;
         }
@@ -707,7 +719,7 @@ void TMainform::CImgMouseDown(MouseButton button, ShiftState shift, int x, int y
     Q_UNUSED(y);
     if (cboxWide->isChecked()) {
         Beep();
-        Warn(QString::fromUtf8(ZoomRefusal));
+        Warn(tr(ZoomRefusal));
         return;
     }
     m_mouseIsDown = true;
@@ -772,8 +784,7 @@ void TMainform::Img1MouseDown(MouseButton button, ShiftState shift, int x, int y
     FinishDragStep();
     if (button == MouseButton::Left) {
         m_dragBefore = CaptureTemplateState();
-        m_dragText = m_editor.PointIndex != -1 ? QStringLiteral("点の移動")
-                                               : QStringLiteral("枝の平行移動");
+        m_dragText = m_editor.PointIndex != -1 ? tr("点の移動") : tr("枝の平行移動");
     }
     m_editor.mouseDown(button, x, y);
 }
@@ -817,7 +828,7 @@ void TMainform::mnorderClick(QAction *item)
     const TemplateState before = CaptureTemplateState();
     m_editor.setKindByTag(item->data().toInt());
     DrawEditor();
-    RecordStep(QStringLiteral("属性変更"), before);
+    RecordStep(tr("属性変更"), before);
 }
 
 void TMainform::MnDeleteClick()
@@ -826,7 +837,7 @@ void TMainform::MnDeleteClick()
     m_editor.deleteHovered();
     ApplyEditorCursor();
     DrawEditor();
-    RecordStep(QStringLiteral("枝の削除"), before);
+    RecordStep(tr("枝の削除"), before);
 }
 
 void TMainform::sbAddClick()
@@ -834,20 +845,20 @@ void TMainform::sbAddClick()
     const TemplateState before = CaptureTemplateState();
     m_editor.addBranch(m_view);
     DrawEditor();
-    RecordStep(QStringLiteral("枝の追加"), before);
+    RecordStep(tr("枝の追加"), before);
 }
 
 void TMainform::SBInitClick()
 {
-    if (m_table.BranchCount != 1) {
+    if (m_table.BranchCount != 1 || HasUnsavedChanges()) {
         Beep();
-        if (!AskYesNo(QString::fromUtf8(ResetQuestion))) {
+        if (!AskYesNo(tr(ResetQuestion))) {
             return;
         }
     }
     const TemplateState before = CaptureTemplateState();
     ResetAll();
-    RecordStep(QStringLiteral("初期化"), before, true);
+    RecordStep(tr("初期化"), before, true);
 }
 
 void TMainform::ResetAll()
@@ -887,7 +898,7 @@ void TMainform::ChooseColor(ColorSwatch *swatch, TColor &setting, bool outlineFo
     swatch->setOutline(outlineFollows ? ToQColor(colour) : QColor(Qt::black));
     setting = colour;
     RenderPicture();
-    RecordStep(QStringLiteral("色の変更"), before);
+    RecordStep(tr("色の変更"), before);
 }
 
 void TMainform::shapeBMouseUp() { ChooseColor(shapeB, m_settings.BackColor, false); }
@@ -902,7 +913,7 @@ void TMainform::cboxPenWidthChange()
     TemplateState before = CaptureTemplateState();
     before.penIndex = m_penIndexCommitted;
     RenderPicture();
-    RecordStep(QStringLiteral("幹の太さ"), before);
+    RecordStep(tr("幹の太さ"), before);
 }
 
 void TMainform::cboxWideClick() { GenerateTree(); }

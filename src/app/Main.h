@@ -45,6 +45,7 @@ namespace ramulet {
 class BevelPanel;
 class ColorSwatch;
 class PictureView;
+class ThumbnailCache;
 struct LoadedTemplate;
 
 // Cursor identifiers of the views.
@@ -65,14 +66,22 @@ constexpr int SideBarRange = 620; // vertical scroll range of the side bar
 inline constexpr QRect ExportButtonRect{121, 16, 22, 29};
 inline constexpr QRect UndoButtonRect{107, 40, 29, 29};
 inline constexpr QRect RedoButtonRect{107, 72, 29, 29};
+// The gallery button in the credits panel Panel4.
+inline constexpr QRect GalleryButtonRect{10, 84, 83, 27};
 
-// Texts of the window.
+// Texts of the window, in the program's own language; the window shows them through tr().
+// The caption is the same in every language.
 inline constexpr const char *AppCaption = "Ramulet 2.3";
-inline constexpr const char *WarningCaption = "警告";
-inline constexpr const char *ResetQuestion = "未記録データを消去します";
-inline constexpr const char *CloseQuestion = "終了しますよ";
-inline constexpr const char *ZoomRefusal =
-    "［自動ｻｲｽﾞ調整］がチェックされているときはズームできません.";
+inline constexpr const char *WarningCaption = QT_TRANSLATE_NOOP("ramulet::TMainform", "警告");
+inline constexpr const char *ResetQuestion =
+    QT_TRANSLATE_NOOP("ramulet::TMainform", "未記録データを消去します");
+inline constexpr const char *CloseQuestion =
+    QT_TRANSLATE_NOOP("ramulet::TMainform", "終了しますよ");
+inline constexpr const char *ZoomRefusal = QT_TRANSLATE_NOOP(
+    "ramulet::TMainform", "［自動ｻｲｽﾞ調整］がチェックされているときはズームできません.");
+
+// A text of the window in the window's language.
+QString WindowText(const char *source);
 
 // A warning message box (caption "警告", warning icon): with `question` the buttons
 // "はい(&Y)" (default) and "いいえ(&N)" (Escape), otherwise the single button "OK".
@@ -93,6 +102,9 @@ struct DialogHooks {
     // gets the name it is pre-filled with.
     std::function<QString()> chooseOpenFile;
     std::function<QString(const QString &preset)> chooseSaveFile;
+    // The gallery of examples, given their paths: the chosen one, or an empty text when
+    // cancelled.
+    std::function<QString(const QStringList &examples)> chooseExample;
 };
 
 class TMainform : public QMainWindow {
@@ -189,8 +201,15 @@ public:
     void RestoreTemplateState(const TemplateState &s, bool withFile);
     void UndoClick();
     void RedoClick();
+    // Whether the template differs from the last save or load (or the window as opened):
+    // the history is not at its clean step, or an editor drag has changed it meanwhile.
+    bool HasUnsavedChanges() const;
     // Writes the current tree picture to a file chosen in a save dialog (SVG, PNG, PDF).
     void SBExportClick();
+
+    // The gallery of example templates (button SBGallery, Ctrl+Shift+O): the chosen example
+    // is opened with LoadFromFile, as a file from the open dialog is.
+    void SBGalleryClick();
 
 protected:
     bool event(QEvent *e) override;
@@ -288,6 +307,12 @@ private:
     QToolButton *SBExport = nullptr;
     QToolButton *SBUndo = nullptr;
     QToolButton *SBRedo = nullptr;
+
+    // The gallery of examples.
+    void BuildGallery();
+    QString ChooseExample(const QStringList &examples);
+    QToolButton *SBGallery = nullptr;
+    ThumbnailCache *m_thumbnails = nullptr; // kept for the run: the gallery opens at once
 };
 
 } // namespace ramulet

@@ -97,7 +97,7 @@ PngSizeDialog::PngSizeDialog(int defaultWidth, int pictureHeight, QWidget *paren
     : QDialog(parent), m_pictureHeight(pictureHeight)
 {
     setObjectName(QStringLiteral("DlgPngSize"));
-    setWindowTitle(QStringLiteral("PNG の大きさ"));
+    setWindowTitle(tr("PNG の大きさ"));
 
     m_width = new QSpinBox(this);
     m_width->setObjectName(QStringLiteral("PngWidth"));
@@ -108,12 +108,12 @@ PngSizeDialog::PngSizeDialog(int defaultWidth, int pictureHeight, QWidget *paren
     m_height->setObjectName(QStringLiteral("PngHeight"));
 
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("幅"), m_width);
-    form->addRow(QStringLiteral("高さ"), m_height);
+    form->addRow(tr("幅"), m_width);
+    form->addRow(tr("高さ"), m_height);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("キャンセル"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

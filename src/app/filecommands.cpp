@@ -23,18 +23,6 @@ namespace ramulet {
 
 namespace {
 
-DrawSettings ToDrawSettings(const TemplateSettings &file)
-{
-    // The file keeps colours as signed 32-bit integers; the window as 0x00BBGGRR values.
-    // The conversion is modular both ways, so a save writes back what was read.
-    DrawSettings s;
-    s.BackColor = static_cast<TColor>(file.BackColor);
-    s.TipColor = static_cast<TColor>(file.TipColor);
-    s.TrunkColor = static_cast<TColor>(file.TrunkColor);
-    s.PenWidthSetting = file.PenWidthSetting;
-    return s;
-}
-
 TemplateSettings ToFileSettings(const DrawSettings &s)
 {
     TemplateSettings file;
@@ -47,21 +35,37 @@ TemplateSettings ToFileSettings(const DrawSettings &s)
 
 } // namespace
 
+DrawSettings ToDrawSettings(const TemplateSettings &file)
+{
+    // The file keeps colours as signed 32-bit integers; the window as 0x00BBGGRR values.
+    // The conversion is modular both ways, so a save writes back what was read.
+    DrawSettings s;
+    s.BackColor = static_cast<TColor>(file.BackColor);
+    s.TipColor = static_cast<TColor>(file.TipColor);
+    s.TrunkColor = static_cast<TColor>(file.TrunkColor);
+    s.PenWidthSetting = file.PenWidthSetting;
+    return s;
+}
+
 QString UnreadableFileMessage(const QString &path, const QString &reason)
 {
-    return QStringLiteral("ファイルを読み込めません。\n%1\n\n理由: %2")
+    return WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform",
+                                        "ファイルを読み込めません。\n%1\n\n理由: %2"))
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
 QString UnwritableFileMessage(const QString &path, const QString &reason)
 {
-    return QStringLiteral("ファイルに書き込めません。\n%1\n\n理由: %2")
+    return WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform",
+                                        "ファイルに書き込めません。\n%1\n\n理由: %2"))
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
 QString OverwriteQuestion(const QString &path)
 {
-    return QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(FileNamePart(path));
+    return WindowText(
+               QT_TRANSLATE_NOOP("ramulet::TMainform", "%1 は既に存在します。\n上書きしますか?"))
+        .arg(FileNamePart(path));
 }
 
 std::optional<QString> FirstLocalFile(const QMimeData *data)
@@ -93,7 +97,7 @@ void TMainform::LoadFromFile(const QString &path)
     const LoadResult result = ReadTemplateFile(path);
     switch (result.status) {
     case LoadStatus::Refused:
-        Warn(QString::fromUtf8(FileRefusal));
+        Warn(tr(FileRefusal));
         return;
     case LoadStatus::Unreadable:
         Warn(UnreadableFileMessage(path, result.reason));
@@ -103,7 +107,9 @@ void TMainform::LoadFromFile(const QString &path)
         // and the caption as they were.
         const TemplateState before = CaptureTemplateState();
         ApplyLoadedTemplate(result.data, path);
-        RecordStep(QStringLiteral("読み出し"), before, true);
+        RecordStep(tr("読み出し"), before, true);
+        // The template is now what the file holds.
+        undoStack()->setClean();
         return;
     }
     }
@@ -159,6 +165,9 @@ void TMainform::SBSaveClick()
             }
         }
     }
+    // The file holds what the editor shows: a drag made since the last growth too. The moved
+    // rows keep their pixel points, so this changes nothing the user sees and is no step.
+    NormalizeMovedRows(m_table);
     QString reason;
     if (!WriteTemplateFile(target, FormatTemplate(m_table, ToFileSettings(m_settings)), nullptr,
                            &reason)) {
@@ -167,6 +176,7 @@ void TMainform::SBSaveClick()
         return;
     }
     SetCurrentFile(target);
+    undoStack()->setClean();
 }
 
 QString TMainform::ChooseSaveFile(const QString &preset)

@@ -4,7 +4,10 @@
 // and the choice of the file a drop opens. TMainform's file commands (LoadFromFile,
 // SBSaveClick, SBloadClick, the drop handlers, the command line) live in filecommands.cpp.
 
+#include "view/picture.h"
+
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 
@@ -12,11 +15,17 @@ class QMimeData;
 
 namespace ramulet {
 
+struct TemplateSettings;
+
 // The filter of both file dialogs.
 inline constexpr const char *TemplateFileFilter = "Ramulet2 (*.rm2)";
 
 // The warning for a file that is not a template this program can use.
-inline constexpr const char *FileRefusal = "このファイルは開けません";
+inline constexpr const char *FileRefusal =
+    QT_TRANSLATE_NOOP("ramulet::TMainform", "このファイルは開けません");
+
+// A file's drawing settings as the window keeps them.
+DrawSettings ToDrawSettings(const TemplateSettings &file);
 
 // A file that could not be opened or read, or could not be written: the path and the
 // system's reason.

@@ -336,9 +336,9 @@ QPixmap DecorTree(QSize size)
         long double py, vx, vy;
         int32_t kind;
     } rows[] = {
-        {0.55L, 0.33L, 0.30L, kindOrder},
-        {0.75L, -0.30L, 0.32L, kindReverse},
-        {1.0L, 0.06L, 0.52L, kindOrder},
+        {0.5L, 0.2L, 0.34L, kindOrder},
+        {0.72L, -0.18L, 0.36L, kindReverse},
+        {1.0L, 0.04L, 0.56L, kindOrder},
     };
     t.BranchCount = 0;
     for (const auto &r : rows) {
@@ -348,8 +348,15 @@ QPixmap DecorTree(QSize size)
         b.V = {r.vx, r.vy};
         b.kind = r.kind;
     }
-    // The crown stays below the name label that lies over the picture's top.
-    return DrawGrownTree(t, 7, size, 6.0, 24.0);
+    // The picture's left part lies under the credits panel's check boxes and button, and its
+    // top under the name label: the tree stands in the free column on the right.
+    QPixmap pm = Transparent(size.width(), size.height());
+    const QRect column(size.width() * 7 / 10, 22, size.width() * 3 / 10, size.height() * 6 / 10);
+    if (!column.isEmpty()) {
+        QPainter p(&pm);
+        p.drawPixmap(column.topLeft(), DrawGrownTree(t, 7, column.size(), 3.0, 0.0));
+    }
+    return pm;
 }
 
 QPixmap DecorSprout(QSize size)

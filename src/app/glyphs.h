@@ -28,7 +28,8 @@ QPixmap UndoGlyph();   // an arrow bending back to the left, 20 x 20
 QPixmap RedoGlyph();   // the same arrow bending to the right, 20 x 20
 
 // The decorative pictures of the credits panel: a small grown tree drawn by the core growth
-// (`size` 125 x 150 for Image1) and a sprout (28 x 31 for Image2).
+// (`size` 125 x 150 for Image1, the tree in a column on its right, clear of the controls
+// over its left part) and a sprout (28 x 31 for Image2).
 QPixmap DecorTree(QSize size);
 QPixmap DecorSprout(QSize size);
 

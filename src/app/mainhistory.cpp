@@ -53,11 +53,11 @@ void TMainform::BuildCommandRow()
 
     // Export beside the copy button; undo and redo in Panel1, right of the depth buttons.
     SBExport = MakeGlyphButton(Panel3, "SBExport", ExportButtonRect, ExportGlyph(),
-                               QStringLiteral("画像の書き出し"));
+                               tr("画像の書き出し"));
     SBUndo = MakeGlyphButton(Panel1, "SBUndo", UndoButtonRect, UndoGlyph(),
-                             QStringLiteral("元に戻す"));
+                             tr("元に戻す"));
     SBRedo = MakeGlyphButton(Panel1, "SBRedo", RedoButtonRect, RedoGlyph(),
-                             QStringLiteral("やり直し"));
+                             tr("やり直し"));
     SBUndo->setEnabled(false);
     SBRedo->setEnabled(false);
     connect(SBExport, &QToolButton::clicked, this, &TMainform::SBExportClick);
@@ -93,6 +93,8 @@ void TMainform::BuildShortcuts()
     add("actSave", {QKeySequence(Qt::CTRL | Qt::Key_S)}, &TMainform::SBSaveClick);
     add("actCopy", {QKeySequence(Qt::CTRL | Qt::Key_C)}, &TMainform::SpeedButton17Click);
     add("actExport", {QKeySequence(Qt::CTRL | Qt::Key_E)}, &TMainform::SBExportClick);
+    add("actGallery", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+        &TMainform::SBGalleryClick);
 }
 
 void TMainform::setExportHooks(ExportHooks hooks) { m_exportHooks = std::move(hooks); }
@@ -134,6 +136,16 @@ void TMainform::FinishDragStep()
     }
     const TemplateState before = std::move(*m_dragBefore);
     m_dragBefore.reset();
+    // A row dragged away and back to its very pixels is as it was: it keeps its exact values.
+    if (before.table.BranchCount == m_table.BranchCount) {
+        for (int32_t i = 1; i <= std::clamp<int32_t>(m_table.BranchCount, 0, MaxBranches); ++i) {
+            const TBranch &was = before.table.Branches[static_cast<size_t>(i)];
+            TBranch &row = m_table.Branches[static_cast<size_t>(i)];
+            if (row.screenStart == was.screenStart && row.screenEnd == was.screenEnd) {
+                row.moved = was.moved;
+            }
+        }
+    }
     RecordStep(m_dragText, before);
 }
 
@@ -147,7 +159,8 @@ void TMainform::RestoreTemplateState(const TemplateState &s, bool withFile)
 
     m_table = s.table;
     // The pixel points belong to the view size of their time; a resize since then has
-    // rebuilt the others for the present size.
+    // rebuilt the others for the present size. Rows nobody moved are drawn from their exact
+    // values again.
     MovePixelPoints(m_table, s.viewSize, QSize(m_view.frameWidth, m_view.frameHeight));
     ApplySettings(s.settings);
     cboxPenWidth->setCurrentIndex(s.penIndex); // silently, as ApplySettings does
@@ -178,6 +191,14 @@ void TMainform::RestoreTemplateState(const TemplateState &s, bool withFile)
     // of its time (a loaded file's own value stays until the next render of the user's).
     m_settings.PenWidthSetting = s.settings.PenWidthSetting;
     m_restoring = false;
+}
+
+bool TMainform::HasUnsavedChanges() const
+{
+    if (!m_undoStack->isClean()) {
+        return true;
+    }
+    return m_dragBefore && StatesDiffer(*m_dragBefore, CaptureTemplateState(), false);
 }
 
 void TMainform::UndoClick()
@@ -227,7 +248,7 @@ void TMainform::SBExportClick()
     if (m_exportHooks.chooseFile) {
         chosen = m_exportHooks.chooseFile(preset, &filter);
     } else {
-        chosen = QFileDialog::getSaveFileName(this, QStringLiteral("画像の書き出し"), preset,
+        chosen = QFileDialog::getSaveFileName(this, tr("画像の書き出し"), preset,
                                               PictureExportFilters(), &filter);
     }
     if (chosen.isEmpty()) {
@@ -241,7 +262,7 @@ void TMainform::SBExportClick()
     // another file, so ask again for that one.
     const QString path = WithPictureExtension(chosen, filter);
     if (path != chosen && QFileInfo::exists(path) &&
-        !AskYesNo(QStringLiteral("%1 は既にあります。置き換えますか?")
+        !AskYesNo(tr("%1 は既にあります。置き換えますか?")
                       .arg(QFileInfo(path).fileName()))) {
         return;
     }
@@ -267,7 +288,7 @@ void TMainform::SBExportClick()
     QString error;
     if (!WriteTreePicture(*picture, path, ExportPageSize(format, pngWidth, picture->pictureHeight()),
                           &error)) {
-        Warn(QStringLiteral("画像を書き出せません: %1\n%2").arg(path, error));
+        Warn(tr("画像を書き出せません: %1\n%2").arg(path, error));
         return;
     }
     m_lastExport = path;

@@ -12,7 +12,7 @@ namespace {
 bool SameRow(const TBranch &a, const TBranch &b)
 {
     return a.screenStart == b.screenStart && a.screenEnd == b.screenEnd && a.P == b.P &&
-           a.V == b.V && a.kind == b.kind;
+           a.V == b.V && a.kind == b.kind && a.moved == b.moved;
 }
 
 ViewState DefaultView(QSize size)
@@ -48,16 +48,21 @@ bool StatesDiffer(const TemplateState &a, const TemplateState &b, bool withFile)
 
 void MovePixelPoints(BranchTable &t, QSize from, QSize to)
 {
-    if (from == to || from.isEmpty() || to.isEmpty()) {
+    if (to.isEmpty()) {
         return;
     }
-    const ViewState src = DefaultView(from);
+    const bool carry = from != to && !from.isEmpty();
+    const ViewState src = DefaultView(carry ? from : to);
     const ViewState dst = DefaultView(to);
     const int32_t used = std::clamp<int32_t>(t.BranchCount, 0, MaxBranches);
     for (int32_t i = 0; i <= used; ++i) {
         TBranch &r = t.Branches[static_cast<size_t>(i)];
-        r.screenStart = dst.ModelToScreen(src.ScreenToModel(r.screenStart));
-        r.screenEnd = dst.ModelToScreen(src.ScreenToModel(r.screenEnd));
+        if (!r.moved) {
+            UpdateScreenPoints(t, i, dst);
+        } else if (carry) {
+            r.screenStart = dst.ModelToScreen(src.ScreenToModel(r.screenStart));
+            r.screenEnd = dst.ModelToScreen(src.ScreenToModel(r.screenEnd));
+        }
     }
 }
 

@@ -30,9 +30,11 @@ struct TemplateState {
 // derives it again from the list.
 bool StatesDiffer(const TemplateState &a, const TemplateState &b, bool withFile);
 
-// Moves the pixel points of the rows in use from the default view of a view of size `from`
-// to the default view of a view of size `to`, through model space. Nothing happens when
-// either size has no area or the two are equal.
+// Puts the pixel points of the rows in use, made in the default view of a view of size
+// `from`, into the default view of a view of size `to`: rows the editor has not moved are
+// drawn afresh from their exact values; moved rows, whose pixel points are the user's edit,
+// are carried through model space. Nothing happens when `to` has no area; moved rows stay
+// where they are when `from` has none or the two sizes are equal.
 void MovePixelPoints(BranchTable &t, QSize from, QSize to);
 
 // One undoable step between two states. It is pushed after the edit has been made, so its

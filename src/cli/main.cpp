@@ -1,6 +1,7 @@
 // ramulet-render: grows a template headlessly and writes what the window would show.
 
 #include "core/branches.h"
+#include "core/numeric.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
 #include "io/templatefile.h"
@@ -9,7 +10,9 @@
 #include <QGuiApplication>
 #include <QString>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,22 +30,31 @@ constexpr const char *kUsage =
     "Grows a Ramulet template and writes the tree.\n"
     "\n"
     "  TEMPLATE             a template file; without it the default template\n"
-    "  --depth N            nesting depth 1..16 (default 1)\n"
+    "  --depth N|auto       nesting depth 1..16 (default 1); auto: the deepest depth the\n"
+    "                       window offers for the template, up to --max-depth\n"
+    "  --max-depth N        the deepest depth --depth auto takes, 1..16 (default 10)\n"
     "  --size WxH           tree view size in pixels (default 636x634)\n"
+    "  --long-side N        a view of the grown tree's proportions, N pixels on its longer\n"
+    "                       side and at least N/4 on the other; implies --fit\n"
     "  --pen-index N        pen-width list index 0..10 (default: from the file's pen\n"
     "                       width setting, else 2)\n"
     "  --fit                automatic fit on (as the check box of the window)\n"
     "  --dump-segments      write the grown segments to standard output as CSV\n"
     "  -o, --output FILE    write the tree picture; format by extension: .svg\n"
     "                       (8000 x PictureHeight units), .png (the view's size), .pdf\n"
+    "  --format FORMAT      the picture's format whatever the extension: png, svg or pdf\n"
     "  --save FILE          write the template as loaded, in the .rm2 format\n"
     "  -h, --help           show this help\n"
     "  --version            show the version\n";
 
 struct Options {
     int32_t depth = 1;
+    bool autoDepth = false;               // --depth auto
+    std::optional<int32_t> maxDepth;      // --max-depth, for --depth auto
     int32_t width = 636;
     int32_t height = 634;
+    bool sizeGiven = false;               // --size
+    std::optional<int32_t> longSide;      // --long-side
     bool dumpSegments = false;
     std::string templatePath; // empty: the default template
     std::string savePath;     // --save
@@ -50,7 +62,12 @@ struct Options {
     std::optional<int32_t> penIndex;
     bool fit = false;         // --fit
     std::string outputPath;   // -o: the tree picture
+    PictureFormat format = PictureFormat::None; // --format; None: by the extension
 };
+
+// The deepest depth that --depth auto takes unless --max-depth says otherwise: deeper trees
+// are too fine to be seen in a small picture.
+constexpr int32_t kAutoDepthLimit = 10;
 
 bool ParseInt(std::string_view text, long lo, long hi, int32_t &out)
 {
@@ -93,8 +110,10 @@ int WritePicture(const Options &opt, const Tseglines &store, const ViewState &vi
                  const TemplateSettings &file)
 {
     const QString path = QString::fromLocal8Bit(opt.outputPath.c_str());
+    const PictureFormat format =
+        opt.format != PictureFormat::None ? opt.format : PictureFormatForPath(path);
     std::unique_ptr<QGuiApplication> app;
-    if (PictureFormatForPath(path) == PictureFormat::Pdf && !QGuiApplication::instance()) {
+    if (format == PictureFormat::Pdf && !QGuiApplication::instance()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
         static char name[] = "ramulet-render";
@@ -110,18 +129,51 @@ int WritePicture(const Options &opt, const Tseglines &store, const ViewState &vi
     BuildColorRamp(ramp, s, opt.depth);
     const auto picture = RecordTreePicture(store, view, s, ramp, opt.fit);
     QString error;
-    if (!WriteTreePicture(*picture, path, QSize(opt.width, opt.height), &error)) {
+    if (!WriteTreePicture(*picture, path, format, QSize(view.viewWidth, view.viewHeight),
+                          &error)) {
         std::fprintf(stderr, "ramulet-render: %s\n", error.toLocal8Bit().constData());
         return 2;
     }
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// The view size for --long-side: the proportions of the grown tree's box (model units, which
+// the view maps with one scale for both axes), so that the fitted tree fills the picture with
+// the fit's margin on all sides; `longSide` pixels on the longer side, at least a quarter of
+// that on the other, so that a tree as thin as a line still gets a picture.
+QSize LongSideViewSize(const Tseglines &store, int32_t longSide)
 {
-    Options opt;
+    const long double spanX = store.maxX - store.minX;
+    const long double spanY = store.maxY - store.minY;
+    const int32_t least = std::max(int32_t{1}, longSide / 4);
+    auto shortSide = [&](long double shorter, long double longer) {
+        const long double side = static_cast<long double>(longSide) * shorter / longer;
+        return std::isfinite(side) ? std::clamp(RoundEven(side), least, longSide) : longSide;
+    };
+    if (spanX > spanY) {
+        return {longSide, shortSide(spanY, spanX)};
+    }
+    if (spanY > spanX) {
+        return {shortSide(spanX, spanY), longSide};
+    }
+    return {longSide, longSide};
+}
+
+// The window's way from the template to the tree for a view of w x h: the screen points in
+// the default view of that size, then the growth (which normalises from them).
+void PlaceAndGrow(BranchTable &table, ViewState &view, Tseglines &store, int32_t w, int32_t h,
+                  int32_t depth)
+{
+    view.SetViewSize(w, h);
+    view.ResetView();
+    UpdateAllScreenPoints(table, view);
+    GrowTree(table, store, depth);
+}
+
+// Reads the arguments into `opt`; a usage error prints its message and gives 1, --help and
+// --version print and give 0; nullopt to go on.
+std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
+{
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         auto value = [&](std::string_view name) -> std::optional<std::string_view> {
@@ -144,9 +196,20 @@ int main(int argc, char **argv)
             if (!v) {
                 return 1;
             }
-            if (!ParseInt(*v, 1, MaxDepth, opt.depth)) {
-                return UsageError("--depth takes a whole number from 1 to 16");
+            opt.autoDepth = *v == "auto";
+            if (!opt.autoDepth && !ParseInt(*v, 1, MaxDepth, opt.depth)) {
+                return UsageError("--depth takes a whole number from 1 to 16, or auto");
             }
+        } else if (arg == "--max-depth") {
+            const auto v = value(arg);
+            if (!v) {
+                return 1;
+            }
+            int32_t limit = 0;
+            if (!ParseInt(*v, 1, MaxDepth, limit)) {
+                return UsageError("--max-depth takes a whole number from 1 to 16");
+            }
+            opt.maxDepth = limit;
         } else if (arg == "--size") {
             const auto v = value(arg);
             if (!v) {
@@ -158,6 +221,17 @@ int main(int argc, char **argv)
                 !ParseInt(v->substr(x + 1), 1, 100000, opt.height)) {
                 return UsageError("--size takes WIDTHxHEIGHT in pixels, each 1..100000");
             }
+            opt.sizeGiven = true;
+        } else if (arg == "--long-side") {
+            const auto v = value(arg);
+            if (!v) {
+                return 1;
+            }
+            int32_t side = 0;
+            if (!ParseInt(*v, 1, 100000, side)) {
+                return UsageError("--long-side takes a size in pixels, 1..100000");
+            }
+            opt.longSide = side;
         } else if (arg == "--dump-segments") {
             opt.dumpSegments = true;
         } else if (arg == "--pen-index") {
@@ -178,9 +252,16 @@ int main(int argc, char **argv)
                 return 1;
             }
             opt.outputPath = std::string(*v);
-            if (PictureFormatForPath(QString::fromLocal8Bit(opt.outputPath.c_str())) ==
-                PictureFormat::None) {
-                return UsageError("the output file must end in .svg, .png or .pdf");
+        } else if (arg == "--format") {
+            const auto v = value(arg);
+            if (!v) {
+                return 1;
+            }
+            // A name is a picture format when a file of that extension would be one.
+            opt.format = PictureFormatForPath(QStringLiteral("picture.") +
+                                              QString::fromLocal8Bit(v->data(), qsizetype(v->size())));
+            if (opt.format == PictureFormat::None || v->find('.') != std::string_view::npos) {
+                return UsageError("--format takes png, svg or pdf");
             }
         } else if (arg == "--save") {
             const auto v = value(arg);
@@ -193,6 +274,37 @@ int main(int argc, char **argv)
         } else {
             return UsageError("unknown argument '" + std::string(arg) + "'");
         }
+    }
+
+    if (!opt.outputPath.empty() && opt.format == PictureFormat::None &&
+        PictureFormatForPath(QString::fromLocal8Bit(opt.outputPath.c_str())) ==
+            PictureFormat::None) {
+        return UsageError("the output file must end in .svg, .png or .pdf (or give --format)");
+    }
+    if (opt.format != PictureFormat::None && opt.outputPath.empty()) {
+        return UsageError("--format needs an output file (-o)");
+    }
+    if (opt.maxDepth && !opt.autoDepth) {
+        return UsageError("--max-depth goes with --depth auto");
+    }
+    if (opt.longSide) {
+        if (opt.sizeGiven) {
+            return UsageError("--long-side and --size cannot be used together");
+        }
+        opt.fit = true;
+        opt.width = *opt.longSide;
+        opt.height = *opt.longSide;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options opt;
+    if (const std::optional<int> done = ParseArguments(argc, argv, opt)) {
+        return *done;
     }
 
     // The window's loading path: the file's model values (or the default template), then
@@ -222,10 +334,12 @@ int main(int argc, char **argv)
                 opt.penIndex = PenIndexForSetting(settings.PenWidthSetting);
             }
         }
-        UpdateAllScreenPoints(table, view);
     }
     if (!opt.penIndex) {
         opt.penIndex = 2;
+    }
+    if (opt.autoDepth) {
+        opt.depth = DeepestOfferedDepth(table, opt.maxDepth.value_or(kAutoDepthLimit));
     }
 
     // Saved before the growth, which re-derives the rows from their pixel points.
@@ -239,7 +353,15 @@ int main(int argc, char **argv)
     }
 
     Tseglines store;
-    GrowTree(table, store, opt.depth);
+    PlaceAndGrow(table, view, store, opt.width, opt.height, opt.depth);
+    if (opt.longSide) {
+        // Grown once in a square view to learn the tree's proportions, then again, as the
+        // window would, in a view of those proportions.
+        const QSize size = LongSideViewSize(store, *opt.longSide);
+        if (size != QSize(opt.width, opt.height)) {
+            PlaceAndGrow(table, view, store, size.width(), size.height(), opt.depth);
+        }
+    }
 
     if (opt.dumpSegments && !DumpSegments(store)) {
         std::fprintf(stderr, "ramulet-render: cannot write the segments to standard output\n");

@@ -25,6 +25,13 @@ struct TBranch {
     TPointE V;
     int32_t kind = kindSegment;
     long double ratio = 0.0L; // |V| of a branch row; valid after NormalizeTemplate
+    // Whether the editor has moved the pixel points since they were set from P and V (an
+    // end-point drag or a slide). Then the pixel points hold the user's edit and P and V
+    // follow them; otherwise the pixel points are only the rounded picture of shownP and
+    // shownV, the exact values they were made from, and the row is normalised from those.
+    bool moved = false;
+    TPointE shownP;
+    TPointE shownV;
 };
 
 // The template table: the trunk and up to MaxBranches branches. Rows above BranchCount are
@@ -43,12 +50,22 @@ BranchTable &ProgramTemplate();
 // (swatches, file name, caption, edit mode) around this.
 void SetDefaultTemplate(BranchTable &t, const ViewState &view);
 
+// Set the pixel points of row i (all rows) from P and V; the rows count as not moved.
 void UpdateScreenPoints(BranchTable &t, int32_t i, const ViewState &view);
 void UpdateAllScreenPoints(BranchTable &t, const ViewState &view);
 
-// Re-derives P, V and ratio of the branch rows from their pixel points, in the trunk's frame.
-// With a trunk of zero length on screen the frame is undefined and the rows stay unchanged.
+// Re-derives P, V and ratio of the branch rows in the trunk's frame, P.x always 0. A moved
+// row is taken from its pixel points against the trunk's pixel points; a row not moved gets
+// the same arithmetic done on the exact values its pixel points show (shownP, shownV)
+// against the exact trunk, so that a template nobody touched keeps its values whatever the
+// editor's scale, and a second normalisation gives what the first gave. Where the trunk has
+// no length (on screen for moved rows, in the model for the others) the frame is undefined
+// and those rows stay unchanged. No pixel point and no mark is changed.
 void NormalizeTemplate(BranchTable &t);
+
+// NormalizeTemplate for the moved rows only: what a save and a resize do, so that a drag
+// made since the last growth is in the file and survives new pixel points.
+void NormalizeMovedRows(BranchTable &t);
 
 // Appends a branch (P (0,1), V (0,0.7), mirrored); nothing at MaxBranches. Returns whether
 // a branch was added.

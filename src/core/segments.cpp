@@ -240,4 +240,15 @@ int32_t EstimateSegmentCount(const BranchTable &t, int32_t n)
     return RoundEven(x);
 }
 
+int32_t DeepestOfferedDepth(const BranchTable &t, int32_t upTo)
+{
+    // The estimate grows with the depth, so the offered depths are 1 up to some n.
+    for (int32_t n = std::clamp(upTo, int32_t{1}, MaxDepth); n > 1; --n) {
+        if (DepthUsable(EstimateSegmentCount(t, n))) {
+            return n;
+        }
+    }
+    return 1;
+}
+
 } // namespace ramulet

@@ -96,4 +96,15 @@ void GrowTree(BranchTable &t, Tseglines &store, int32_t depth);
 // at 2147483647.
 int32_t EstimateSegmentCount(const BranchTable &t, int32_t n);
 
+// A depth is offered (its depth button enabled) while its estimated segment count stays
+// below this, so every offered depth fits the store.
+constexpr int32_t DepthSegmentLimit = 200000;
+
+// Whether a depth with this estimated segment count may be chosen.
+constexpr bool DepthUsable(int32_t estimate) { return estimate < DepthSegmentLimit; }
+
+// The deepest depth from 1 to `upTo` (clamped to 1..MaxDepth) that is offered for `t`; 1 when
+// none is (depth 1 of 20 branches always is).
+int32_t DeepestOfferedDepth(const BranchTable &t, int32_t upTo);
+
 } // namespace ramulet

@@ -105,8 +105,14 @@ EditorRepaint EditorController::mouseMove(int32_t x, int32_t y)
             out = {true, HighlightKind::None, -1}; // erase the old mark
         }
     } else if (validRow(PointIndex)) {
-        // The end point follows the mouse exactly, wherever it goes.
-        Row(m_table, PointIndex).screenEnd = {x, y};
+        // The end point follows the mouse exactly, wherever it goes. Only a real move makes
+        // the pixel points the row's truth: a press and release on the spot keeps its values.
+        TBranch &r = Row(m_table, PointIndex);
+        const TPixel end{x, y};
+        if (!(r.screenEnd == end)) {
+            r.screenEnd = end;
+            r.moved = true;
+        }
         out = {true, HighlightKind::Point, PointIndex};
     } else if (validRow(LineIndex)) {
         // Slide along the trunk: only the mouse's y counts, and the branch's start stays
@@ -120,9 +126,14 @@ EditorRepaint EditorController::mouseMove(int32_t x, int32_t y)
         } else if (y0 > trunk.screenStart.y) {
             y0 = trunk.screenStart.y;
         }
-        r.screenStart.y = Saturate32(y0);
+        const int32_t startY = Saturate32(y0);
         // Only a branch that already spans most of the 32-bit range can leave it here.
-        r.screenEnd.y = Saturate32(y0 + h);
+        const int32_t endY = Saturate32(y0 + h);
+        if (startY != r.screenStart.y || endY != r.screenEnd.y) {
+            r.screenStart.y = startY;
+            r.screenEnd.y = endY;
+            r.moved = true;
+        }
         out = {true, HighlightKind::Branch, LineIndex};
     }
     // The window repaints whenever asked and marks only when told to.

@@ -41,7 +41,8 @@ struct EditorRepaint {
 };
 
 // The editor's hover and drag state over a template table. Edits change only the rows'
-// pixel points and kinds; the model values follow at the next growth.
+// pixel points (marking the rows moved) and kinds; the model values follow at the next
+// growth, save or resize.
 class EditorController {
 public:
     // `mouseIsDown` is the window's flag, shared with the tree view.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/branches.h"
+#include "core/segments.h"
 #include "core/viewstate.h"
 
 #include <QColor>
@@ -32,8 +33,6 @@ constexpr int EditorPenWidth = 2;
 constexpr int HighlightPenWidth = 4;
 // Half the side of the bounding box of an end-point circle.
 constexpr int32_t EndCircleRadius = 6;
-// A depth is offered while its estimated segment count stays below this.
-constexpr int32_t DepthSegmentLimit = 200000;
 
 // Converts a 0x00BBGGRR colour into a QColor.
 QColor ColorFromBGR(uint32_t bgr);
@@ -48,9 +47,6 @@ QFont EditorLabelFont();
 // 0.7 -> "0.70", 1 -> "1.00", 12.345 -> "12.30", 1234 -> "1230.00". A value that is not
 // finite gives an empty text.
 QString FormatRatio(long double r);
-
-// Whether a depth with this estimated segment count may be chosen.
-constexpr bool DepthUsable(int32_t estimate) { return estimate < DepthSegmentLimit; }
 
 // The availability of the depth buttons: [n-1] is true exactly when depth n is usable.
 // Applying them never changes which button is down.

@@ -1,6 +1,7 @@
 #include "io/templatefile.h"
 
 #include <QFile>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QSaveFile>
@@ -381,6 +382,13 @@ LoadResult Reader::Read()
     return result;
 }
 
+// A reason the window shows: in English here and on the command line, in the window's
+// language there.
+QString Reason(const char *text)
+{
+    return QCoreApplication::translate("ramulet::TemplateFile", text);
+}
+
 LoadResult Unreadable(const QString &name, const QString &reason)
 {
     LoadResult r;
@@ -418,15 +426,18 @@ LoadResult ReadTemplate(QIODevice &device, const QString &name)
 LoadResult ReadTemplateFile(const QString &path)
 {
     if (path.isEmpty()) {
-        return Unreadable(path, QStringLiteral("no file name was given"));
+        return Unreadable(
+            path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "no file name was given")));
     }
     const QFileInfo info(path);
     if (info.isDir()) {
-        return Unreadable(path, QStringLiteral("it is a folder"));
+        return Unreadable(path,
+                          Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "it is a folder")));
     }
     // A pipe or a device could block the window or never end; a template is a plain file.
     if (info.exists() && !info.isFile()) {
-        return Unreadable(path, QStringLiteral("it is not a regular file"));
+        return Unreadable(
+            path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "it is not a regular file")));
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -554,7 +565,7 @@ bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *er
         return false;
     };
     if (QFileInfo(path).isDir()) {
-        return fail(QStringLiteral("it is a folder"));
+        return fail(Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "it is a folder")));
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -568,8 +579,10 @@ bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *er
                                  file.errorString().isEmpty() ||
                                  file.errorString() == QLatin1String("Unknown error");
         const QString writeError =
-            unexplained ? QStringLiteral("not all of it could be written (the disk may be full)")
-                        : file.errorString();
+            unexplained
+                ? Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                           "not all of it could be written (the disk may be full)"))
+                : file.errorString();
         file.cancelWriting();
         file.commit(); // discards the temporary file
         return fail(writeError);

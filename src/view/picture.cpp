@@ -5,6 +5,7 @@
 #include "view/rasterize.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QMimeData>
@@ -102,6 +103,13 @@ void AppendHexColor(QByteArray &out, TColor c)
         out.append(digits[ch >> 4]);
         out.append(digits[ch & 0xFu]);
     }
+}
+
+// A reason the window shows: in English here and on the command line, in the window's
+// language there.
+QString Reason(const char *text)
+{
+    return QCoreApplication::translate("ramulet::TreePicture", text);
 }
 
 QSize PictureImageSize(const TreePicture &pic, QSize size)
@@ -405,7 +413,8 @@ QString WriteFailure(const QFileDevice &file)
 {
     if (file.error() == QFileDevice::NoError || file.errorString().isEmpty() ||
         file.errorString() == QLatin1String("Unknown error")) {
-        return QStringLiteral("not all of it could be written (the disk may be full)");
+        return Reason(QT_TRANSLATE_NOOP("ramulet::TreePicture",
+                                        "not all of it could be written (the disk may be full)"));
     }
     return file.errorString();
 }
@@ -415,22 +424,30 @@ QString WriteFailure(const QFileDevice &file)
 bool WriteTreePicture(const TreePicture &pic, const QString &path, QSize pngSize,
                       QString *error)
 {
+    return WriteTreePicture(pic, path, PictureFormat::None, pngSize, error);
+}
+
+bool WriteTreePicture(const TreePicture &pic, const QString &path, PictureFormat format,
+                      QSize pngSize, QString *error)
+{
     auto fail = [&](const QString &reason) {
         if (error) {
-            *error = QStringLiteral("cannot write %1: %2").arg(path, reason);
+            *error = Reason(QT_TRANSLATE_NOOP("ramulet::TreePicture", "cannot write %1: %2"))
+                         .arg(path, reason);
         }
         return false;
     };
     // The whole file is made in memory first, then written in one piece.
     QByteArray bytes;
-    switch (PictureFormatForPath(path)) {
+    switch (format != PictureFormat::None ? format : PictureFormatForPath(path)) {
     case PictureFormat::Svg:
         bytes = TreePictureToSvg(pic);
         break;
     case PictureFormat::Png: {
         const QImage image = TreePictureToImage(pic, pngSize);
         if (image.isNull()) {
-            return fail(QStringLiteral("the image is too large"));
+            return fail(
+                Reason(QT_TRANSLATE_NOOP("ramulet::TreePicture", "the image is too large")));
         }
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
@@ -442,11 +459,13 @@ bool WriteTreePicture(const TreePicture &pic, const QString &path, QSize pngSize
     }
     case PictureFormat::Pdf:
         if (!PdfBytes(pic, pngSize, bytes)) {
-            return fail(QStringLiteral("the PDF document could not be made"));
+            return fail(Reason(
+                QT_TRANSLATE_NOOP("ramulet::TreePicture", "the PDF document could not be made")));
         }
         break;
     case PictureFormat::None:
-        return fail(QStringLiteral("the extension is not one of .svg, .png, .pdf"));
+        return fail(Reason(QT_TRANSLATE_NOOP("ramulet::TreePicture",
+                                             "the extension is not one of .svg, .png, .pdf")));
     }
 
     QSaveFile file(path);

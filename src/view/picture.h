@@ -137,6 +137,10 @@ bool WriteTreePicture(const TreePicture &pic, const QString &path, QSize pngSize
 enum class PictureFormat { None, Svg, Png, Pdf };
 PictureFormat PictureFormatForPath(const QString &path);
 
+// WriteTreePicture in `format` whatever the extension of `path` (None: by the extension).
+bool WriteTreePicture(const TreePicture &pic, const QString &path, PictureFormat format,
+                      QSize pngSize, QString *error);
+
 // The clipboard payload: image/svg+xml and a PNG image of the view's size (both as
 // "image/png" bytes and as image data). Built from bytes, independent of later renders.
 // The caller owns the result (QClipboard::setMimeData takes it).

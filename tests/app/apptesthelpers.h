@@ -10,7 +10,10 @@
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+
+#include <functional>
 
 #include <memory>
 #include <optional>
@@ -92,5 +95,21 @@ inline void Drag(QWidget *target, QPoint from, std::initializer_list<QPoint> pat
 }
 
 inline QString StatusText(TMainform &w) { return w.statusBar()->currentMessage(); }
+
+// Runs `act` on the first modal dialog of type T once it is shown (from the event loop of
+// the dialog's exec()).
+template <typename T> void OnModal(std::function<void(T *)> act)
+{
+    auto attempt = std::make_shared<std::function<void(int)>>();
+    *attempt = [act, attempt](int left) {
+        auto *dlg = qobject_cast<T *>(QApplication::activeModalWidget());
+        if (dlg && dlg->isVisible()) {
+            act(dlg);
+        } else if (left > 0) {
+            QTimer::singleShot(10, [attempt, left] { (*attempt)(left - 1); });
+        }
+    };
+    QTimer::singleShot(0, [attempt] { (*attempt)(300); });
+}
 
 } // namespace ramulet_test

@@ -181,21 +181,27 @@ private slots:
     {
         QTest::addColumn<QPixmap>("glyph");
         QTest::addColumn<QSize>("size");
-        QTest::addRow("edit") << EditGlyph() << QSize(24, 24);
-        QTest::addRow("open") << OpenGlyph() << QSize(20, 20);
-        QTest::addRow("save") << SaveGlyph() << QSize(20, 20);
-        QTest::addRow("copy") << CopyGlyph() << QSize(20, 20);
-        QTest::addRow("tree") << DecorTree({125, 150}) << QSize(125, 150);
-        QTest::addRow("sprout") << DecorSprout({28, 31}) << QSize(28, 31);
+        QTest::addColumn<int>("clearLeft"); // columns on the left that stay transparent
+        QTest::addRow("edit") << EditGlyph() << QSize(24, 24) << 0;
+        QTest::addRow("open") << OpenGlyph() << QSize(20, 20) << 0;
+        QTest::addRow("save") << SaveGlyph() << QSize(20, 20) << 0;
+        QTest::addRow("copy") << CopyGlyph() << QSize(20, 20) << 0;
+        // The credits panel's controls lie over the picture's left part.
+        QTest::addRow("tree") << DecorTree({125, 150}) << QSize(125, 150) << 86;
+        QTest::addRow("sprout") << DecorSprout({28, 31}) << QSize(28, 31) << 0;
     }
     void glyphs()
     {
         QFETCH(QPixmap, glyph);
         QFETCH(QSize, size);
+        QFETCH(int, clearLeft);
         QCOMPARE(glyph.size(), size);
         const QImage img = glyph.toImage();
         const int ink = InkPixels(img);
-        QVERIFY(ink > size.width() * size.height() / 20);
+        if (clearLeft > 0) {
+            QCOMPARE(InkPixels(img.copy(0, 0, clearLeft, size.height())), 0);
+        }
+        QVERIFY(ink > (size.width() - clearLeft) * size.height() / 20);
         QVERIFY(ink < size.width() * size.height()); // transparent around the drawing
     }
 

@@ -10,6 +10,7 @@
 #include <QUndoStack>
 
 #include <cmath>
+#include <cstdlib>
 
 using namespace ramulet;
 using namespace ramulet_test;
@@ -353,6 +354,9 @@ private slots:
         QTest::addColumn<bool>("reset");
         QTest::addRow("no branch, Yes") << 0 << true << true << true;
         QTest::addRow("one branch") << 1 << false << false << true;
+        // One branch with an edit that was not saved: asked like any other template.
+        QTest::addRow("one branch dragged, No") << -1 << false << true << false;
+        QTest::addRow("one branch dragged, Yes") << -1 << true << true << true;
         QTest::addRow("two branches, No") << 2 << false << true << false;
         QTest::addRow("two branches, Yes") << 2 << true << true << true;
         QTest::addRow("three branches, No") << 3 << false << true << false;
@@ -364,11 +368,14 @@ private slots:
         QFETCH(bool, asked);
         QFETCH(bool, reset);
         auto *add = w->findChild<QToolButton *>("sbAdd");
+        // -1: one branch, whose end point is then dragged.
+        const bool dragFirst = branches < 0;
+        branches = std::abs(branches);
         while (w->table().BranchCount < branches) {
             QTest::mouseClick(add, Qt::LeftButton);
         }
         w->table().BranchCount = branches;
-        Drag(editor(), End2, {{150, 300}});
+        Drag(editor(), dragFirst ? End1 : End2, {{150, 300}});
         w->SetCurrentFile(QStringLiteral("/tmp/trees/oak.rm2"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Ramulet 2.3 : oak.rm2"));
         log.answerYes = yes;

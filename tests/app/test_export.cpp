@@ -64,6 +64,7 @@ class TestExport : public QObject {
     int defaultWidthShown = 0;
     int openRequests = 0;
     int saveRequests = 0;
+    int galleryRequests = 0;
 
     QToolButton *button(const char *name) { return w->findChild<QToolButton *>(name); }
 
@@ -96,6 +97,7 @@ private slots:
         widthRequests = 0;
         openRequests = 0;
         saveRequests = 0;
+        galleryRequests = 0;
         ExportHooks hooks;
         hooks.chooseFile = [this](const QString &preset, QString *filter) {
             presets << preset;
@@ -437,6 +439,8 @@ private slots:
         QTest::addRow("Ctrl+C copy") << int(Qt::Key_C) << int(Qt::ControlModifier) << "copy";
         QTest::addRow("Ctrl+O open") << int(Qt::Key_O) << int(Qt::ControlModifier) << "open";
         QTest::addRow("Ctrl+S save") << int(Qt::Key_S) << int(Qt::ControlModifier) << "save";
+        QTest::addRow("Ctrl+Shift+O gallery")
+            << int(Qt::Key_O) << int(Qt::ControlModifier | Qt::ShiftModifier) << "gallery";
         QTest::addRow("Ctrl+Z undo") << int(Qt::Key_Z) << int(Qt::ControlModifier) << "undo";
         QTest::addRow("Ctrl+Shift+Z redo")
             << int(Qt::Key_Z) << int(Qt::ControlModifier | Qt::ShiftModifier) << "redo";
@@ -459,6 +463,10 @@ private slots:
             ++saveRequests;
             return QString();
         };
+        hooks.chooseExample = [this](const QStringList &) {
+            ++galleryRequests;
+            return QString();
+        };
         w->setDialogHooks(hooks);
         QGuiApplication::clipboard()->clear();
         // One step done and undone, so that both undo and redo have something to do.
@@ -473,6 +481,7 @@ private slots:
         QCOMPARE(presets.size(), command == "export" ? 1 : 0);
         QCOMPARE(openRequests, command == "open" ? 1 : 0);
         QCOMPARE(saveRequests, command == "save" ? 1 : 0);
+        QCOMPARE(galleryRequests, command == "gallery" ? 1 : 0);
         const QMimeData *clip = QGuiApplication::clipboard()->mimeData();
         QCOMPARE(clip && clip->hasFormat(QStringLiteral("image/svg+xml")), command == "copy");
         const int32_t count = command == "undo" ? 2 : command == "redo" ? 4 : 3;
@@ -504,6 +513,10 @@ private slots:
             ++saveRequests;
             return dir->filePath(QStringLiteral("saved.rm2"));
         };
+        hooks.chooseExample = [this](const QStringList &) {
+            ++galleryRequests;
+            return QString();
+        };
         w->setDialogHooks(hooks);
         fileAnswer = dir->filePath(QStringLiteral("tree.svg"));
         QGuiApplication::clipboard()->clear();
@@ -523,6 +536,7 @@ private slots:
         QCOMPARE(presets.size(), 0);
         QCOMPARE(openRequests, 0);
         QCOMPARE(saveRequests, 0);
+        QCOMPARE(galleryRequests, 0);
         const QMimeData *clip = QGuiApplication::clipboard()->mimeData();
         QVERIFY(!(clip && clip->hasFormat(QStringLiteral("image/svg+xml"))));
         QCOMPARE(w->table().BranchCount, 3);

@@ -52,8 +52,8 @@ const QByteArray DefaultFile = "Ramulet 2.3\r\n"
                                "40\r\n";
 
 // A template unlike the default one: three branches of every kind, its own colours and
-// pen width 60 (index 3). Its values are not on the editor's pixel grid, so a growth
-// (which takes the model from the pixel points) would change them.
+// pen width 60 (index 3). Its values are not on the editor's pixel grid: only rows kept
+// exact through every growth keep them.
 BranchTable OakTable()
 {
     BranchTable t;
@@ -123,21 +123,6 @@ struct Snapshot {
                trunkFill == o.trunkFill && backFill == o.backFill && picture == o.picture;
     }
 };
-
-// Runs `act` on the first modal dialog of type T once it is shown.
-template <typename T> void OnModal(std::function<void(T *)> act)
-{
-    auto attempt = std::make_shared<std::function<void(int)>>();
-    *attempt = [act, attempt](int left) {
-        auto *dlg = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (dlg && dlg->isVisible()) {
-            act(dlg);
-        } else if (left > 0) {
-            QTimer::singleShot(10, [attempt, left] { (*attempt)(left - 1); });
-        }
-    };
-    QTimer::singleShot(0, [attempt] { (*attempt)(300); });
-}
 
 // What a file dialog showed when it opened.
 struct FileDialogSeen {
@@ -330,8 +315,7 @@ private slots:
     void loadDefaultFile()
     {
         QVERIFY(WriteBytes(path("default.rm2"), DefaultFile));
-        // The window's own default template has been through growths, which take the
-        // model from the pixel points; the file holds the exact values.
+        // The file's rows replace a template with an added branch.
         BranchTable defaults;
         SetDefaultTemplate(defaults, w->view());
         w->sbAddClick();
@@ -354,7 +338,7 @@ private slots:
     }
 
     // With the window shrunk until the views have no area, a load and a growth keep the file's
-    // template, and a save writes it (the growth takes the model from the pixel points).
+    // template exactly, and a save writes it.
     void loadIntoAViewWithoutAreaKeepsTheFile()
     {
         w->resize(150, 300);
@@ -364,21 +348,12 @@ private slots:
         QVERIFY(log.warnings.isEmpty());
         compareRows(w->table(), OakTable());
         QTest::mouseClick(w->depthButton(2), Qt::LeftButton);
-        const BranchTable oak = OakTable();
-        QCOMPARE(w->table().BranchCount, 3);
-        for (int32_t i = 1; i <= 3; ++i) {
-            const TBranch &got = w->table().Branches[static_cast<size_t>(i)];
-            const TBranch &want = oak.Branches[static_cast<size_t>(i)];
-            // Within the pixel grid's rounding of the last real view (about 190 per unit).
-            QVERIFY(std::fabs(static_cast<double>(got.P.y - want.P.y)) < 0.01);
-            QVERIFY(std::fabs(static_cast<double>(got.V.x - want.V.x)) < 0.01);
-            QVERIFY(std::fabs(static_cast<double>(got.V.y - want.V.y)) < 0.01);
-            QCOMPARE(got.kind, want.kind);
-        }
+        compareRows(w->table(), OakTable());
         // Back at a real size the view rebuilds its pixel points from the model.
         w->resize(DesignClientWidth, DesignClientHeight);
         QTRY_VERIFY(w->view().HasArea());
-        QVERIFY(std::fabs(static_cast<double>(w->table().Branches[1].V.x - 0.4L)) < 0.01);
+        compareRows(w->table(), OakTable());
+        compareEditorPoints(OakTable());
     }
 
     void loadAppliesRowsSettingsAndCaption()
@@ -546,10 +521,11 @@ private slots:
     void roundTrip_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addRow("default template") << DefaultFile;
-        QTest::addRow("oak") << OakFile();
+        QTest::addColumn<int>("growDepth"); // 0: saved at once
+        QTest::addRow("default template") << DefaultFile << 0;
+        QTest::addRow("oak") << OakFile() << 0;
         QTest::addRow("trunk only")
-            << ReadBytes(QStringLiteral(RAMULET_TEST_DATA "/templates/trunk-only.rm2"));
+            << ReadBytes(QStringLiteral(RAMULET_TEST_DATA "/templates/trunk-only.rm2")) << 0;
         BranchTable full = OakTable();
         full.BranchCount = MaxBranches;
         for (int32_t i = 1; i <= MaxBranches; ++i) {
@@ -559,14 +535,25 @@ private slots:
             b.kind = (i % 3) - 1;
         }
         QTest::addRow("twenty branches, odd values")
-            << FormatTemplate(full, TemplateSettings{-1, 0x7FFFFFFF, 0, 200});
+            << FormatTemplate(full, TemplateSettings{-1, 0x7FFFFFFF, 0, 200}) << 0;
+        // Growths and resizes keep a template nobody edited exactly as it is.
+        QTest::addRow("default template, grown and resized") << DefaultFile << 16;
+        QTest::addRow("oak, grown and resized") << OakFile() << 8;
     }
     void roundTrip()
     {
         QFETCH(QByteArray, bytes);
+        QFETCH(int, growDepth);
         QVERIFY(WriteBytes(path("in.rm2"), bytes));
         w->LoadFromFile(path("in.rm2"));
         QVERIFY(log.warnings.isEmpty());
+        if (growDepth > 0) {
+            QTest::mouseClick(w->depthButton(growDepth), Qt::LeftButton);
+            w->resize(333, 250);
+            QTRY_COMPARE(w->editorView()->size(), QSize(171, 212));
+            QTest::mouseClick(w->depthButton(2), Qt::LeftButton);
+            QTest::mouseClick(button("SBEdit"), Qt::LeftButton);
+        }
 
         save(path("out"));
 
@@ -574,6 +561,57 @@ private slots:
         QCOMPARE(ReadBytes(path("out.rm2")), bytes);
         QCOMPARE(w->fileName(), path("out.rm2"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Ramulet 2.3 : out.rm2"));
+    }
+
+    // The file holds what the editor shows: the window's own default template exactly, and
+    // a drag made since the last growth, also across a resize.
+    void saveHoldsWhatTheEditorShows_data()
+    {
+        QTest::addColumn<bool>("drag");
+        QTest::addColumn<bool>("resize");
+        QTest::addColumn<bool>("grow");
+        QTest::addRow("at once") << false << false << false;
+        QTest::addRow("after growths and a resize") << false << true << true;
+        QTest::addRow("a drag") << true << false << false;
+        QTest::addRow("a drag, then a resize") << true << true << false;
+        QTest::addRow("a drag, then a growth and a resize") << true << true << true;
+    }
+    void saveHoldsWhatTheEditorShows()
+    {
+        QFETCH(bool, drag);
+        QFETCH(bool, resize);
+        QFETCH(bool, grow);
+        if (drag) {
+            // Branch 1's end point from (413, 317) 60 pixels to the right.
+            Drag(w->editorView(), {413, 317}, {{440, 317}, {473, 317}});
+        }
+        if (resize) {
+            w->resize(500, 400);
+            QTRY_COMPARE(w->editorView()->size(), QSize(338, 362));
+        }
+        if (grow) {
+            QTest::mouseClick(w->depthButton(12), Qt::LeftButton);
+            w->resize(DesignClientWidth, DesignClientHeight);
+            QTRY_COMPARE(w->editorView()->size(), QSize(636, 634));
+            QTest::mouseClick(button("SBEdit"), Qt::LeftButton);
+        }
+        save(path("tree"));
+        QVERIFY(log.warnings.isEmpty());
+        const QByteArray bytes = ReadBytes(path("tree.rm2"));
+        if (!drag) {
+            QCOMPARE(bytes, DefaultFile);
+            return;
+        }
+        const LoadResult r = ParseTemplate(bytes);
+        QVERIFY(r.status == LoadStatus::Accepted);
+        const TBranch &b1 = r.data.table.Branches[1];
+        // The trunk is 191 pixels long on screen; the dragged end lies (155, 95) pixels from
+        // the branch's start.
+        QVERIFY(std::fabs(b1.V.x - 155.0L / 191) < 0.003L);
+        QVERIFY(std::fabs(b1.V.y - 95.0L / 191) < 0.003L);
+        QVERIFY(std::fabs(b1.P.y - 1.0L) < 0.003L);
+        QCOMPARE(r.data.table.Branches[2].V, (TPointE{-0.5L, 0.5L}));
+        QCOMPARE(r.data.table.Branches[2].P, (TPointE{0.0L, 1.0L}));
     }
 
     void saveAppliesTheExtensionRule_data()

@@ -315,6 +315,7 @@ private slots:
             w->SetCurrentFile(dir.filePath(QStringLiteral("earlier.rm2")));
             w->ApplySettings({0x123456, 0x00FF00, 0x0000FF, 160});
             w->table().Branches[2].screenEnd = {250, 300};
+            w->table().Branches[2].moved = true;
             w->DrawEditor();
         }
         const Seen before = Look(*w);
@@ -586,23 +587,23 @@ private slots:
     void undoAfterAResizeKeepsTheBranchInPlace()
     {
         perform(DragPoint);
-        // A resize rebuilds the pixel points from the model, so the drag is lost (as ever);
-        // the steps' pixel points come back for the new size.
+        const TPointE dragged = {w->table().Branches[1].screenEnd.x - 318.0L,
+                                 317.0L - w->table().Branches[1].screenEnd.y};
+        // The drag survives the resize (it is taken into the model first), at the new scale.
         w->resize(DesignClientWidth + 318, DesignClientHeight + 317);
         QTRY_COMPARE(editor()->size(), QSize(954, 951));
+        const TPixel end = w->table().Branches[1].screenEnd;
+        QVERIFY(std::fabs(end.x - 477 - dragged.x * 1.5L) <= 1.0L);
+        QVERIFY(std::fabs(475 - end.y - dragged.y * 1.5L) <= 1.0L);
+        // The step's rows come back for the new size: the untouched ones exactly.
         BranchTable fresh;
         SetDefaultTemplate(fresh, w->view());
         QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
         for (int32_t i = 0; i <= 2; ++i) {
-            const TPixel got = w->table().Branches[static_cast<size_t>(i)].screenEnd;
-            const TPixel want = fresh.Branches[static_cast<size_t>(i)].screenEnd;
-            QVERIFY2(std::abs(got.x - want.x) <= 1 && std::abs(got.y - want.y) <= 1,
-                     qPrintable(QStringLiteral("row %1: (%2,%3) vs (%4,%5)")
-                                    .arg(i)
-                                    .arg(got.x)
-                                    .arg(got.y)
-                                    .arg(want.x)
-                                    .arg(want.y)));
+            QCOMPARE(w->table().Branches[static_cast<size_t>(i)].screenStart,
+                     fresh.Branches[static_cast<size_t>(i)].screenStart);
+            QCOMPARE(w->table().Branches[static_cast<size_t>(i)].screenEnd,
+                     fresh.Branches[static_cast<size_t>(i)].screenEnd);
         }
     }
 

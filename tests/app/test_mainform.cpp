@@ -27,21 +27,6 @@ namespace {
 
 bool Near(long double a, long double b, long double eps = 1e-4L) { return std::fabs(a - b) <= eps; }
 
-// Runs `check` on the first modal message box once it is shown.
-void OnMessageBox(std::function<void(QMessageBox *)> check)
-{
-    auto attempt = std::make_shared<std::function<void(int)>>();
-    *attempt = [check, attempt](int left) {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (box && box->isVisible()) {
-            check(box);
-        } else if (left > 0) {
-            QTimer::singleShot(10, [attempt, left] { (*attempt)(left - 1); });
-        }
-    };
-    QTimer::singleShot(0, [attempt] { (*attempt)(200); });
-}
-
 } // namespace
 
 class TestMainform : public QObject {
@@ -642,6 +627,9 @@ private slots:
         QTest::addRow("two branches, No") << 2 << false << true << false;
         QTest::addRow("two branches, Yes") << 2 << true << true << true;
         QTest::addRow("one branch") << 1 << false << false << true;
+        // -1: one branch, dragged and not saved since.
+        QTest::addRow("one branch dragged, No") << -1 << false << true << false;
+        QTest::addRow("one branch dragged, Yes") << -1 << true << true << true;
         QTest::addRow("no branch, No") << 0 << false << true << false;
         QTest::addRow("no branch, Yes") << 0 << true << true << true;
     }
@@ -651,7 +639,10 @@ private slots:
         QFETCH(bool, yes);
         QFETCH(bool, asked);
         QFETCH(bool, closed);
-        w->table().BranchCount = branches;
+        w->table().BranchCount = std::abs(branches);
+        if (branches < 0) {
+            Drag(w->editorView(), {413, 317}, {{450, 300}});
+        }
         log.answerYes = yes;
         QTest::mouseClick(button("BBclose"), Qt::LeftButton);
         QCOMPARE(log.questions.size(), asked ? 1 : 0);
@@ -668,7 +659,7 @@ private slots:
         hooks.beep = [this] { ++log.beeps; };
         w->setDialogHooks(hooks);
         bool checked = false;
-        OnMessageBox([&checked](QMessageBox *box) {
+        OnModal<QMessageBox>([&checked](QMessageBox *box) {
             QCOMPARE(box->windowTitle(), QStringLiteral("警告"));
             QCOMPARE(box->text(), QStringLiteral("終了しますよ"));
             QCOMPARE(box->icon(), QMessageBox::Warning);
@@ -685,7 +676,7 @@ private slots:
         QVERIFY(w->isVisible()); // Escape answers No
         QCOMPARE(log.beeps, 1);
 
-        OnMessageBox([](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Return); });
+        OnModal<QMessageBox>([](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Return); });
         w->close();
         QVERIFY(!w->isVisible()); // Return takes the default, Yes
     }
@@ -698,7 +689,7 @@ private slots:
         clickDepth(2);
         QTest::mouseClick(fitBox(), Qt::LeftButton);
         bool checked = false;
-        OnMessageBox([&checked](QMessageBox *box) {
+        OnModal<QMessageBox>([&checked](QMessageBox *box) {
             QCOMPARE(box->windowTitle(), QStringLiteral("警告"));
             QCOMPARE(box->text(), QString::fromUtf8(ZoomRefusal));
             QCOMPARE(box->buttons().size(), 1);

@@ -1,6 +1,8 @@
 #include "common/testsupport.h"
 
+#include <QImage>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
@@ -63,6 +65,15 @@ private slots:
         QTest::addRow("bad size") << QStringList{"--size", "636"};
         QTest::addRow("zero size") << QStringList{"--size", "0x10"};
         QTest::addRow("unknown option") << QStringList{"--frobnicate"};
+        QTest::addRow("depth neither number nor auto") << QStringList{"--depth", "deepest"};
+        QTest::addRow("max depth without auto") << QStringList{"--max-depth", "8"};
+        QTest::addRow("max depth 17") << QStringList{"--depth", "auto", "--max-depth", "17"};
+        QTest::addRow("long side 0") << QStringList{"--long-side", "0"};
+        QTest::addRow("long side and size")
+            << QStringList{"--long-side", "128", "--size", "100x100"};
+        QTest::addRow("unknown format") << QStringList{"--format", "gif", "-o", "x.gif"};
+        QTest::addRow("format without output") << QStringList{"--format", "png"};
+        QTest::addRow("output without a picture extension") << QStringList{"-o", "tree.dat"};
     }
     void usageErrors()
     {
@@ -71,6 +82,54 @@ private slots:
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.err.contains("Usage:"));
         QVERIFY(r.out.isEmpty());
+    }
+
+    // --depth auto takes the deepest depth the depth buttons offer, up to --max-depth (10
+    // unless given); --long-side sizes the picture after the grown tree, at least a quarter
+    // of the side across; --format writes PNG whatever the name.
+    void automaticDepthAndLongSide_data()
+    {
+        QTest::addColumn<QString>("file"); // empty: the default template
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("segments");
+        QTest::addColumn<QSize>("png");
+        const QString examples = QStringLiteral(RAMULET_EXAMPLES_DIR "/");
+        QTest::addRow("default, auto") << QString() << QStringList{"--depth", "auto"} << 2047
+                                       << QSize(128, 97);
+        QTest::addRow("default, auto up to 12")
+            << QString() << QStringList{"--depth", "auto", "--max-depth", "12"} << 8191
+            << QSize(128, 97);
+        QTest::addRow("seven branches: depth 6")
+            << examples + "flowering-bush.rm2" << QStringList{"--depth", "auto"} << 137257
+            << QSize(97, 128);
+        QTest::addRow("a thin curve keeps its proportions")
+            << examples + "koch-curve.rm2" << QStringList{"--depth", "3"} << 85 << QSize(37, 128);
+        QTest::addRow("a line gets a quarter")
+            << QStringLiteral(RAMULET_TEST_DATA "/templates/trunk-only.rm2")
+            << QStringList{"--depth", "auto"} << 1 << QSize(32, 128);
+    }
+    void automaticDepthAndLongSide()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, args);
+        QFETCH(int, segments);
+        QFETCH(QSize, png);
+        QStringList common = args;
+        if (!file.isEmpty()) {
+            common << file;
+        }
+        const Run dump = Render(common + QStringList{"--long-side", "128", "--dump-segments"});
+        QCOMPARE(dump.exitCode, 0);
+        QCOMPARE(int(dump.out.count('\n')) - 1, segments);
+
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QStringLiteral("thumbnail")); // no extension
+        const Run picture =
+            Render(common + QStringList{"--long-side", "128", "--format", "png", "-o", out});
+        QCOMPARE(picture.exitCode, 0);
+        QImage image;
+        QVERIFY(image.load(out, "PNG"));
+        QCOMPARE(image.size(), png);
     }
 
     void helpAndVersion()

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstring>
 #include <limits>
 
 namespace ramulet::test {
@@ -23,6 +24,11 @@ inline ViewState DefaultView(int32_t w, int32_t h)
     v.ResetView();
     return v;
 }
+
+// Whether two 80-bit reals are the same value bit for bit (a negative zero differs from a
+// positive one).
+inline bool SameBits(long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; }
+inline bool SameBits(TPointE a, TPointE b) { return SameBits(a.x, b.x) && SameBits(a.y, b.y); }
 
 inline constexpr int32_t I32Min = std::numeric_limits<int32_t>::min();
 inline constexpr int32_t I32Max = std::numeric_limits<int32_t>::max();

@@ -77,6 +77,7 @@ private slots:
         TBranch &row = t.Branches[1];
         row.screenStart = {sx, sy};
         row.screenEnd = {sx + 75, sy - 75};
+        row.moved = true; // as the editor marks a row it moves
         NormalizeTemplate(t);
         QVERIFY(row.P.x == 0.0L);
         QVERIFY(std::fabs(row.P.y - expectedPy) < 1e-15L);
@@ -95,6 +96,7 @@ private slots:
         t.Branches[0].screenEnd = {200, 100};
         t.Branches[1].screenStart = {200, 100};
         t.Branches[1].screenEnd = {200, 150};
+        t.Branches[1].moved = true;
         NormalizeTemplate(t);
         QVERIFY(std::fabs(t.Branches[1].V.x - 0.5L) < 1e-18L);
         QVERIFY(std::fabs(t.Branches[1].V.y) < 1e-18L);
@@ -107,12 +109,84 @@ private slots:
         SetDefaultTemplate(t, View150());
         t.Branches[0].screenEnd = t.Branches[0].screenStart;
         t.Branches[1].screenEnd = {0, 0};
+        t.Branches[1].moved = true;
         const TBranch before = t.Branches[1];
         NormalizeTemplate(t);
         QCOMPARE(t.Branches[1].P, before.P);
         QCOMPARE(t.Branches[1].V, before.V);
         t.BranchCount = 0;
         NormalizeTemplate(t); // no branches and no frame: nothing to do, no fault
+    }
+
+    // Rows the editor has not moved keep their exact values at any editor scale; moved rows
+    // are taken from their pixel points. With a trunk other than (0, 0)-(0, 1) the exact
+    // values go through the same arithmetic as pixel points would, unrounded.
+    void normalizeKeepsUnmovedRowsExact_data()
+    {
+        QTest::addColumn<int>("w");
+        QTest::addColumn<int>("h");
+        QTest::addColumn<bool>("tiltedTrunk");
+        QTest::addRow("design size") << 636 << 634 << false;
+        QTest::addRow("tiny view") << 7 << 9 << false;
+        QTest::addRow("one pixel") << 1 << 1 << false;
+        QTest::addRow("design size, other trunk") << 636 << 634 << true;
+        QTest::addRow("tiny view, other trunk") << 7 << 9 << true;
+    }
+    void normalizeKeepsUnmovedRowsExact()
+    {
+        QFETCH(int, w);
+        QFETCH(int, h);
+        QFETCH(bool, tiltedTrunk);
+        const ViewState view = test::DefaultView(w, h);
+        BranchTable t;
+        SetDefaultTemplate(t, view);
+        t.Branches[1].P = {0.3L, 1.0L / 3};
+        t.Branches[1].V = {-0.0L, std::sqrt(2.0L) / 2};
+        t.Branches[2].P = {0.0L, -0.0L};
+        t.Branches[2].V = {-1.0L / 7, -0.0L};
+        if (tiltedTrunk) {
+            t.Branches[0].P = {0.25L, -1.0L};
+            t.Branches[0].V = {1.0L, 2.0L};
+        }
+        UpdateAllScreenPoints(t, view);
+        const BranchTable loaded = t;
+
+        NormalizeMovedRows(t); // nothing moved: nothing changes
+        for (int i : {1, 2}) {
+            QVERIFY(test::SameBits(t.Branches[i].P, loaded.Branches[i].P));
+            QVERIFY(test::SameBits(t.Branches[i].V, loaded.Branches[i].V));
+        }
+        NormalizeTemplate(t);
+        NormalizeTemplate(t); // and again: a growth after a growth
+        if (!tiltedTrunk) {
+            for (int i : {1, 2}) {
+                QVERIFY(t.Branches[i].P.x == 0.0L && !std::signbit(t.Branches[i].P.x));
+                QVERIFY(test::SameBits(t.Branches[i].P.y, loaded.Branches[i].P.y));
+                QVERIFY(test::SameBits(t.Branches[i].V, loaded.Branches[i].V));
+            }
+        } else {
+            // What the pixel arithmetic gives at a scale fine enough to make rounding vanish.
+            const ViewState fine = test::DefaultView(2000000, 2000000);
+            BranchTable pixels = loaded;
+            UpdateAllScreenPoints(pixels, fine);
+            pixels.Branches[1].moved = pixels.Branches[2].moved = true;
+            NormalizeTemplate(pixels);
+            for (int i : {1, 2}) {
+                QVERIFY(std::fabs(t.Branches[i].V.x - pixels.Branches[i].V.x) < 1e-5L);
+                QVERIFY(std::fabs(t.Branches[i].V.y - pixels.Branches[i].V.y) < 1e-5L);
+                QVERIFY(std::fabs(t.Branches[i].P.y - pixels.Branches[i].P.y) < 1e-5L);
+            }
+        }
+        // A moved row follows its pixel points; the other keeps its values.
+        t = loaded;
+        t.Branches[1].screenEnd.x += 1;
+        t.Branches[1].moved = true;
+        NormalizeTemplate(t);
+        const bool trunkOnScreen = !(loaded.Branches[0].screenStart == loaded.Branches[0].screenEnd);
+        QCOMPARE(!test::SameBits(t.Branches[1].V, loaded.Branches[1].V), trunkOnScreen);
+        if (!tiltedTrunk) {
+            QVERIFY(test::SameBits(t.Branches[2].V, loaded.Branches[2].V));
+        }
     }
 
     void addBranch()

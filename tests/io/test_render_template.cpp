@@ -4,9 +4,15 @@
 #include <QFile>
 #include "common/testsupport.h"
 
+#include "core/segments.h"
+#include "io/templatefile.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -90,6 +96,57 @@ private slots:
         QByteArray expected = ReadAll(Data("default.rm2"));
         expected.replace("\r\n40\r\n", "\r\n30\r\n"); // the pen width setting as read
         QCOMPARE(ReadAll(out), expected);
+    }
+
+    // A file grows exactly as its values say, whatever the view size: the dump equals a
+    // plain growth from the file's values, digit for digit, and --save writes the file back.
+    void fileGrowsAsWritten_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("size");
+        for (const char *size : {"636x634", "7x9", "4000x33"}) {
+            QTest::addRow("exact values, %s", size) << Data("exact-values.rm2") << size;
+            QTest::addRow("default, %s", size) << Data("default.rm2") << size;
+        }
+    }
+    void fileGrowsAsWritten()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, size);
+        const int depth = 6;
+        const ramulet::LoadResult loaded = ramulet::ReadTemplateFile(file);
+        QVERIFY(loaded.status == ramulet::LoadStatus::Accepted);
+        // The growth from the values themselves: P.x plays no part, ratio = |V|.
+        ramulet::BranchTable t = loaded.data.table;
+        for (int32_t i = 1; i <= t.BranchCount; ++i) {
+            ramulet::TBranch &row = t.Branches[static_cast<size_t>(i)];
+            row.ratio = std::sqrt(row.V.x * row.V.x + row.V.y * row.V.y);
+        }
+        ramulet::Tseglines store;
+        ramulet::TSegLine trunk{t.Branches[0].P,
+                                {t.Branches[0].P.x + t.Branches[0].V.x,
+                                 t.Branches[0].P.y + t.Branches[0].V.y},
+                                depth + 1,
+                                1.0L};
+        ramulet::Grow(store, t, depth, trunk, +1);
+        QByteArray expected = "index,start_x,start_y,end_x,end_y,level,width_factor\n";
+        for (int32_t i = 0; i <= store.lastIndex; ++i) {
+            const ramulet::TSegLine &g = store.line(i);
+            char line[256];
+            std::snprintf(line, sizeof line, "%d,%.21Lg,%.21Lg,%.21Lg,%.21Lg,%d,%.21Lg\n", i,
+                          g.startPt.x, g.startPt.y, g.endPt.x, g.endPt.y, g.level, g.widthFactor);
+            expected += line;
+        }
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString out = dir.filePath(QStringLiteral("saved.rm2"));
+        const Run r = Render({file, "--size", size, "--depth", QString::number(depth),
+                              "--dump-segments", "--save", out});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        QVERIFY(store.lastIndex > 100);
+        QCOMPARE(r.out, expected);
+        QCOMPARE(ReadAll(out), ReadAll(file));
     }
 
     // The file's rows grow the same tree as the template they hold.
