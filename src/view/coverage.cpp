@@ -132,7 +132,7 @@ const CapPolygon &CapFor(double r)
 }
 
 // Source-over of the opaque premultiplied `src` with alpha a / 255 onto `dst`, every channel
-// rounded to nearest: two channels at a time in 16-bit lanes (255 x 255 + 255 + 128 fits).
+// rounded to nearest: two channels at a time in 16-bit lanes (255 x 255 + 128 + 254 fits).
 inline uint32_t Blend(uint32_t dst, uint32_t src, uint32_t a)
 {
     const uint32_t ia = 255u - a;
@@ -309,7 +309,8 @@ void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, 
 {
     // Nothing of the band in the rows drawn, by a reach no cap polygon exceeds (NaN fails
     // every comparison, and is dropped below).
-    if (!(std::max(y0, y1) + 1.1 * r > m_rows.rowBegin && std::min(y0, y1) - 1.1 * r < m_rows.rowEnd)) {
+    if (!(std::max(y0, y1) + 1.1 * r > m_rows.rowBegin &&
+          std::min(y0, y1) - 1.1 * r < m_rows.rowEnd)) {
         return;
     }
     // Only finite bands are drawn.

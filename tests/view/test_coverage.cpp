@@ -1,3 +1,4 @@
+#include "common/testsupport.h"
 #include "core/branches.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
@@ -11,7 +12,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <numbers>
 #include <vector>
@@ -70,7 +70,8 @@ std::vector<double> Supersampled(const TreePicture &pic, QSize size)
             const double top = std::min(b.y0, b.y1) - b.r;
             const double bottom = std::max(b.y0, b.y1) + b.r;
             const int s0 = std::max(0, static_cast<int>(std::ceil((top - strip) * S - 0.5)));
-            const int s1 = std::min(rows * S - 1, static_cast<int>(std::floor((bottom - strip) * S - 0.5)));
+            const int s1 = std::min(rows * S - 1,
+                                    static_cast<int>(std::floor((bottom - strip) * S - 0.5)));
             const double dx = b.x1 - b.x0;
             const double dy = b.y1 - b.y0;
             const double len2 = dx * dx + dy * dy;
@@ -88,8 +89,8 @@ std::vector<double> Supersampled(const TreePicture &pic, QSize size)
                     }
                 }
                 if (len2 > 0.0) {
-                    // Points x with |cross| <= r len and 0 <= dot <= len2, by bisection-free
-                    // interval arithmetic on the two linear conditions.
+                    // The straight band: the x with |cross| <= r len and 0 <= dot <= len2,
+                    // each condition an interval of x.
                     double bl = -INFINITY;
                     double bh = INFINITY;
                     const double len = std::sqrt(len2);
@@ -190,13 +191,15 @@ private slots:
         QTest::addColumn<double>("limit");
         const QSize view(636, 634);
         const TColor cyan = 0xF8FFE0;
-        for (const int depth : {8, 12}) {
-            const double limit = depth == 8 ? 0.5 : 1.0;
-            QTest::addRow("default, depth %d", depth) << depth << view << 2 << false << cyan << limit;
-            QTest::addRow("pen index 10, depth %d", depth) << depth << view << 10 << false << cyan << limit;
-            QTest::addRow("300 x 500, depth %d", depth) << depth << QSize(300, 500) << 2 << false << cyan << limit;
-            QTest::addRow("automatic fit, depth %d", depth) << depth << view << 2 << true << cyan << limit;
-            QTest::addRow("white background, depth %d", depth) << depth << view << 2 << false << White << limit;
+        for (const int d : {8, 12}) {
+            const double limit = d == 8 ? 0.5 : 1.0;
+            QTest::addRow("default, depth %d", d) << d << view << 2 << false << cyan << limit;
+            QTest::addRow("pen index 10, depth %d", d) << d << view << 10 << false << cyan << limit;
+            QTest::addRow("300 x 500, depth %d", d)
+                << d << QSize(300, 500) << 2 << false << cyan << limit;
+            QTest::addRow("automatic fit, depth %d", d) << d << view << 2 << true << cyan << limit;
+            QTest::addRow("white background, depth %d", d)
+                << d << view << 2 << false << White << limit;
         }
     }
     void agreesWithSupersampling()
@@ -207,9 +210,7 @@ private slots:
         QFETCH(bool, fit);
         QFETCH(TColor, back);
         QFETCH(double, limit);
-        ViewState view;
-        view.SetViewSize(size.width(), size.height());
-        view.ResetView();
+        const ViewState view = test::DefaultView(size.width(), size.height());
         BranchTable table;
         SetDefaultTemplate(table, view);
         auto store = std::make_unique<Tseglines>();
@@ -236,7 +237,8 @@ private slots:
             for (int y = 0; y < size.height(); ++y) {
                 auto *row = reinterpret_cast<uint32_t *>(exact.scanLine(y));
                 for (int x = 0; x < size.width(); ++x) {
-                    const double *ref = reference.data() + (static_cast<size_t>(y) * size.width() + x) * 4;
+                    const double *ref =
+                        reference.data() + (static_cast<size_t>(y) * size.width() + x) * 4;
                     row[x] = 0;
                     for (int ch = 0; ch < 4; ++ch) {
                         row[x] |= static_cast<uint32_t>(std::lround(ref[ch])) << (8 * ch);
