@@ -54,22 +54,23 @@ struct Offset {
     double y;
 };
 
-// A regular polygon standing for a unit circle: vertex k at angle (2k + 1) pi / n, so that
+// A regular polygon standing for a circle (of radius 1 in the table, of a band's radius once
+// scaled): vertex k at angle (2k + 1) pi / n, so that
 // with n a multiple of four its top and bottom edges are horizontal (and add nothing) and its
 // left and right ones vertical, its radius enlarged so that its area is the circle's. Edge k
 // runs from vertex k to k + 1.
 struct CapPolygon {
     struct Edge {
-        double x0, y0, x1, y1; // the ends for a radius of 1, upper end (smaller y) first
+        double x0, y0, x1, y1; // the ends, upper end (smaller y) first
         double dxdy;           // x per unit of y
         double slope;          // |dy / dx| (0 when vertical) with the sign of dir
         double dir;            // +1 where vertex k is the upper end, -1 where it is the lower
         int index;             // k
     };
     int n = 0;
-    double extent = 0.0;    // farthest reach in x and in y, for a radius of 1
+    double extent = 0.0;    // farthest reach in x and in y
     double maxRadius = 0.0; // the largest radius for which it stays within the tolerance
-    std::vector<Offset> vertices; // for a radius of 1
+    std::vector<Offset> vertices;
     std::vector<Offset> normals;  // of each edge
     std::vector<Edge> slanted;    // the edges that are not horizontal
 };
@@ -248,14 +249,14 @@ inline void CompositeRow(uint32_t *pixels, double *cells, int count, const Over 
 }
 
 // Calls addEdge(x0, y0, x1, y1, dxdy, slope, dir) for each edge of the capsule's polygon, in the
-// band's frame: the Minkowski sum of the segment (ax, ay)-(bx, by) and the cap polygon of
-// radius r. Each edge of the cap polygon sits at the end it faces; where the facing changes,
+// band's frame: the Minkowski sum of the segment (ax, ay)-(bx, by) and `cap`, a cap polygon
+// scaled to the band's radius. Each edge of the cap polygon sits at the end it faces; where the facing changes,
 // a side of the band joins the two copies of the vertex between.
 // `Fixed`, when not 0, is the cap polygon's vertex count known beforehand, so that the loops
 // over its edges unroll.
 template <int Fixed, class Emit>
 inline void CapsuleEdges(const CapPolygon &cap, double ax, double ay, double bx, double by,
-                         double r, Emit &&addEdge)
+                         Emit &&addEdge)
 {
     const double dx = bx - ax;
     const double dy = by - ay;
@@ -276,7 +277,7 @@ inline void CapsuleEdges(const CapPolygon &cap, double ax, double ay, double bx,
         const bool f = front(static_cast<size_t>(e.index));
         const double ex = f ? bx : ax;
         const double ey = f ? by : ay;
-        addEdge(ex + e.x0 * r, ey + e.y0 * r, ex + e.x1 * r, ey + e.y1 * r, e.dxdy, e.slope, e.dir);
+        addEdge(ex + e.x0, ey + e.y0, ex + e.x1, ey + e.y1, e.dxdy, e.slope, e.dir);
     }
     if (dy == 0.0) {
         return; // horizontal sides add nothing
@@ -290,8 +291,8 @@ inline void CapsuleEdges(const CapPolygon &cap, double ax, double ay, double bx,
     const double lx = dy > 0.0 ? bx : ax;
     const double ly = dy > 0.0 ? by : ay;
     auto side = [&](size_t k, bool f) {
-        const double vx = cap.vertices[k].x * r;
-        const double vy = cap.vertices[k].y * r;
+        const double vx = cap.vertices[k].x;
+        const double vy = cap.vertices[k].y;
         const double dir = f == (dy > 0.0) ? 1.0 : -1.0;
         addEdge(ux + vx, uy + vy, lx + vx, ly + vy, sideDxdy, dir * sideSlope, dir);
     };
@@ -339,6 +340,15 @@ inline void AddEdge(double *cells, size_t rowCells, int rows, double x0, double 
 
 } // namespace
 
+// The cap polygon for the radius of the bands being drawn, scaled to it.
+struct CoverageRaster::Cap : CapPolygon {};
+
+CoverageRaster::CoverageRaster(const CoverageRows &rows) : m_rows(rows), m_cap(std::make_unique<Cap>())
+{
+}
+
+CoverageRaster::~CoverageRaster() = default;
+
 void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, uint32_t argb)
 {
     // Nothing of the band in the rows drawn, by a reach no cap polygon exceeds (NaN fails
@@ -354,12 +364,24 @@ void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, 
         return;
     }
     if (r != m_capRadius) {
-        m_cap = &CapFor(r);
+        // Consecutive bands mostly share their radius; the copy keeps its vectors' room.
+        Cap &cap = *m_cap;
+        static_cast<CapPolygon &>(cap) = CapFor(r);
+        cap.extent *= r;
+        for (Offset &v : cap.vertices) {
+            v = {v.x * r, v.y * r};
+        }
+        for (CapPolygon::Edge &e : cap.slanted) {
+            e.x0 *= r;
+            e.y0 *= r;
+            e.x1 *= r;
+            e.y1 *= r;
+        }
         m_capRadius = r;
     }
-    const CapPolygon &cap = *static_cast<const CapPolygon *>(m_cap);
+    const CapPolygon &cap = *m_cap;
     // The polygon's reach beyond the segment's box, the same in x and y.
-    const double extent = r * cap.extent;
+    const double extent = cap.extent;
     const double left = std::min(x0, x1) - extent;
     const double right = std::max(x0, x1) + extent;
     const double top = std::min(y0, y1) - extent;
@@ -394,9 +416,9 @@ void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, 
         };
         // The polygon of the thinnest bands (most bands of a deep tree) has eight vertices.
         if (cap.n == 8) {
-            CapsuleEdges<8>(cap, ax, ay, bx, by, r, add);
+            CapsuleEdges<8>(cap, ax, ay, bx, by, add);
         } else {
-            CapsuleEdges<0>(cap, ax, ay, bx, by, r, add);
+            CapsuleEdges<0>(cap, ax, ay, bx, by, add);
         }
         CompositeCells(col0, row0, cols, rows, src);
         return;
@@ -406,7 +428,7 @@ void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, 
         m_edges.resize(n);
     }
     m_edgeCount = 0;
-    CapsuleEdges<0>(cap, ax, ay, bx, by, r,
+    CapsuleEdges<0>(cap, ax, ay, bx, by,
                  [&](double ex0, double ey0, double ex1, double ey1, double dxdy, double slope,
                      double dir) {
                      m_edges[m_edgeCount++] = {ex0, ey0, ex1, ey1, dxdy, slope, dir};

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace ramulet {
@@ -31,7 +32,8 @@ struct CoverageRows {
 // an image drawn in several row ranges is bit for bit the image drawn whole.
 class CoverageRaster {
 public:
-    explicit CoverageRaster(const CoverageRows &rows) : m_rows(rows) {}
+    explicit CoverageRaster(const CoverageRows &rows);
+    ~CoverageRaster();
 
     // Composites, in the opaque colour `argb` (0xFFRRGGBB), the capsule of half-width r around
     // the segment (x0, y0)-(x1, y1): the band of width 2r with round ends. Each pixel takes
@@ -64,7 +66,8 @@ private:
     void CompositeCells(int col0, int row0, int cols, int rows, uint32_t src);
 
     CoverageRows m_rows;
-    const void *m_cap = nullptr; // the cap polygon of m_capRadius
+    struct Cap;
+    std::unique_ptr<Cap> m_cap; // the cap polygon scaled to m_capRadius
     double m_capRadius = 0.0;
     std::vector<Edge> m_edges; // scratch: the outline being drawn, m_edgeCount of them
     size_t m_edgeCount = 0;
