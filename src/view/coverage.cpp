@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <numbers>
+#include <system_error>
 #include <thread>
 
 #if defined(__SSE2__)
@@ -703,9 +704,17 @@ bool RasterizeTreePictureSmooth(QImage &image, const TreePicture &pic)
         std::thread::hardware_concurrency() >= 2) {
         CoverageRows lower = rows;
         rows.rowEnd = lower.rowBegin = BalancedSplit(pic, height);
-        std::thread helper(DrawPictureRows, lower, height, std::cref(pic));
+        std::thread helper;
+        try {
+            helper = std::thread(DrawPictureRows, lower, height, std::cref(pic));
+        } catch (const std::system_error &) {
+            // No thread to be had: the lower rows after the upper ones, alike.
+            DrawPictureRows(lower, height, pic);
+        }
         DrawPictureRows(rows, height, pic);
-        helper.join();
+        if (helper.joinable()) {
+            helper.join();
+        }
     } else {
         DrawPictureRows(rows, height, pic);
     }

@@ -39,7 +39,8 @@ public:
     // the segment (x0, y0)-(x1, y1): the band of width 2r with round ends. Each pixel takes
     // the colour by the share of its area the capsule covers. The capsule is drawn as the
     // polygon swept by a regular polygon of the disc's area, whose outline stays within 0.03
-    // pixels of the circle's.
+    // pixels of the circle's. A radius that is not positive, or coordinates or a radius of
+    // 2^29 pixels or more, draw nothing.
     void Band(double x0, double y0, double x1, double y1, double r, uint32_t argb);
 
     // Composites the rectangle [left, right) x [top, bottom) in `argb`, edge pixels by their
@@ -82,7 +83,8 @@ private:
 // pixels it crosses, and a pen of width 0 draws a band one pixel wide. Over a white
 // background the image keeps what it held (transparency stays transparent) where nothing is
 // drawn. Works on RGB32, ARGB32 and ARGB32_Premultiplied images and returns false, drawing
-// nothing, for any other format.
+// nothing, for any other format. A picture of many segments is drawn by two threads, each
+// on a range of rows, with the same result as one.
 bool RasterizeTreePictureSmooth(QImage &image, const TreePicture &pic);
 
 } // namespace ramulet
