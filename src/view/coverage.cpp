@@ -33,6 +33,9 @@ constexpr size_t MaxCells = 8192;
 // Cells per row beyond its pixels: AddPiece writes up to two past the last pixel.
 constexpr int RowSlack = 2;
 
+// Row length of the cells for the thinnest bands, whose box spans a few pixels.
+constexpr size_t TileStride = 8;
+
 // Band coordinates and radii beyond this many pixels are not drawn: the frame of a band is
 // counted in int.
 constexpr double MaxCoordinate = 1 << 29;
@@ -160,12 +163,14 @@ public:
         if (a == 255u) {
             pixel = m_src;
         } else if (a != 0u) {
-            pixel = Blend(pixel, a);
+            Blend(pixel, a);
         }
     }
 
+    void Blend(uint32_t &pixel, uint32_t a) const { pixel = Blended(pixel, a); }
+
 private:
-    uint32_t Blend(uint32_t dst, uint32_t a) const
+    uint32_t Blended(uint32_t dst, uint32_t a) const
     {
 #if defined(__SSE2__)
         // The four channels in 16-bit lanes.
@@ -235,6 +240,9 @@ inline void AddPiece(double *cells, double xa, double xb, double d, double s)
 }
 
 // The running sum of a row's cells composited onto its pixels; the cells are left zero.
+// `Short` rows (of a small band) blend every pixel, alpha 0 and 255 too, which costs less
+// than telling them apart; long ones leave and fill pixels as they can.
+template <bool Short>
 inline void CompositeRow(uint32_t *pixels, double *cells, int count, const Over &over)
 {
     double sum = 0.0;
@@ -242,7 +250,12 @@ inline void CompositeRow(uint32_t *pixels, double *cells, int count, const Over 
         sum += cells[c];
         cells[c] = 0.0;
         // Outlines run either way round; the area's size is what counts.
-        over(pixels[c], AlphaOf(std::fabs(sum)));
+        const uint32_t a = AlphaOf(std::fabs(sum));
+        if (Short) {
+            over.Blend(pixels[c], a);
+        } else {
+            over(pixels[c], a);
+        }
     }
     for (int c = count; c < count + RowSlack; ++c) {
         cells[c] = 0.0;
@@ -317,9 +330,12 @@ inline void CapsuleEdges(const CapPolygon &cap, double ax, double ay, double bx,
 }
 
 // Adds an edge (in the band's frame, within `rows` rows of `rowCells` cells) to the cells.
-inline void AddEdge(double *cells, size_t rowCells, int rows, double x0, double y0, double x1,
+// `Stride`, when not 0, is the row length known beforehand.
+template <size_t Stride = 0>
+inline void AddEdge(double *cells, size_t rowLength, int rows, double x0, double y0, double x1,
                     double y1, double dxdy, double slope, double dir)
 {
+    const size_t rowCells = Stride != 0 ? Stride : rowLength;
     // The frame starts at the band's top row; rounding may put an end a hair outside it.
     auto j = std::min(static_cast<int>(std::max(y0, 0.0)), rows - 1);
     if (y1 <= j + 1.0) {
@@ -411,17 +427,25 @@ void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, 
             m_cells.resize(MaxCells, 0.0);
         }
         double *const cells = m_cells.data();
-        auto add = [&](double ex0, double ey0, double ex1, double ey1, double dxdy, double slope,
-                       double dir) {
-            AddEdge(cells, rowCells, rows, ex0, ey0, ex1, ey1, dxdy, slope, dir);
-        };
-        // The polygon of the thinnest bands (most bands of a deep tree) has eight vertices.
-        if (cap.n == 8) {
-            CapsuleEdges<8>(cap, ax, ay, bx, by, add);
-        } else {
-            CapsuleEdges<0>(cap, ax, ay, bx, by, add);
+        if (cap.n == 8 && static_cast<size_t>(cols + RowSlack) <= TileStride &&
+            static_cast<size_t>(rows) * TileStride <= MaxCells) {
+            // The thinnest bands, most of those of a deep tree: eight vertices, and rows of a
+            // length fixed beforehand.
+            CapsuleEdges<8>(cap, ax, ay, bx, by,
+                            [&](double ex0, double ey0, double ex1, double ey1, double dxdy,
+                                double slope, double dir) {
+                                AddEdge<TileStride>(cells, TileStride, rows, ex0, ey0, ex1, ey1,
+                                                    dxdy, slope, dir);
+                            });
+            CompositeCells(col0, row0, cols, rows, TileStride, src);
+            return;
         }
-        CompositeCells(col0, row0, cols, rows, src);
+        CapsuleEdges<0>(cap, ax, ay, bx, by,
+                        [&](double ex0, double ey0, double ex1, double ey1, double dxdy,
+                            double slope, double dir) {
+                            AddEdge(cells, rowCells, rows, ex0, ey0, ex1, ey1, dxdy, slope, dir);
+                        });
+        CompositeCells(col0, row0, cols, rows, rowCells, src);
         return;
     }
     const size_t n = cap.slanted.size() + 2;
@@ -440,17 +464,17 @@ void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, 
     FillEdges(col0, row0, cols, rows, src);
 }
 
-void CoverageRaster::CompositeCells(int col0, int row0, int cols, int rows, uint32_t src)
+void CoverageRaster::CompositeCells(int col0, int row0, int cols, int rows, size_t rowCells,
+                                    uint32_t src)
 {
     const Over over(src);
-    const auto rowCells = static_cast<size_t>(cols + RowSlack);
     // Rows of the band's frame the raster owns are composited, the others only cleared.
     const int first = std::max(row0, m_rows.rowBegin) - row0;
     const int last = std::min(row0 + rows, m_rows.rowEnd) - row0;
     for (int j = 0; j < rows; ++j) {
         double *row = m_cells.data() + static_cast<size_t>(j) * rowCells;
         if (j >= first && j < last) {
-            CompositeRow(m_rows.bits + (row0 + j) * m_rows.stride + col0, row, cols, over);
+            CompositeRow<true>(m_rows.bits + (row0 + j) * m_rows.stride + col0, row, cols, over);
         } else {
             std::fill(row, row + rowCells, 0.0);
         }
@@ -565,7 +589,7 @@ void CoverageRaster::FillEdges(int col0, int row0, int cols, int rows, uint32_t 
             AddEdge(m_cells.data(), rowCells, rows, e.x0, e.y0, e.x1, e.y1, e.dxdy, e.slope,
                     e.dir);
         }
-        CompositeCells(col0, row0, cols, rows, src);
+        CompositeCells(col0, row0, cols, rows, rowCells, src);
         return;
     }
 
@@ -601,7 +625,7 @@ void CoverageRaster::FillEdges(int col0, int row0, int cols, int rows, uint32_t 
             }
         }
         for (int j = pass; j < passEnd; ++j) {
-            CompositeRow(pixelsOf(j), cellsOf(j), cols, over);
+            CompositeRow<false>(pixelsOf(j), cellsOf(j), cols, over);
         }
     }
 }

@@ -64,7 +64,7 @@ private:
     void FillEdges(int col0, int row0, int cols, int rows, uint32_t src);
     // Composites the accumulated cells of such a band's rows that the raster owns, and
     // clears them all.
-    void CompositeCells(int col0, int row0, int cols, int rows, uint32_t src);
+    void CompositeCells(int col0, int row0, int cols, int rows, size_t rowCells, uint32_t src);
 
     CoverageRows m_rows;
     struct Cap;
