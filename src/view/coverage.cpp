@@ -266,8 +266,7 @@ inline void CompositeRow(uint32_t *pixels, double *cells, int count, const Over 
 // band's frame: the Minkowski sum of the segment (ax, ay)-(bx, by) and `cap`, a cap polygon
 // scaled to the band's radius. Each edge of the cap polygon sits at the end it faces; where the facing changes,
 // a side of the band joins the two copies of the vertex between.
-// `Fixed`, when not 0, is the cap polygon's vertex count known beforehand, so that the loops
-// over its edges unroll.
+// `Fixed`, when not 0, is the cap polygon's vertex count known beforehand.
 template <int Fixed, class Emit>
 inline void CapsuleEdges(const CapPolygon &cap, double ax, double ay, double bx, double by,
                          Emit &&addEdge)
@@ -279,13 +278,17 @@ inline void CapsuleEdges(const CapPolygon &cap, double ax, double ay, double bx,
     // Bit k: edge k faces the far end (for the polygons of up to 64 edges).
     uint64_t facing = 0;
     if (n <= 64) {
+#pragma GCC unroll 8
         for (size_t k = 0; k < n; ++k) {
             facing |= static_cast<uint64_t>(faces(k)) << k;
         }
     }
     auto front = [&](size_t k) { return n <= 64 ? ((facing >> k) & 1u) != 0 : faces(k); };
-    // All but the top and bottom edge are slanted.
+    // All but the top and bottom edge are slanted. With their count known the loop is
+    // written out edge by edge, so that each edge's branches (which go about the same way
+    // for every band) are told apart rather than mixed in one.
     const size_t slanted = Fixed != 0 ? static_cast<size_t>(Fixed - 2) : cap.slanted.size();
+#pragma GCC unroll 8
     for (size_t i = 0; i < slanted; ++i) {
         const CapPolygon::Edge &e = cap.slanted[i];
         const bool f = front(static_cast<size_t>(e.index));
