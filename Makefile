@@ -3,7 +3,7 @@
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 .PHONY: install run test deps build-dev build-asan build-release test-dev test-asan bench fuzz clean \
-        examples pictures
+        examples pictures soak soak-dev soak-asan
 
 deps:
 	@bash scripts/install-deps.sh
@@ -41,6 +41,23 @@ fuzz: deps
 	./build/fuzz/fuzz_parse_template build/fuzz/corpus tests/data/fuzz-seeds \
 	  -dict=fuzz/rm2.dict -max_total_time=$(FUZZ_TIME) -timeout=5 -rss_limit_mb=2048 \
 	  -print_final_stats=1
+
+# The randomized window test run long: many seeds of thousands of actions, in the dev build
+# and under the sanitizers (`make -j2 soak` runs the two side by side).
+SOAK_SEEDS ?= 1001-1100
+SOAK_ACTIONS ?= 3000
+SOAK_ASAN_SEEDS ?= 2001-2020
+SOAK_ASAN_ACTIONS ?= 2000
+soak: soak-dev soak-asan
+
+soak-dev: build-dev
+	cd build/dev && QT_QPA_PLATFORM=offscreen RAMULET_MONKEY_SEEDS=$(SOAK_SEEDS) \
+	  RAMULET_MONKEY_ACTIONS=$(SOAK_ACTIONS) ./tests/app/test_monkey
+
+soak-asan: build-asan
+	cd build/asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+	  RAMULET_MONKEY_SEEDS=$(SOAK_ASAN_SEEDS) RAMULET_MONKEY_ACTIONS=$(SOAK_ASAN_ACTIONS) \
+	  ./tests/app/test_monkey
 
 bench: deps
 	@cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DRAMULET_BUILD_TESTS=OFF -DRAMULET_BUILD_BENCH=ON >/dev/null

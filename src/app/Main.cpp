@@ -232,7 +232,7 @@ void TMainform::BuildControls()
     BuildGallery();
 
     // Wiring.
-    connect(ImagePanel, &BevelPanel::resized, this, &TMainform::FormResize);
+    connect(ImagePanel, &BevelPanel::resized, this, [this] { ResizeViews(false); });
     connect(CImg, &PictureView::mouseDown, this, &TMainform::CImgMouseDown);
     connect(CImg, &PictureView::mouseMove, this, &TMainform::CImgMouseMove);
     connect(CImg, &PictureView::mouseUp, this, &TMainform::CImgMouseUp);
@@ -503,24 +503,33 @@ bool TMainform::FitViewsToPanel()
     return m_view.SetViewSize(size.width(), size.height());
 }
 
-void TMainform::FormResize()
+void TMainform::FormResize() { ResizeViews(true); }
+
+void TMainform::ResizeViews(bool rebuildPoints)
 {
+    const QSize frame(m_view.frameWidth, m_view.frameHeight);
     const bool hasArea = FitViewsToPanel();
     CImg->setVisible(!SBEdit->isChecked());
 
-    // A drag made since the last growth lives in the pixel points only: it is taken into the
-    // model values before the pixel points are made afresh for the new size.
-    NormalizeMovedRows(m_table);
     // Without area the view resets to the default view of its last size with area, so that
     // pixel points made meanwhile (a reset, a load, an added branch) keep their precision.
     m_view.ResetView();
-    UpdateAllScreenPoints(m_table, m_view);
+    // The pixel points belong to that default view. A resize that keeps it (into a view
+    // without area, or back to the size the view had before) keeps them as they are: made
+    // afresh there, a drag would only be rounded once more.
+    if (rebuildPoints || QSize(m_view.frameWidth, m_view.frameHeight) != frame) {
+        // A drag made since the last growth lives in the pixel points only: it is taken into
+        // the model values before the pixel points are made afresh for the new size.
+        NormalizeMovedRows(m_table);
+        UpdateAllScreenPoints(m_table, m_view);
+    }
+    // Also without area: the depth buttons follow the template (a reset meanwhile).
+    DrawEditor();
     // Nothing to draw in and no picture geometry: the last tree stays until the view has a
     // size again.
     if (!hasArea) {
         return;
     }
-    DrawEditor();
     GenerateTree();
 }
 

@@ -226,6 +226,9 @@ private:
     // Gives both views the interior of the image panel, with fresh images, and the view
     // state that size; false for a view without area.
     bool FitViewsToPanel();
+    // FormResize's work; a size change of the image panel rebuilds the pixel points only when
+    // the views' frame (their last size with area) changes, a reset always does.
+    void ResizeViews(bool rebuildPoints);
     void ShowColors();
     void ChooseColor(ColorSwatch *swatch, TColor &setting, bool outlineFollows);
     void Beep();
@@ -296,6 +299,8 @@ private:
     // Pushes the step from `before` to the current state, unless nothing was changed.
     void RecordStep(const QString &text, const TemplateState &before, bool withFile = false);
     void FinishDragStep();
+    // After a save: the history's states of the template on show take the new file name.
+    void KeepSavedNameInHistory();
     QUndoStack *m_undoStack = nullptr;
     std::optional<TemplateState> m_dragBefore; // state at the left press of an editor drag
     QString m_dragText;

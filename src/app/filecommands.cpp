@@ -176,6 +176,8 @@ void TMainform::SBSaveClick()
         return;
     }
     SetCurrentFile(target);
+    // An undo and a redo around this save show the name the template was saved under.
+    KeepSavedNameInHistory();
     undoStack()->setClean();
 }
 

@@ -149,6 +149,33 @@ void TMainform::FinishDragStep()
     RecordStep(m_dragText, before);
 }
 
+void TMainform::KeepSavedNameInHistory()
+{
+    // Every command on the stack is a TemplateStepCommand pushed by RecordStep; the stack
+    // hands them out as const only.
+    auto step = [this](int i) {
+        return const_cast<TemplateStepCommand *>(
+            dynamic_cast<const TemplateStepCommand *>(m_undoStack->command(i)));
+    };
+    // Only loads and resets put a file name back, so the name shown is the same all along
+    // the steps between the nearest of them below and above the present state: after the
+    // save it is the new one there. The file steps keep their own name on their far side.
+    for (int i = m_undoStack->index() - 1; TemplateStepCommand *s = step(i); --i) {
+        s->setAfterFileName(m_fileName);
+        if (s->withFile()) {
+            break;
+        }
+        s->setBeforeFileName(m_fileName);
+    }
+    for (int i = m_undoStack->index(); TemplateStepCommand *s = step(i); ++i) {
+        s->setBeforeFileName(m_fileName);
+        if (s->withFile()) {
+            break;
+        }
+        s->setAfterFileName(m_fileName);
+    }
+}
+
 void TMainform::RestoreTemplateState(const TemplateState &s, bool withFile)
 {
     m_restoring = true;

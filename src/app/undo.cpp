@@ -48,22 +48,27 @@ bool StatesDiffer(const TemplateState &a, const TemplateState &b, bool withFile)
 
 void MovePixelPoints(BranchTable &t, QSize from, QSize to)
 {
-    if (to.isEmpty()) {
+    // At the same size the points are those the editor showed, also for rows whose model
+    // values a growth has rewritten since (P.x set to 0, another trunk's frame).
+    if (to.isEmpty() || from == to) {
         return;
     }
-    const bool carry = from != to && !from.isEmpty();
-    const ViewState src = DefaultView(carry ? from : to);
-    const ViewState dst = DefaultView(to);
-    const int32_t used = std::clamp<int32_t>(t.BranchCount, 0, MaxBranches);
-    for (int32_t i = 0; i <= used; ++i) {
-        TBranch &r = t.Branches[static_cast<size_t>(i)];
-        if (!r.moved) {
-            UpdateScreenPoints(t, i, dst);
-        } else if (carry) {
-            r.screenStart = dst.ModelToScreen(src.ScreenToModel(r.screenStart));
-            r.screenEnd = dst.ModelToScreen(src.ScreenToModel(r.screenEnd));
+    if (from.isEmpty()) {
+        // Points of no frame: only the rows drawn from their values can be placed.
+        const ViewState dst = DefaultView(to);
+        const int32_t used = std::clamp<int32_t>(t.BranchCount, 0, MaxBranches);
+        for (int32_t i = 0; i <= used; ++i) {
+            if (!t.Branches[static_cast<size_t>(i)].moved) {
+                UpdateScreenPoints(t, i, dst);
+            }
         }
+        return;
     }
+    // What a resize does to the window's own table: a drag is taken into the model in the
+    // frame it was made in, then every row is drawn afresh for the new size. So a step put
+    // back after a resize shows its rows where the resize would have put them.
+    NormalizeMovedRows(t);
+    UpdateAllScreenPoints(t, DefaultView(to));
 }
 
 TemplateStepCommand::TemplateStepCommand(const QString &text, TemplateState before,

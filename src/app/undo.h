@@ -31,10 +31,11 @@ struct TemplateState {
 bool StatesDiffer(const TemplateState &a, const TemplateState &b, bool withFile);
 
 // Puts the pixel points of the rows in use, made in the default view of a view of size
-// `from`, into the default view of a view of size `to`: rows the editor has not moved are
-// drawn afresh from their exact values; moved rows, whose pixel points are the user's edit,
-// are carried through model space. Nothing happens when `to` has no area; moved rows stay
-// where they are when `from` has none or the two sizes are equal.
+// `from`, into the default view of a view of size `to`, as a resize from `from` to `to`
+// would: moved rows are first taken into their model values (NormalizeMovedRows, in the
+// frame of their pixel points), then every row is drawn from its model values. Nothing
+// happens when the sizes are equal (the points are the editor's as they were shown) or `to`
+// has no area; when `from` has none, only the rows not moved are drawn afresh.
 void MovePixelPoints(BranchTable &t, QSize from, QSize to);
 
 // One undoable step between two states. It is pushed after the edit has been made, so its
@@ -52,6 +53,11 @@ public:
     const TemplateState &before() const { return m_before; }
     const TemplateState &after() const { return m_after; }
     bool withFile() const { return m_withFile; }
+
+    // A save gives the template on show a new file name, which the states around it take
+    // too (see TMainform::KeepSavedNameInHistory).
+    void setBeforeFileName(const QString &name) { m_before.fileName = name; }
+    void setAfterFileName(const QString &name) { m_after.fileName = name; }
 
 private:
     TemplateState m_before;

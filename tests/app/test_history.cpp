@@ -346,6 +346,51 @@ private slots:
         QCOMPARE(stack()->count(), 1);
     }
 
+    // Undo and redo around what is no step of its own (a growth, a resize, a save) give back
+    // what the window showed.
+    void undoAndRedoAroundWhatIsNoStep_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addRow("a growth set P.x to 0") << "growth";
+        QTest::addRow("a resize took a drag into the model") << "resize";
+        QTest::addRow("a save under another name") << "save";
+    }
+    void undoAndRedoAroundWhatIsNoStep()
+    {
+        QFETCH(QString, what);
+        if (what == "growth") {
+            // Branch 1 starts beside the trunk; the growth sets its P.x to 0, and an undo of
+            // a later step leaves it where the editor shows it.
+            const QString path = writeFile(QStringLiteral("beside.rm2"),
+                                           "Ramulet 2.3\r\nCount of Data\r\n1\r\nData\r\n"
+                                           " 0 0 0 1 0\r\n 0.25 0.5 0.25 0.5 1\r\n");
+            w->LoadFromFile(path);
+            QTest::mouseClick(w->depthButton(3), Qt::LeftButton);
+            QTest::mouseClick(button("SBEdit"), Qt::LeftButton);
+            const TBranch shown = w->table().Branches[1];
+            perform(Add);
+            QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+            QCOMPARE(w->table().Branches[1].screenStart, shown.screenStart);
+            QCOMPARE(w->table().Branches[1].screenEnd, shown.screenEnd);
+            QTest::mouseClick(button("SBRedo"), Qt::LeftButton);
+        } else if (what == "resize") {
+            perform(DragPoint);
+            w->resize(DesignClientWidth + 318, DesignClientHeight + 317);
+            QTRY_COMPARE(editor()->size(), QSize(954, 951));
+        } else {
+            perform(Load);
+            DialogHooks hooks;
+            hooks.chooseSaveFile = [this](const QString &) { return dir.filePath("other.rm2"); };
+            w->setDialogHooks(hooks);
+            QTest::mouseClick(button("SBSave"), Qt::LeftButton);
+            QCOMPARE(w->fileName(), dir.filePath("other.rm2"));
+        }
+        const Seen before = Look(*w);
+        QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
+        QTest::mouseClick(button("SBRedo"), Qt::LeftButton);
+        COMPARE_SEEN(Look(*w), before);
+    }
+
     void undoRepaintsTheEditor()
     {
         perform(DragPoint);

@@ -315,6 +315,31 @@ private slots:
         QCOMPARE(w->table().Branches[0].screenEnd, trunkEnd);
     }
 
+    // A view that loses its area and gets its size back keeps a drag to the pixel (made
+    // afresh from its values, a far point lands pixels away), and a reset meanwhile offers
+    // the depths of the default template.
+    void viewWithoutAreaKeepsTheDragAndFollowsAReset()
+    {
+        Drag(w->editorView(), {413, 317}, {{600, 100}, {1500, -900}});
+        QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{1500, -900}));
+        for (int i = 0; i < 18; ++i) {
+            QTest::mouseClick(sbAdd(), Qt::LeftButton);
+        }
+        QVERIFY(!w->depthButton(16)->isEnabled());
+        w->resize(10, 10);
+        QTRY_VERIFY(!w->view().HasArea());
+        w->resize(DesignClientWidth, DesignClientHeight);
+        QTRY_VERIFY(w->view().HasArea());
+        QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{1500, -900}));
+
+        w->resize(10, 10);
+        QTRY_VERIFY(!w->view().HasArea());
+        log.answerYes = true;
+        QTest::mouseClick(button("SBInit"), Qt::LeftButton);
+        QCOMPARE(w->table().BranchCount, 2);
+        QVERIFY(w->depthButton(16)->isEnabled());
+    }
+
     void treeViewClicks_data()
     {
         QTest::addColumn<int>("button");
