@@ -255,6 +255,43 @@ private slots:
         }
     }
 
+    // The other 32-bit formats get the premultiplied picture's pixels in their own form; any
+    // other format is refused and left as it was.
+    void imageFormats_data()
+    {
+        QTest::addColumn<QImage::Format>("format");
+        QTest::addColumn<TColor>("back");
+        QTest::addColumn<bool>("drawn");
+        QTest::addRow("RGB32") << QImage::Format_RGB32 << TColor{0xF8FFE0} << true;
+        QTest::addRow("ARGB32 over white") << QImage::Format_ARGB32 << White << true;
+        QTest::addRow("RGB888 refused") << QImage::Format_RGB888 << TColor{0xF8FFE0} << false;
+    }
+    void imageFormats()
+    {
+        QFETCH(QImage::Format, format);
+        QFETCH(TColor, back);
+        QFETCH(bool, drawn);
+        const ViewState view = test::DefaultView(120, 100);
+        BranchTable table;
+        SetDefaultTemplate(table, view);
+        Tseglines store;
+        GrowTree(table, store, 6);
+        DrawSettings settings;
+        settings.BackColor = back;
+        ColorRampTable ramp{};
+        BuildColorRamp(ramp, settings, 6);
+        const auto pic = RecordTreePicture(store, view, settings, ramp, false);
+        QImage premultiplied(120, 100, QImage::Format_ARGB32_Premultiplied);
+        premultiplied.fill(Qt::transparent);
+        QVERIFY(RasterizeTreePictureSmooth(premultiplied, *pic));
+        QImage image(120, 100, format);
+        image.fill(Qt::transparent);
+        const QImage before = image;
+        QCOMPARE(RasterizeTreePictureSmooth(image, *pic), drawn);
+        QCOMPARE(image.format(), format);
+        QCOMPARE(image, drawn ? premultiplied.convertToFormat(format) : before);
+    }
+
     // Rows drawn in separate ranges (as two threads do) come out bit for bit as drawn whole:
     // bands of every size, also across the image's sides and wider than the image.
     void rowRangesDrawAlike()
