@@ -3,6 +3,7 @@
 
 #include "benchscene.h"
 
+#include "view/coverage.h"
 #include "view/picture.h"
 
 #include <QBuffer>
@@ -100,6 +101,33 @@ void BM_Png(benchmark::State &state)
     }
 }
 
+// The smooth scan conversion of a recorded picture onto an image of `size`.
+void SmoothShow(benchmark::State &state, Scene &s, QSize size)
+{
+    auto pic = RecordTreePicture(*s.store, s.view, s.settings, s.ramp, false);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        RasterizeTreePictureSmooth(image, *pic);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["segments"] = static_cast<double>(pic->segmentCount());
+}
+
+// Onto the tree view's image; the argument is the store's segment count: 131071 for the
+// default tree at depth 16, 200001 for the full store.
+void BM_SmoothShow(benchmark::State &state)
+{
+    Scene &s = state.range(0) == 131071 ? GetScene(2, 16) : GetScene(3, 11);
+    SmoothShow(state, s, QSize(636, 634));
+}
+
+// The default tree at depth 16 onto a square image of the argument's side: a large PNG.
+void BM_SmoothExport(benchmark::State &state)
+{
+    const int side = static_cast<int>(state.range(0));
+    SmoothShow(state, GetScene(2, 16), QSize(side, side));
+}
+
 } // namespace
 
 BENCHMARK(BM_Record)
@@ -117,5 +145,9 @@ BENCHMARK(BM_Play)
 BENCHMARK(BM_Svg)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_RecordAndSvg)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_Png)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_SmoothShow)->Arg(131071)->UseRealTime()
+    ->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_SmoothExport)->Arg(4000)->UseRealTime()
+    ->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 
 BENCHMARK_MAIN();
