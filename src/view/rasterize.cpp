@@ -34,6 +34,8 @@ inline int FloorToInt(double v)
 // colour. Draws only rows [top, bottom).
 class ClassicKernel {
 public:
+    static constexpr bool CanDrawBackToFront = true;
+
     ClassicKernel(QImage &image, Rows rows, bool backToFront)
         : m_bits(reinterpret_cast<uint32_t *>(image.bits())), m_stride(image.bytesPerLine() / 4),
           m_w(image.width()), m_top(rows.top), m_bottom(rows.bottom)

@@ -6,6 +6,8 @@
 // to front, and the split of the image's rows into bands that two threads draw. A drawing
 // kernel plugs in as a class with this shape:
 //
+//     // Whether it can draw back to front (Done() then tells when its rows are final).
+//     static constexpr bool CanDrawBackToFront;
 //     Kernel(QImage &image, Rows rows, bool backToFront);
 //     // Whether `band` alone gives every pixel of a w x h image its final colour.
 //     static bool Covers(const Band &band, int w, int h);
@@ -44,9 +46,10 @@ struct DeviceLine {
 // One segment as a kernel draws it.
 struct Band {
     DeviceLine line;
-    double width;  // device pixels: picture units times the mean of the two stretch factors
-    bool thin;     // a pen of width 0, or one at most a pixel wide: a one-pixel line
-    uint32_t argb; // the run's colour, opaque, as the 32-bit formats lay it out
+    double width;   // device pixels: picture units times the mean of the two stretch factors
+    bool thin;      // a pen of width 0, or one at most a pixel wide: a one-pixel line
+    bool cosmetic;  // a pen of width 0: the thinnest line, one pixel whatever the stretch
+    uint32_t argb;  // the run's colour, opaque, as the 32-bit formats lay it out
 };
 
 // The image's rows [top, bottom) that one kernel draws.
@@ -84,7 +87,8 @@ void Traverse(QImage &image, const TreePicture &pic, RasterOrder order)
     };
     auto band = [&](const TreePicture::PenRun &run, const QLine &l) {
         const double deviceWidth = run.width * widthScale;
-        return Band{device(l), deviceWidth, run.width <= 0 || deviceWidth <= 1.0, Argb(run.color)};
+        return Band{device(l), deviceWidth, run.width <= 0 || deviceWidth <= 1.0, run.width <= 0,
+                    Argb(run.color)};
     };
 
     // Later segments draw over earlier ones, so everything before the last band that fills
@@ -123,8 +127,10 @@ void Traverse(QImage &image, const TreePicture &pic, RasterOrder order)
     // each pixel once; the bookkeeping costs about as much as the image itself, so ordinary
     // pictures are drawn front to back.
     const bool backToFront =
-        order == RasterOrder::BackToFront ||
-        (order == RasterOrder::Automatic && bandArea > 8.0 * pixels && pixels <= MaxBackToFrontPixels);
+        Kernel::CanDrawBackToFront &&
+        (order == RasterOrder::BackToFront ||
+         (order == RasterOrder::Automatic && bandArea > 8.0 * pixels &&
+          pixels <= MaxBackToFrontPixels));
 
     const QRect bg = pic.backgroundRect();
     const bool hasBackground = pic.hasBackground();
@@ -138,7 +144,8 @@ void Traverse(QImage &image, const TreePicture &pic, RasterOrder order)
         // lies wholly above or below the kernel's rows is passed over before it is mapped.
         auto drawRun = [&](const TreePicture::PenRun &run, uint32_t from, bool backwards) {
             const double deviceWidth = run.width * widthScale;
-            Band b{{}, deviceWidth, run.width <= 0 || deviceWidth <= 1.0, Argb(run.color)};
+            Band b{{}, deviceWidth, run.width <= 0 || deviceWidth <= 1.0, run.width <= 0,
+                   Argb(run.color)};
             const double reach = (b.thin ? 0.0 : deviceWidth / 2.0) + 1.0;
             const double above = rows.top - 0.5 - reach;   // device y of the last row above
             const double below = rows.bottom - 0.5 + reach; // and of the first row below
