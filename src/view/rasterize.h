@@ -18,7 +18,8 @@ class TreePicture;
 // back to the first, giving each pixel its colour once, with the same result; `order` forces
 // one way (for tests). Large pictures are drawn by two threads, each over its own rows, with
 // the same result as one. The walk over the picture is raster::Traverse
-// (view/rastertraversal.h); this is its classic kernel.
+// (view/rastertraversal.h); this is its classic kernel, RasterizeTreePictureSmooth
+// (view/coverage.h) its smooth one.
 enum class RasterOrder { Automatic, FrontToBack, BackToFront };
 // Above this many pixels the back-to-front bookkeeping (4 bytes a pixel) is not used.
 inline constexpr double MaxBackToFrontPixels = 4096.0 * 4096.0;
