@@ -650,30 +650,10 @@ public:
 
     // A band covers the whole image when every pixel square lies inside it, with room for
     // the cap polygon's outline, which keeps within 0.03 pixels of the circle: then each pixel
-    // gets its colour fully and nothing under it shows. The band is convex, so the image's
-    // four corners tell.
+    // gets its colour fully and nothing under it shows.
     static bool Covers(const raster::Band &band, int w, int h)
     {
-        const double reach = Radius(band) - 0.05;
-        if (!(reach > 0.0)) {
-            return false;
-        }
-        const raster::DeviceLine &l = band.line;
-        const double dx = l.x1 - l.x0;
-        const double dy = l.y1 - l.y0;
-        const double len2 = dx * dx + dy * dy;
-        for (const double px : {0.0, static_cast<double>(w)}) {
-            for (const double py : {0.0, static_cast<double>(h)}) {
-                double t = len2 > 0.0 ? ((px - l.x0) * dx + (py - l.y0) * dy) / len2 : 0.0;
-                t = std::clamp(t, 0.0, 1.0);
-                const double ex = px - (l.x0 + t * dx);
-                const double ey = py - (l.y0 + t * dy);
-                if (!(ex * ex + ey * ey <= reach * reach)) {
-                    return false;
-                }
-            }
-        }
-        return true;
+        return raster::BandHolds(band.line, Radius(band) - 0.05, 0.0, 0.0, w, h);
     }
 
     void Fill(uint32_t argb, double right, double bottom)

@@ -56,32 +56,12 @@ public:
         m_backToFront = true;
     }
 
-    // The band is convex, so it fills every pixel when it holds the four outermost pixel
-    // centres (with a little to spare for rounding).
+    // The band fills every pixel when it holds the four outermost pixel centres (with a
+    // little to spare for rounding).
     static bool Covers(const Band &band, int w, int h)
     {
-        const double reach = band.width / 2.0 - 0.01;
-        if (band.thin || !(reach > 0.0)) {
-            return false;
-        }
-        const raster::DeviceLine &l = band.line;
-        const double dx = l.x1 - l.x0;
-        const double dy = l.y1 - l.y0;
-        const double len2 = dx * dx + dy * dy;
-        const double xs[2] = {0.5, w - 0.5};
-        const double ys[2] = {0.5, h - 0.5};
-        for (const double px : xs) {
-            for (const double py : ys) {
-                double t = len2 > 0.0 ? ((px - l.x0) * dx + (py - l.y0) * dy) / len2 : 0.0;
-                t = std::clamp(t, 0.0, 1.0);
-                const double ex = px - (l.x0 + t * dx);
-                const double ey = py - (l.y0 + t * dy);
-                if (!(ex * ex + ey * ey <= reach * reach)) {
-                    return false;
-                }
-            }
-        }
-        return true;
+        return !band.thin &&
+               raster::BandHolds(band.line, band.width / 2.0 - 0.01, 0.5, 0.5, w - 0.5, h - 0.5);
     }
 
     void Fill(uint32_t argb, double right, double bottom)

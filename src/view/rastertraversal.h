@@ -58,6 +58,31 @@ struct Rows {
     int bottom;
 };
 
+// Whether the band of half-width `reach` around `l` (round ends) holds the rectangle from
+// (left, top) to (right, bottom): the band is convex, so its four corners tell.
+inline bool BandHolds(const DeviceLine &l, double reach, double left, double top, double right,
+                      double bottom)
+{
+    if (!(reach > 0.0)) {
+        return false;
+    }
+    const double dx = l.x1 - l.x0;
+    const double dy = l.y1 - l.y0;
+    const double len2 = dx * dx + dy * dy;
+    for (const double px : {left, right}) {
+        for (const double py : {top, bottom}) {
+            double t = len2 > 0.0 ? ((px - l.x0) * dx + (py - l.y0) * dy) / len2 : 0.0;
+            t = std::clamp(t, 0.0, 1.0);
+            const double ex = px - (l.x0 + t * dx);
+            const double ey = py - (l.y0 + t * dy);
+            if (!(ex * ex + ey * ey <= reach * reach)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 // An opaque 0x00BBGGRR colour in the layout of the 32-bit formats (the same in all three).
 inline uint32_t Argb(TColor c)
 {
