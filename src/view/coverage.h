@@ -65,6 +65,8 @@ private:
     // Composites the accumulated cells of such a band's rows that the raster owns, and
     // clears them all.
     void CompositeCells(int col0, int row0, int cols, int rows, size_t rowCells, uint32_t src);
+    // The same for a thin band's cells in rows of the fixed tile length.
+    void CompositeTile(int col0, int row0, int cols, int rows, uint32_t src);
 
     CoverageRows m_rows;
     struct Cap;
