@@ -302,19 +302,18 @@ inline void CompositeRow(uint32_t *pixels, double *cells, int count, const Over 
 inline void CompositeTileRow(uint32_t *pixels, double *cells, int count, const Over &over)
 {
 #if defined(__SSE2__)
-    // The running sums in place, in the order CompositeRow adds them.
-    double sum = 0.0;
-    for (int c = 0; c < count; ++c) {
-        sum += cells[c];
-        cells[c] = sum;
-    }
+    // The running sums in the order CompositeRow adds them, paired in registers: the cells
+    // were just written one by one, and a load of two of them at once would wait for both.
     const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+    double sum = 0.0;
     int c = 0;
     for (; c + 2 <= count; c += 2) {
-        over.Blend2(pixels + c, _mm_and_pd(_mm_loadu_pd(cells + c), magnitude));
+        const double s0 = sum + cells[c];
+        sum = s0 + cells[c + 1];
+        over.Blend2(pixels + c, _mm_and_pd(_mm_set_pd(sum, s0), magnitude));
     }
     if (c < count) {
-        over.Blend(pixels[c], AlphaOf(std::fabs(cells[c])));
+        over.Blend(pixels[c], AlphaOf(std::fabs(sum + cells[c])));
     }
     const __m128d zero = _mm_setzero_pd();
     for (size_t k = 0; k < TileStride; k += 2) {
@@ -407,16 +406,6 @@ inline void AddEdge(double *cells, size_t rowLength, int rows, double x0, double
     auto j = std::min(static_cast<int>(std::max(y0, 0.0)), rows - 1);
     if (y1 <= j + 1.0) {
         AddPiece(cells + static_cast<size_t>(j) * rowCells, x0, x1, dir * (y1 - y0), slope);
-        return;
-    }
-    if (y1 <= j + 2.0 && j + 1 < rows) {
-        // Across one row line, as most edges of a thin band: the two pieces the loop below
-        // makes, without its steps.
-        const double yb = j + 1.0;
-        const double xb = x0 + (yb - y0) * dxdy;
-        double *row = cells + static_cast<size_t>(j) * rowCells;
-        AddPiece(row, x0, xb, dir * (yb - y0), slope);
-        AddPiece(row + rowCells, xb, x1, dir * (y1 - yb), slope);
         return;
     }
     // Across rows: x where the edge crosses each row line, from its upper end, so that a
