@@ -35,6 +35,10 @@ constexpr int RowSlack = 2;
 // Row length of the cells for the thinnest bands, whose box spans a few pixels.
 constexpr size_t TileStride = 8;
 
+// Rows of pixels of more than this many bytes are fetched ahead of their bands: a few times
+// the caches nearest to a core, which hold the pixels of the tree view's image.
+constexpr double PrefetchBytes = 8.0 * 1024 * 1024;
+
 // Band coordinates and radii beyond this many pixels are not drawn: the frame of a band is
 // counted in int.
 constexpr double MaxCoordinate = 1 << 29;
@@ -340,7 +344,16 @@ inline void CapsuleEdges(const CapPolygon &cap, double ax, double ay, double bx,
     auto faces = [&](size_t k) { return cap.normals[k].x * dx + cap.normals[k].y * dy > 0.0; };
     // Bit k: edge k faces the far end (for the polygons of up to 64 edges).
     uint64_t facing = 0;
-    if (n <= 64) {
+    if constexpr (Fixed == 8) {
+        // The octagon's normals point at 45, 90, ..., 360 degrees (y down), so the signs of
+        // dx, dy and their sum and difference tell which face the far end.
+        const double sum = dx + dy;
+        const double diff = dy - dx;
+        facing = static_cast<uint64_t>(sum > 0.0) | static_cast<uint64_t>(dy > 0.0) << 1 |
+                 static_cast<uint64_t>(diff > 0.0) << 2 | static_cast<uint64_t>(dx < 0.0) << 3 |
+                 static_cast<uint64_t>(sum < 0.0) << 4 | static_cast<uint64_t>(dy < 0.0) << 5 |
+                 static_cast<uint64_t>(diff < 0.0) << 6 | static_cast<uint64_t>(dx > 0.0) << 7;
+    } else if (n <= 64) {
 #pragma GCC unroll 8
         for (size_t k = 0; k < n; ++k) {
             facing |= static_cast<uint64_t>(faces(k)) << k;
@@ -426,7 +439,10 @@ inline void AddEdge(double *cells, size_t rowLength, int rows, double x0, double
 // The cap polygon for the radius of the bands being drawn, scaled to it.
 struct CoverageRaster::Cap : CapPolygon {};
 
-CoverageRaster::CoverageRaster(const CoverageRows &rows) : m_rows(rows), m_cap(std::make_unique<Cap>())
+CoverageRaster::CoverageRaster(const CoverageRows &rows)
+    : m_rows(rows), m_cap(std::make_unique<Cap>()),
+      m_prefetch(static_cast<double>(rows.rowEnd - rows.rowBegin) * rows.width * 4.0 >
+                 PrefetchBytes)
 {
 }
 
@@ -493,6 +509,18 @@ void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, 
             m_cells.resize(MaxCells, 0.0);
         }
         double *const cells = m_cells.data();
+#if defined(__SSE2__)
+        if (m_prefetch) {
+            // The band's pixels, which an image far larger than the caches mostly has to
+            // fetch from memory, asked for while its outline is being accumulated.
+            const int j1 = std::min(row0 + rows, m_rows.rowEnd);
+            for (int j = std::max(row0, m_rows.rowBegin); j < j1; ++j) {
+                const uint32_t *p = m_rows.bits + j * m_rows.stride + col0;
+                _mm_prefetch(reinterpret_cast<const char *>(p), _MM_HINT_T0);
+                _mm_prefetch(reinterpret_cast<const char *>(p + cols - 1), _MM_HINT_T0);
+            }
+        }
+#endif
         if (cap.n == 8 && static_cast<size_t>(cols + RowSlack) <= TileStride &&
             static_cast<size_t>(rows) * TileStride <= MaxCells) {
             // The thinnest bands, most of those of a deep tree: eight vertices, and rows of a

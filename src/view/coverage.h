@@ -76,6 +76,7 @@ private:
     size_t m_edgeCount = 0;
     std::vector<Edge> m_clipped;
     std::vector<double> m_cells; // per row, signed area differences; all zero between calls
+    bool m_prefetch; // whether the rows are too large for the caches
 };
 
 // Draws the picture stretched over the whole of `image` like RasterizeTreePicture (the same
