@@ -4,6 +4,7 @@
 // SVG, the clipboard's SVG and template files do not change.
 
 #include "apptesthelpers.h"
+#include "common/testsupport.h"
 
 #include "app/exportpicture.h"
 #include "editor/editordraw.h"
@@ -23,11 +24,7 @@ using namespace ramulet_test;
 
 namespace {
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using ramulet::test::ReadAll;
 
 QImage Argb(const QImage &image) { return image.convertToFormat(QImage::Format_ARGB32); }
 
