@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Times the whole process `ramulet-render --depth 16 -o tree.png` against Context Free's
-# `cfdg` drawing the same 131,071 strokes (tree_depth16.cfdg) to a PNG of the same size, and
-# prints the medians and their ratio. Uses hyperfine when it is installed, else a plain loop.
+# Times the whole process `ramulet-render --depth 16 -o tree.png`, classic and --smooth,
+# against `cfdg` drawing the same 131,071 strokes (tree_depth16.cfdg) to a PNG of the same
+# size, and prints the medians and their ratios. Uses hyperfine when it is installed, else a plain loop.
 #
 #   bench/compare_cfdg.sh [path/to/ramulet-render] [runs]
 set -euo pipefail
@@ -17,10 +17,11 @@ command -v cfdg >/dev/null || { echo "cfdg not found (Debian package contextfree
 [ -x "$render" ] || { echo "ramulet-render not found at $render" >&2; exit 1; }
 
 ours=("$render" --depth 16 -o "$out/ramulet.png")
+smooth=("$render" --depth 16 --smooth -o "$out/smooth.png")
 theirs=(cfdg -q -s 636x634 -x 0 -m 1000000 -b 0 -v AAA "$grammar" "$out/cfdg.png")
 
 if command -v hyperfine >/dev/null; then
-  hyperfine -N -w 2 -r "$runs" "${ours[*]}" "${theirs[*]}"
+  hyperfine -N -w 2 -r "$runs" "${ours[*]}" "${smooth[*]}" "${theirs[*]}"
   exit 0
 fi
 
@@ -42,7 +43,9 @@ median_ms() {
 }
 
 a=$(median_ms "${ours[@]}")
+c=$(median_ms "${smooth[@]}")
 b=$(median_ms "${theirs[@]}")
-echo "ramulet-render --depth 16 -o tree.png : median $a ms over $runs runs"
-echo "cfdg, the same 131,071 strokes       : median $b ms over $runs runs"
-awk -v a="$a" -v b="$b" 'BEGIN { printf "cfdg / ramulet-render = %.1f\n", b / a }'
+echo "ramulet-render --depth 16 -o tree.png          : median $a ms over $runs runs"
+echo "ramulet-render --depth 16 --smooth -o tree.png : median $c ms over $runs runs"
+echo "cfdg, the same 131,071 strokes                : median $b ms over $runs runs"
+awk -v a="$a" -v b="$b" -v c="$c" 'BEGIN { printf "ramulet-render / cfdg = %.3f classic, %.3f smooth\n", a / b, c / b }'

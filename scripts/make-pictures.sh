@@ -13,14 +13,15 @@ out="$root/docs/images"
 mkdir -p "$out"
 
 # The examples the README shows, fitted into squares at the deepest depth their buttons
-# offer up to 10, as a thumbnail shows them.
+# offer up to 10, smooth, as a thumbnail shows them.
 for name in spring-tree fern weeping-willow autumn-maple snowflake sierpinski-triangle \
             dragon-curve levy-c-curve; do
-  "$render" "$root/data/examples/$name.rm2" --size 300x300 --fit --depth auto -o "$out/$name.png"
+  "$render" "$root/data/examples/$name.rm2" --size 300x300 --fit --depth auto --smooth -o "$out/$name.png"
 done
 
 # The window. A free display number, a server of our own, the program with the weeping
-# willow from the command line; then depth button 10 is clicked and the window is taken.
+# willow from the command line; then depth button 10 is clicked, the picture made smooth
+# (Ctrl+Shift+A) and the window is taken.
 display=20
 while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
   display=$((display + 1))
@@ -55,6 +56,8 @@ width=$(sed 's/x.*//' <<<"$geometry")
 # Depth button 10: the right column of the side bar (146 wide), 20 pixels a button from 16
 # at y 38 down, each 42 x 20 at x 60 of the bar.
 xdotool mousemove $((left + width - 146 + 60 + 21)) $((top + 38 + 6 * 20 + 10)) click 1
+sleep 0.5
+xdotool key ctrl+shift+a
 # Away from the window, so that no button is shown hovered.
 xdotool mousemove 1270 1010
 sleep 1

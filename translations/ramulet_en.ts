@@ -232,5 +232,13 @@ Do you want to replace it?</translation>
         <source>見本のテンプレートが見つかりません</source>
         <translation>No example templates were found</translation>
     </message>
+    <message>
+        <source>なめらか</source>
+        <translation>Smooth</translation>
+    </message>
+    <message>
+        <source>木をなめらかに描く (Ctrl+Shift+A)</source>
+        <translation>Draw the tree smooth, antialiased (Ctrl+Shift+A)</translation>
+    </message>
 </context>
 </TS>

@@ -230,6 +230,7 @@ void TMainform::BuildControls()
     BuildCommandRow();
     BuildShortcuts();
     BuildLiveTree();
+    BuildSmooth();
     BuildGallery();
 
     // Wiring.
@@ -593,7 +594,7 @@ void TMainform::RenderPicture()
         return;
     }
     m_picture = m_recorder.Record(*m_store, m_view, m_settings, m_ramp, cboxWide->isChecked());
-    ShowTreePicture(CImg->image(), *m_picture, m_settings.BackColor);
+    ShowTreePicture(CImg->image(), *m_picture, m_settings.BackColor, SmoothShown());
     CImg->update();
     RefreshLiveTree();
 }
@@ -940,7 +941,7 @@ void TMainform::SpeedButton17Click()
         return;
     }
     QGuiApplication::clipboard()->setMimeData(
-        MakeClipboardData(*m_picture, QSize(m_view.viewWidth, m_view.viewHeight)));
+        MakeClipboardData(*m_picture, QSize(m_view.viewWidth, m_view.viewHeight), SmoothShown()));
 }
 
 } // namespace ramulet

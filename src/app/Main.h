@@ -212,6 +212,9 @@ public:
     void cboxPreviewClick();
     bool LiveTreeShown() const;
     const LiveTree &liveTree() const { return *m_liveTree; }
+    // Smooth pictures: the check box "なめらか" and Ctrl+Shift+A.
+    void cboxSmoothClick();
+    bool SmoothShown() const;
     // The gallery of example templates (button SBGallery, Ctrl+Shift+O): the chosen example
     // is opened with LoadFromFile, as a file from the open dialog is.
     void SBGalleryClick();
@@ -336,6 +339,9 @@ private:
     bool m_repaintPosted = false;
     int64_t m_editorPaints = 0;  // editor repaints so far
     int64_t m_pendingPaints = 0; // the count when the pending repaint was asked for
+    // Smooth pictures.
+    void BuildSmooth();
+    QCheckBox *cboxSmooth = nullptr;
     // The gallery of examples.
     void BuildGallery();
     QString ChooseExample(const QStringList &examples);

@@ -44,7 +44,7 @@ QIcon BlankIcon()
 
 QImage ThumbnailImage(const TreePicture &picture, QSize size)
 {
-    return TreePictureToImage(picture, size);
+    return TreePictureToImage(picture, size, true);
 }
 
 QImage ExampleThumbnail(const QString &path, QSize size)

@@ -314,7 +314,7 @@ void TMainform::SBExportClick()
 
     QString error;
     if (!WriteTreePicture(*picture, path, ExportPageSize(format, pngWidth, picture->pictureHeight()),
-                          &error)) {
+                          &error, SmoothShown())) {
         Warn(tr("画像を書き出せません: %1\n%2").arg(path, error));
         return;
     }

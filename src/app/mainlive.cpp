@@ -26,7 +26,7 @@ void TMainform::BuildLiveTree()
     cboxPreview = new QCheckBox(tr("プレビュー"), Panel4);
     cboxPreview->setObjectName(QStringLiteral("cboxPreview"));
     cboxPreview->setFont(cboxWide->font());
-    cboxPreview->move(10, 36);
+    cboxPreview->move(10, 33);
     cboxPreview->adjustSize();
     cboxPreview->setStatusTip(tr("編集画面に木を重ねて表示 (Ctrl+L)"));
     connect(cboxPreview, &QCheckBox::toggled, this, &TMainform::cboxPreviewClick);

@@ -43,6 +43,8 @@ constexpr const char *kUsage =
     "  -o, --output FILE    write the tree picture; format by extension: .svg\n"
     "                       (8000 x PictureHeight units), .png (the view's size), .pdf\n"
     "  --format FORMAT      the picture's format whatever the extension: png, svg or pdf\n"
+    "  --smooth             draw the PNG picture smooth (antialiased, thin lines fade), as\n"
+    "                       the window's Smooth check box; SVG and PDF are vector pictures\n"
     "  --save FILE          write the template as loaded, in the .rm2 format\n"
     "  -h, --help           show this help\n"
     "  --version            show the version\n";
@@ -63,6 +65,7 @@ struct Options {
     bool fit = false;         // --fit
     std::string outputPath;   // -o: the tree picture
     PictureFormat format = PictureFormat::None; // --format; None: by the extension
+    bool smooth = false;      // --smooth
 };
 
 // The deepest depth that --depth auto takes unless --max-depth says otherwise: deeper trees
@@ -130,7 +133,7 @@ int WritePicture(const Options &opt, const Tseglines &store, const ViewState &vi
     const auto picture = RecordTreePicture(store, view, s, ramp, opt.fit);
     QString error;
     if (!WriteTreePicture(*picture, path, format, QSize(view.viewWidth, view.viewHeight),
-                          &error)) {
+                          &error, opt.smooth)) {
         std::fprintf(stderr, "ramulet-render: %s\n", error.toLocal8Bit().constData());
         return 2;
     }
@@ -246,6 +249,8 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
             opt.penIndex = index;
         } else if (arg == "--fit") {
             opt.fit = true;
+        } else if (arg == "--smooth") {
+            opt.smooth = true;
         } else if (arg == "-o" || arg == "--output") {
             const auto v = value(arg);
             if (!v) {
@@ -283,6 +288,14 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
     }
     if (opt.format != PictureFormat::None && opt.outputPath.empty()) {
         return UsageError("--format needs an output file (-o)");
+    }
+    if (opt.smooth &&
+        (opt.outputPath.empty() ||
+         (opt.format != PictureFormat::None
+              ? opt.format
+              : PictureFormatForPath(QString::fromLocal8Bit(opt.outputPath.c_str()))) !=
+             PictureFormat::Png)) {
+        return UsageError("--smooth goes with a PNG picture (-o FILE.png or --format png)");
     }
     if (opt.maxDepth && !opt.autoDepth) {
         return UsageError("--max-depth goes with --depth auto");

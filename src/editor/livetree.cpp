@@ -3,7 +3,6 @@
 #include "core/numeric.h"
 #include "core/parallel.h"
 #include "editor/editordraw.h"
-#include "view/rasterize.h"
 
 #include <QImage>
 #include <QPaintDevice>
@@ -126,6 +125,14 @@ bool LiveTree::Update(const BranchTable &t, int32_t depth, const ViewState &edit
     return true;
 }
 
+void LiveTree::SetSmooth(bool smooth)
+{
+    if (smooth != m_smooth) {
+        m_smooth = smooth;
+        m_layerGrowth = -1; // the kept drawing is in the other look
+    }
+}
+
 void LiveTree::Draw(QPainter &p) const
 {
     if (!m_picture) {
@@ -143,7 +150,7 @@ void LiveTree::Draw(QPainter &p) const
             std::memcpy(image.bits(), m_layer.constBits(), bytes);
             return;
         }
-        if (RasterizeTreePicture(image, *m_picture)) {
+        if (RasterizePicture(image, *m_picture, m_smooth)) {
             if (sameShape) {
                 std::memcpy(m_layer.bits(), image.constBits(), bytes);
             } else {
@@ -154,7 +161,10 @@ void LiveTree::Draw(QPainter &p) const
         }
     }
     if (device != nullptr) {
+        const QPainter::RenderHints hints = p.renderHints();
+        p.setRenderHint(QPainter::Antialiasing, m_smooth);
         m_picture->PlayStretched(p, QRectF(0, 0, device->width(), device->height()));
+        p.setRenderHints(hints);
     }
 }
 

@@ -52,6 +52,10 @@ public:
     bool Update(const BranchTable &t, int32_t depth, const ViewState &editorView,
                 const DrawSettings &settings);
 
+    // Whether the tree is drawn smooth (antialiased by area coverage) or classic.
+    void SetSmooth(bool smooth);
+    bool smooth() const { return m_smooth; }
+
     // Draws the last recorded tree onto the painter's device, stretched over all of it:
     // straight into the pixels of a 32-bit image, through the painter on anything else. The
     // background is left as it is (the editor's background and grid show through). On an
@@ -83,6 +87,7 @@ private:
     std::shared_ptr<const TreePicture> m_picture;
     int32_t m_shownDepth = 0;
     int64_t m_growths = 0;
+    bool m_smooth = false;
     // The editor's background and grid with the tree over them, as last drawn, and the
     // growth it shows (-1: none).
     mutable QImage m_layer;

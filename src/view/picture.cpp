@@ -3,6 +3,7 @@
 #include "core/clip.h"
 #include "core/parallel.h"
 
+#include "view/coverage.h"
 #include "view/rasterize.h"
 
 #include <QBuffer>
@@ -791,7 +792,12 @@ std::shared_ptr<const TreePicture> RecordTreePicture(const Tseglines &store, con
     return recorder.Record(store, view, s, ramp, autoFit);
 }
 
-void ShowTreePicture(QImage &viewImage, const TreePicture &pic, TColor backColor)
+bool RasterizePicture(QImage &image, const TreePicture &pic, bool smooth)
+{
+    return smooth ? RasterizeTreePictureSmooth(image, pic) : RasterizeTreePicture(image, pic);
+}
+
+void ShowTreePicture(QImage &viewImage, const TreePicture &pic, TColor backColor, bool smooth)
 {
     if (viewImage.isNull()) {
         return;
@@ -799,12 +805,13 @@ void ShowTreePicture(QImage &viewImage, const TreePicture &pic, TColor backColor
     if ((backColor & 0xFFFFFFu) == White) {
         viewImage.fill(Qt::white);
     }
-    if (RasterizeTreePicture(viewImage, pic)) {
+    if (RasterizePicture(viewImage, pic, smooth)) {
         return;
     }
-    // An image format the direct scan conversion does not handle: the same picture through
-    // QPainter, also without antialiasing.
+    // An image format the direct scan conversions do not handle: the same picture through
+    // QPainter, antialiased when smooth.
     QPainter painter(&viewImage);
+    painter.setRenderHint(QPainter::Antialiasing, smooth);
     pic.PlayStretched(painter, QRectF(0, 0, viewImage.width(), viewImage.height()));
 }
 
@@ -859,7 +866,7 @@ QByteArray TreePictureToSvg(const TreePicture &pic)
     return out;
 }
 
-QImage TreePictureToImage(const TreePicture &pic, QSize size)
+QImage TreePictureToImage(const TreePicture &pic, QSize size, bool smooth)
 {
     const QSize s = PictureImageSize(pic, size);
     QImage image(s, QImage::Format_ARGB32_Premultiplied);
@@ -867,7 +874,7 @@ QImage TreePictureToImage(const TreePicture &pic, QSize size)
         return image;
     }
     image.fill(Qt::transparent);
-    RasterizeTreePicture(image, pic);
+    RasterizePicture(image, pic, smooth);
     return image;
 }
 
@@ -926,13 +933,13 @@ QString WriteFailure(const QFileDevice &file)
 } // namespace
 
 bool WriteTreePicture(const TreePicture &pic, const QString &path, QSize pngSize,
-                      QString *error)
+                      QString *error, bool smooth)
 {
-    return WriteTreePicture(pic, path, PictureFormat::None, pngSize, error);
+    return WriteTreePicture(pic, path, PictureFormat::None, pngSize, error, smooth);
 }
 
 bool WriteTreePicture(const TreePicture &pic, const QString &path, PictureFormat format,
-                      QSize pngSize, QString *error)
+                      QSize pngSize, QString *error, bool smooth)
 {
     auto fail = [&](const QString &reason) {
         if (error) {
@@ -948,7 +955,7 @@ bool WriteTreePicture(const TreePicture &pic, const QString &path, PictureFormat
         bytes = TreePictureToSvg(pic);
         break;
     case PictureFormat::Png: {
-        const QImage image = TreePictureToImage(pic, pngSize);
+        const QImage image = TreePictureToImage(pic, pngSize, smooth);
         if (image.isNull()) {
             return fail(
                 Reason(QT_TRANSLATE_NOOP("ramulet::TreePicture", "the image is too large")));
@@ -990,11 +997,11 @@ bool WriteTreePicture(const TreePicture &pic, const QString &path, PictureFormat
     return true;
 }
 
-QMimeData *MakeClipboardData(const TreePicture &pic, QSize viewSize)
+QMimeData *MakeClipboardData(const TreePicture &pic, QSize viewSize, bool smooth)
 {
     auto *mime = new QMimeData;
     mime->setData(QStringLiteral("image/svg+xml"), TreePictureToSvg(pic));
-    const QImage image = TreePictureToImage(pic, viewSize);
+    const QImage image = TreePictureToImage(pic, viewSize, smooth);
     QByteArray png;
     {
         QBuffer buffer(&png);

@@ -2,6 +2,7 @@
 // the failures), the row of export, undo and redo buttons, and the keyboard shortcuts.
 
 #include "apptesthelpers.h"
+#include "common/testsupport.h"
 
 #include "app/exportpicture.h"
 
@@ -39,11 +40,7 @@ QString SvgViewBox(const QByteArray &bytes)
     return xml.hasError() ? QString() : box;
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using ramulet::test::ReadAll;
 
 } // namespace
 

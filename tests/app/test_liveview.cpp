@@ -100,7 +100,7 @@ private slots:
     {
         QVERIFY(!preview()->isChecked());
         QCOMPARE(preview()->parentWidget()->objectName(), QStringLiteral("Panel4"));
-        QCOMPARE(preview()->pos(), QPoint(10, 36));
+        QCOMPARE(preview()->pos(), QPoint(10, 33));
         QCOMPARE(preview()->text(), QStringLiteral("プレビュー"));
         QCOMPARE(preview()->font(), w->findChild<QCheckBox *>("cboxWide")->font());
         QCOMPARE(preview()->statusTip(), QStringLiteral("編集画面に木を重ねて表示 (Ctrl+L)"));

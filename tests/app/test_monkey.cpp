@@ -1859,8 +1859,7 @@ private:
                 return QStringLiteral("segment %1 of the tree is not the template's").arg(i);
             }
         }
-        // Drawn here as the classic picture only.
-        if (!w.view().HasArea() || boxChecked("cboxSmooth")) {
+        if (!w.view().HasArea()) {
             return QString();
         }
         DrawSettings s = w.settings();
@@ -1871,7 +1870,7 @@ private:
             RecordTreePicture(store, w.view(), s, ramp, child<QCheckBox>("cboxWide")->isChecked());
         QImage fresh(tree()->image().size(), QImage::Format_RGB32);
         fresh.fill(Qt::white);
-        ShowTreePicture(fresh, *picture, s.BackColor);
+        ShowTreePicture(fresh, *picture, s.BackColor, boxChecked("cboxSmooth"));
         if (fresh != tree()->image()) {
             return QStringLiteral("the tree view does not show the tree as it stands");
         }

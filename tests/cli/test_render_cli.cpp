@@ -74,6 +74,9 @@ private slots:
         QTest::addRow("unknown format") << QStringList{"--format", "gif", "-o", "x.gif"};
         QTest::addRow("format without output") << QStringList{"--format", "png"};
         QTest::addRow("output without a picture extension") << QStringList{"-o", "tree.dat"};
+        QTest::addRow("smooth without output") << QStringList{"--smooth"};
+        QTest::addRow("smooth svg") << QStringList{"--smooth", "-o", "tree.svg"};
+        QTest::addRow("smooth png named pdf") << QStringList{"--smooth", "--format", "pdf", "-o", "t.png"};
     }
     void usageErrors()
     {

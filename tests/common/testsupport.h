@@ -6,6 +6,7 @@
 #include "core/viewstate.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -29,6 +30,13 @@ inline ViewState DefaultView(int32_t w, int32_t h)
 // positive one).
 inline bool SameBits(long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; }
 inline bool SameBits(TPointE a, TPointE b) { return SameBits(a.x, b.x) && SameBits(a.y, b.y); }
+
+// The whole of a file, or nothing when it cannot be read.
+inline QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 inline constexpr int32_t I32Min = std::numeric_limits<int32_t>::min();
 inline constexpr int32_t I32Max = std::numeric_limits<int32_t>::max();

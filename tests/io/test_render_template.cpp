@@ -28,11 +28,7 @@ QString Data(const char *name)
     return QStringLiteral(RAMULET_TEST_DATA "/templates/") + QLatin1String(name);
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using ramulet::test::ReadAll;
 
 bool WriteAll(const QString &path, const QByteArray &bytes)
 {

@@ -555,6 +555,7 @@ private slots:
             pic->PlayStretched(p, QRectF(0, 0, 636, 634));
         }
         const QImage bitmap = TreePictureToImage(*pic, QSize(636, 634)); // PNG, clipboard
+        const QImage smooth = TreePictureToImage(*pic, QSize(636, 634), true);
         int covered = 0;
         int uncovered = 0;
         for (int y = 0; y < 634; y += 3) {
@@ -568,7 +569,8 @@ private slots:
                 }
                 const bool inside = depth > 1 || fit || dist <= 12.5L;
                 (inside ? covered : uncovered) += 1;
-                for (const QImage *image : std::initializer_list<const QImage *>{&viewImage, &replay, &bitmap}) {
+                for (const QImage *image :
+                     std::initializer_list<const QImage *>{&viewImage, &replay, &bitmap, &smooth}) {
                     QVERIFY2(image->pixelColor(x, y) == (inside ? branch : back),
                              qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
                 }

@@ -20,11 +20,7 @@ Run Render(const QStringList &args)
     return ramulet::test::RunProgram(QStringLiteral(RAMULET_RENDER), args);
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using ramulet::test::ReadAll;
 
 } // namespace
 
