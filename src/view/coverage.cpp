@@ -531,7 +531,7 @@ void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, 
                                 AddEdge<TileStride>(cells, TileStride, rows, ex0, ey0, ex1, ey1,
                                                     dxdy, slope, dir);
                             });
-            CompositeTile(col0, row0, cols, rows, src);
+            CompositeCells<true>(col0, row0, cols, rows, TileStride, src);
             return;
         }
         CapsuleEdges<0>(cap, ax, ay, bx, by,
@@ -539,7 +539,7 @@ void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, 
                             double slope, double dir) {
                             AddEdge(cells, rowCells, rows, ex0, ey0, ex1, ey1, dxdy, slope, dir);
                         });
-        CompositeCells(col0, row0, cols, rows, rowCells, src);
+        CompositeCells<false>(col0, row0, cols, rows, rowCells, src);
         return;
     }
     const size_t n = cap.slanted.size() + 2;
@@ -558,6 +558,7 @@ void CoverageRaster::Band(double x0, double y0, double x1, double y1, double r, 
     FillEdges(col0, row0, cols, rows, src);
 }
 
+template <bool Tile>
 void CoverageRaster::CompositeCells(int col0, int row0, int cols, int rows, size_t rowCells,
                                     uint32_t src)
 {
@@ -568,24 +569,14 @@ void CoverageRaster::CompositeCells(int col0, int row0, int cols, int rows, size
     for (int j = 0; j < rows; ++j) {
         double *row = m_cells.data() + static_cast<size_t>(j) * rowCells;
         if (j >= first && j < last) {
-            CompositeRow<true>(m_rows.bits + (row0 + j) * m_rows.stride + col0, row, cols, over);
+            uint32_t *pixels = m_rows.bits + (row0 + j) * m_rows.stride + col0;
+            if (Tile) {
+                CompositeTileRow(pixels, row, cols, over);
+            } else {
+                CompositeRow<true>(pixels, row, cols, over);
+            }
         } else {
             std::fill(row, row + rowCells, 0.0);
-        }
-    }
-}
-
-void CoverageRaster::CompositeTile(int col0, int row0, int cols, int rows, uint32_t src)
-{
-    const Over over(src);
-    const int first = std::max(row0, m_rows.rowBegin) - row0;
-    const int last = std::min(row0 + rows, m_rows.rowEnd) - row0;
-    for (int j = 0; j < rows; ++j) {
-        double *row = m_cells.data() + static_cast<size_t>(j) * TileStride;
-        if (j >= first && j < last) {
-            CompositeTileRow(m_rows.bits + (row0 + j) * m_rows.stride + col0, row, cols, over);
-        } else {
-            std::fill(row, row + TileStride, 0.0);
         }
     }
 }
@@ -698,7 +689,7 @@ void CoverageRaster::FillEdges(int col0, int row0, int cols, int rows, uint32_t 
             AddEdge(m_cells.data(), rowCells, rows, e.x0, e.y0, e.x1, e.y1, e.dxdy, e.slope,
                     e.dir);
         }
-        CompositeCells(col0, row0, cols, rows, rowCells, src);
+        CompositeCells<false>(col0, row0, cols, rows, rowCells, src);
         return;
     }
 

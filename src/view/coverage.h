@@ -63,10 +63,9 @@ private:
     // composites the area they enclose.
     void FillEdges(int col0, int row0, int cols, int rows, uint32_t src);
     // Composites the accumulated cells of such a band's rows that the raster owns, and
-    // clears them all.
+    // clears them all. `Tile`: a thin band's cells, in rows of a fixed length.
+    template <bool Tile>
     void CompositeCells(int col0, int row0, int cols, int rows, size_t rowCells, uint32_t src);
-    // The same for a thin band's cells in rows of the fixed tile length.
-    void CompositeTile(int col0, int row0, int cols, int rows, uint32_t src);
 
     CoverageRows m_rows;
     struct Cap;
