@@ -30,6 +30,7 @@ class QAction;
 class QActionGroup;
 class QButtonGroup;
 class QCheckBox;
+class QKeySequence;
 class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
@@ -339,6 +340,11 @@ private:
     bool m_repaintPosted = false;
     int64_t m_editorPaints = 0;  // editor repaints so far
     int64_t m_pendingPaints = 0; // the count when the pending repaint was asked for
+    // A check box of the credits panel at `pos` and its window-wide shortcut, both toggling
+    // it; `onToggled` runs on every change.
+    QCheckBox *MakeSideBarToggle(const char *name, const QString &text, QPoint pos,
+                                 const QString &tip, const QKeySequence &key,
+                                 void (TMainform::*onToggled)());
     // Smooth pictures.
     void BuildSmooth();
     QCheckBox *cboxSmooth = nullptr;

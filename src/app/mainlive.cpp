@@ -20,23 +20,35 @@
 
 namespace ramulet {
 
+QCheckBox *TMainform::MakeSideBarToggle(const char *name, const QString &text, QPoint pos,
+                                        const QString &tip, const QKeySequence &key,
+                                        void (TMainform::*onToggled)())
+{
+    // In the automatic-fit box's font; the shortcut works wherever the focus is in the window.
+    auto *box = new QCheckBox(text, Panel4);
+    box->setObjectName(QLatin1String(name));
+    box->setFont(cboxWide->font());
+    box->move(pos);
+    box->adjustSize();
+    box->setStatusTip(tip);
+    connect(box, &QCheckBox::toggled, this, onToggled);
+
+    auto *toggle = new QAction(this);
+    toggle->setObjectName(QStringLiteral("act") + QLatin1String(name + 4)); // less "cbox"
+    toggle->setShortcut(key);
+    toggle->setShortcutContext(Qt::WindowShortcut);
+    addAction(toggle);
+    connect(toggle, &QAction::triggered, box, &QCheckBox::toggle);
+    return box;
+}
+
 void TMainform::BuildLiveTree()
 {
     m_liveTree = std::make_unique<LiveTree>();
-    cboxPreview = new QCheckBox(tr("プレビュー"), Panel4);
-    cboxPreview->setObjectName(QStringLiteral("cboxPreview"));
-    cboxPreview->setFont(cboxWide->font());
-    cboxPreview->move(10, 33);
-    cboxPreview->adjustSize();
-    cboxPreview->setStatusTip(tr("編集画面に木を重ねて表示 (Ctrl+L)"));
-    connect(cboxPreview, &QCheckBox::toggled, this, &TMainform::cboxPreviewClick);
-
-    auto *toggle = new QAction(this);
-    toggle->setObjectName(QStringLiteral("actPreview"));
-    toggle->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    toggle->setShortcutContext(Qt::WindowShortcut);
-    addAction(toggle);
-    connect(toggle, &QAction::triggered, cboxPreview, &QCheckBox::toggle);
+    cboxPreview = MakeSideBarToggle("cboxPreview", tr("プレビュー"), {10, 33},
+                                    tr("編集画面に木を重ねて表示 (Ctrl+L)"),
+                                    QKeySequence(Qt::CTRL | Qt::Key_L),
+                                    &TMainform::cboxPreviewClick);
 }
 
 bool TMainform::LiveTreeShown() const { return cboxPreview != nullptr && cboxPreview->isChecked(); }

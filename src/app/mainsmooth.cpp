@@ -5,10 +5,8 @@
 
 #include "app/Main.h"
 
-#include "app/bevelpanel.h"
 #include "app/pictureview.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QKeySequence>
 
@@ -16,20 +14,10 @@ namespace ramulet {
 
 void TMainform::BuildSmooth()
 {
-    cboxSmooth = new QCheckBox(tr("なめらか"), Panel4);
-    cboxSmooth->setObjectName(QStringLiteral("cboxSmooth"));
-    cboxSmooth->setFont(cboxWide->font());
-    cboxSmooth->move(10, 58);
-    cboxSmooth->adjustSize();
-    cboxSmooth->setStatusTip(tr("木をなめらかに描く (Ctrl+Shift+A)"));
-    connect(cboxSmooth, &QCheckBox::toggled, this, &TMainform::cboxSmoothClick);
-
-    auto *toggle = new QAction(this);
-    toggle->setObjectName(QStringLiteral("actSmooth"));
-    toggle->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
-    toggle->setShortcutContext(Qt::WindowShortcut);
-    addAction(toggle);
-    connect(toggle, &QAction::triggered, cboxSmooth, &QCheckBox::toggle);
+    cboxSmooth = MakeSideBarToggle("cboxSmooth", tr("なめらか"), {10, 58},
+                                   tr("木をなめらかに描く (Ctrl+Shift+A)"),
+                                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
+                                   &TMainform::cboxSmoothClick);
 }
 
 bool TMainform::SmoothShown() const { return cboxSmooth != nullptr && cboxSmooth->isChecked(); }
