@@ -790,8 +790,7 @@ private:
 bool RasterizeTreePictureSmooth(QImage &image, const TreePicture &pic)
 {
     const QImage::Format f = image.format();
-    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
-        f != QImage::Format_ARGB32_Premultiplied) {
+    if (!raster::DrawsOn(f)) {
         return false;
     }
     if (image.isNull() || pic.pictureHeight() <= 0) {

@@ -277,9 +277,7 @@ private:
 
 bool RasterizeTreePicture(QImage &image, const TreePicture &pic, RasterOrder order)
 {
-    const QImage::Format f = image.format();
-    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
-        f != QImage::Format_ARGB32_Premultiplied) {
+    if (!raster::DrawsOn(image.format())) {
         return false;
     }
     if (image.isNull() || pic.pictureHeight() <= 0) {

@@ -91,6 +91,14 @@ inline uint32_t Argb(TColor c)
 
 // Pictures with at least this many lines, in images at least this many rows high, are drawn
 // by two threads, each over its own rows.
+// Whether the scan conversions draw on images of this format: the 32-bit ones, whose pixels
+// they write directly.
+inline bool DrawsOn(QImage::Format f)
+{
+    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+           f == QImage::Format_ARGB32_Premultiplied;
+}
+
 inline constexpr int64_t SplitLinesAt = 2048;
 inline constexpr int SplitRowsAt = 64;
 // How many bands of rows. Each band passes over every run, so no more than the threads.
