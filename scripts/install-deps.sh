@@ -13,6 +13,7 @@ packages=(
   contextfree
   desktop-file-utils shared-mime-info libxml2-utils man-db appstream
   bc xdotool
+  libpng-dev libgif-dev libwebp-dev zlib1g-dev ffmpeg librsvg2-bin
 )
 
 missing=()
