@@ -240,5 +240,9 @@ Do you want to replace it?</translation>
         <source>木をなめらかに描く (Ctrl+Shift+A)</source>
         <translation>Draw the tree smooth, antialiased (Ctrl+Shift+A)</translation>
     </message>
+    <message>
+        <source>コピー</source>
+        <translation>Copy</translation>
+    </message>
 </context>
 </TS>

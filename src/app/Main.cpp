@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/bevelpanel.h"
+#include "app/fonts.h"
 #include "app/glyphs.h"
 #include "app/pictureview.h"
 #include "app/swatch.h"
@@ -45,27 +46,6 @@ constexpr int DesignViewHeight = 634;
 constexpr int AddButtonRightGap = 8;
 constexpr int AddButtonBottomGap = 4;
 
-// The window's Japanese UI face and the stand-ins for the classic Latin faces.
-QFont UiFont(int pixelSize, bool bold = false)
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans CJK"),
-                   QStringLiteral("Noto Sans")});
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
-
-// The classic face where it is installed, else its metric-compatible stand-in.
-QFont LatinFont(const QString &classic, const QString &standIn, int pixelSize, bool bold)
-{
-    QFont f;
-    f.setFamilies({classic, standIn});
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
-
 void SetTextColor(QWidget *w, const QColor &c)
 {
     QPalette pal = w->palette();
@@ -103,33 +83,6 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, const 
 
 } // namespace
 
-QString WindowText(const char *source)
-{
-    return QCoreApplication::translate("ramulet::TMainform", source);
-}
-
-QMessageBox *MakeWarningBox(QWidget *parent, const QString &text, bool question)
-{
-    auto *box =
-        new QMessageBox(QMessageBox::Warning, WindowText(WarningCaption), text,
-                        question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
-    box->setFont(UiFont(15));
-    if (question) {
-        box->button(QMessageBox::Yes)
-            ->setText(WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "はい(&Y)")));
-        box->button(QMessageBox::No)
-            ->setText(WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "いいえ(&N)")));
-        box->setDefaultButton(QMessageBox::Yes);
-        box->setEscapeButton(QMessageBox::No);
-    } else {
-        box->button(QMessageBox::Ok)
-            ->setText(WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "OK")));
-        box->setDefaultButton(QMessageBox::Ok);
-        box->setEscapeButton(QMessageBox::Ok);
-    }
-    return box;
-}
-
 QSize InitialClientSize(int screenHeight)
 {
     // The classic window is 704 high outside and 672 inside; on a 600-pixel screen it was
@@ -143,20 +96,24 @@ QSize InitialClientSize(int screenHeight)
 TMainform::TMainform(QWidget *parent) : TMainform(QStringList(), parent) {}
 
 TMainform::TMainform(const QStringList &arguments, QWidget *parent)
-    : QMainWindow(parent), m_table(ProgramTemplate()), m_editor(m_table, m_mouseIsDown),
+    : QMainWindow(parent), m_table(ProgramTemplate()), m_doc(m_table, m_view),
+      m_editor(m_table, m_state.mouseHeldFlag()), m_dialogs(std::make_unique<QtDialogs>(this)),
       m_arguments(arguments)
 {
+    connect(&m_doc, &TemplateDocument::settingsChanged, this, &TMainform::ShowSettings);
+    connect(&m_doc, &TemplateDocument::fileNameChanged, this, &TMainform::SetCurrentFile);
+    connect(&m_doc, &TemplateDocument::restored, this, &TMainform::ShowRestored);
     BuildControls();
     FormCreate();
     // The history starts with the window as opened, a file named on the command line included.
-    m_undoStack->clear();
+    m_doc.undoStack()->clear();
 }
 
 TMainform::~TMainform() = default;
 
-void TMainform::setDialogHooks(DialogHooks hooks) { m_hooks = std::move(hooks); }
+void TMainform::setDialogs(std::unique_ptr<Dialogs> dialogs) { m_dialogs = std::move(dialogs); }
 
-bool TMainform::editMode() const { return SBEdit->isChecked(); }
+bool TMainform::Idle() const { return !m_state.mouseHeld() && !m_doc.dragOpen(); }
 
 QCursor TMainform::cursorById(int id) const
 {
@@ -228,7 +185,7 @@ void TMainform::BuildControls()
 
     BuildPopupMenu();
     BuildCommandRow();
-    BuildShortcuts();
+    BuildActions();
     BuildLiveTree();
     BuildSmooth();
     BuildGallery();
@@ -254,7 +211,10 @@ void TMainform::BuildControls()
     connect(Shape1, &ColorSwatch::released, this, &TMainform::Shape1MouseUp);
     // Only the user's choices run the handler; a file load sets the index silently.
     connect(cboxPenWidth, &QComboBox::activated, this, &TMainform::cboxPenWidthChange);
-    connect(cboxWide, &QCheckBox::clicked, this, &TMainform::cboxWideClick);
+    connect(cboxWide, &QCheckBox::clicked, this, [this](bool on) {
+        m_state.setFit(on);
+        cboxWideClick();
+    });
 }
 
 void TMainform::BuildSideBar()
@@ -465,7 +425,7 @@ void TMainform::FormCreate()
     }
 
     m_store = std::make_unique<Tseglines>();
-    m_depth = 1;
+    m_state.setDepth(1);
 
     // The window is not shown yet: lay it out now, so that the steps below (and a file
     // named on the command line) work at the views' real size.
@@ -480,7 +440,7 @@ void TMainform::FormCreate()
     SetDefaultTemplate();
     DrawEditor();
 
-    m_mouseIsDown = false;
+    m_state.setMouseHeld(false);
 
     // Files dropped anywhere on the window, and a file named on the command line.
     setAcceptDrops(true);
@@ -511,7 +471,7 @@ void TMainform::ResizeViews(bool rebuildPoints)
 {
     const QSize frame(m_view.frameWidth, m_view.frameHeight);
     const bool hasArea = FitViewsToPanel();
-    CImg->setVisible(!SBEdit->isChecked());
+    CImg->setVisible(!m_state.editMode());
 
     // Without area the view resets to the default view of its last size with area, so that
     // pixel points made meanwhile (a reset, a load, an added branch) keep their precision.
@@ -538,36 +498,42 @@ void TMainform::ResizeViews(bool rebuildPoints)
 void TMainform::SetDefaultTemplate()
 {
     ramulet::SetDefaultTemplate(m_table, m_view);
-    SBEdit->setChecked(true);
-    const DrawSettings defaults;
-    m_settings.BackColor = defaults.BackColor;
-    m_settings.TipColor = defaults.TipColor;
-    m_settings.TrunkColor = defaults.TrunkColor;
-    ShowColors();
-    SetCurrentFile(QString());
+    m_state.setEditMode(true);
+    ShowMode();
+    m_doc.resetColors();
+    m_doc.setFileName(QString());
 }
 
-void TMainform::ShowColors()
+void TMainform::ShowSettings()
 {
-    ShapeP->setFill(ToQColor(m_settings.TipColor));
-    ShapeP->setOutline(ToQColor(m_settings.TipColor));
-    Shape1->setFill(ToQColor(m_settings.TrunkColor));
-    Shape1->setOutline(ToQColor(m_settings.TrunkColor));
-    shapeB->setFill(ToQColor(m_settings.BackColor));
-}
-
-void TMainform::ApplySettings(const DrawSettings &s)
-{
-    m_settings = s;
-    ShowColors();
+    const DrawSettings &s = m_doc.settings();
+    ShapeP->setFill(ToQColor(s.TipColor));
+    ShapeP->setOutline(ToQColor(s.TipColor));
+    Shape1->setFill(ToQColor(s.TrunkColor));
+    Shape1->setOutline(ToQColor(s.TrunkColor));
+    shapeB->setFill(ToQColor(s.BackColor));
+    shapeB->setOutline(Qt::black);
     // setCurrentIndex does not emit activated(), so cboxPenWidthChange does not run.
-    cboxPenWidth->setCurrentIndex(std::clamp(s.PenWidthSetting / 20, 0, 10));
-    m_penIndexCommitted = cboxPenWidth->currentIndex();
+    cboxPenWidth->setCurrentIndex(m_doc.penIndex());
 }
+
+void TMainform::ShowMode()
+{
+    if (m_state.editMode()) {
+        SBEdit->setChecked(true);
+    } else if (QToolButton *b = depthButton(m_state.depth())) {
+        b->setChecked(true);
+    }
+}
+
+void TMainform::ApplySettings(const DrawSettings &s) { m_doc.applySettings(s); }
 
 void TMainform::SetCurrentFile(const QString &path)
 {
-    m_fileName = path;
+    if (path != m_doc.fileName()) {
+        m_doc.setFileName(path); // comes back here through the document's signal
+        return;
+    }
     const QString caption = QString::fromUtf8(AppCaption);
     setWindowTitle(path.isEmpty() ? caption
                                   : caption + QStringLiteral(" : ") + QFileInfo(path).fileName());
@@ -578,23 +544,24 @@ void TMainform::SetCurrentFile(const QString &path)
 
 void TMainform::GenerateTree()
 {
-    GrowTree(m_table, *m_store, m_depth);
+    GrowTree(m_table, *m_store, m_state.depth());
     RenderPicture();
 }
 
 void TMainform::RenderPicture()
 {
-    BuildColorRamp(m_ramp, m_settings, m_depth);
+    BuildColorRamp(m_ramp, m_doc.settings(), m_state.depth());
     if (cboxPenWidth->hasFocus()) {
         cboxPenWidth->clearFocus();
     }
     // Also without a view to draw in: the setting is what a save writes.
-    m_settings.PenWidthSetting = std::clamp(cboxPenWidth->currentIndex(), 0, 10) * 20;
+    m_doc.settlePenWidth();
     if (!m_view.HasArea() || CImg->image().isNull()) {
         return;
     }
-    m_picture = m_recorder.Record(*m_store, m_view, m_settings, m_ramp, cboxWide->isChecked());
-    ShowTreePicture(CImg->image(), *m_picture, m_settings.BackColor, SmoothShown());
+    const DrawSettings &s = m_doc.settings();
+    m_picture = m_recorder.Record(*m_store, m_view, s, m_ramp, m_state.fit());
+    ShowTreePicture(CImg->image(), *m_picture, s.BackColor, SmoothShown());
     CImg->update();
     RefreshLiveTree();
 }
@@ -646,7 +613,9 @@ void TMainform::HighlightBranch(int32_t row)
 
 void TMainform::SpeedButton1Click(QToolButton *button)
 {
-    m_depth = std::clamp(button->property("tag").toInt(), 1, MaxDepth);
+    m_state.setDepth(button->property("tag").toInt());
+    m_state.setEditMode(false);
+    ShowMode();
     Img1->hide();
     sbAdd->hide();
     CImg->show();
@@ -655,6 +624,8 @@ void TMainform::SpeedButton1Click(QToolButton *button)
 
 void TMainform::SBEditClick()
 {
+    m_state.setEditMode(true);
+    ShowMode();
     Img1->show();
     sbAdd->show();
     CImg->hide();
@@ -682,42 +653,13 @@ void TMainform::BBCloseClick() { close(); }
 void TMainform::closeEvent(QCloseEvent *e)
 {
     if (m_table.BranchCount != 1 || HasUnsavedChanges()) {
-        Beep();
-        if (!AskYesNo(tr(CloseQuestion))) {
+        m_dialogs->beep();
+        if (!m_dialogs->askYesNo(tr(CloseQuestion))) {
             e->ignore();
             return;
         }
     }
     e->accept();
-}
-
-void TMainform::Beep()
-{
-    if (m_hooks.beep) {
-        m_hooks.beep();
-    } else {
-        QApplication::beep();
-    }
-}
-
-bool TMainform::AskYesNo(const QString &text)
-{
-    if (m_hooks.askYesNo) {
-        return m_hooks.askYesNo(text);
-    }
-    std::unique_ptr<QMessageBox> box(MakeWarningBox(this, text, true));
-    box->exec();
-    return box->clickedButton() == box->button(QMessageBox::Yes);
-}
-
-void TMainform::Warn(const QString &text)
-{
-    if (m_hooks.warn) {
-        m_hooks.warn(text);
-        return;
-    }
-    std::unique_ptr<QMessageBox> box(MakeWarningBox(this, text, false));
-    box->exec();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -729,12 +671,12 @@ void TMainform::CImgMouseDown(MouseButton button, ShiftState shift, int x, int y
     Q_UNUSED(shift);
     Q_UNUSED(x);
     Q_UNUSED(y);
-    if (cboxWide->isChecked()) {
-        Beep();
-        Warn(tr(ZoomRefusal));
+    if (m_state.fit()) {
+        m_dialogs->beep();
+        m_dialogs->warn(tr(ZoomRefusal));
         return;
     }
-    m_mouseIsDown = true;
+    m_state.setMouseHeld(true);
 }
 
 void TMainform::CImgMouseMove(ShiftState shift, int x, int y)
@@ -747,10 +689,10 @@ void TMainform::CImgMouseMove(ShiftState shift, int x, int y)
 
 void TMainform::CImgMouseUp(MouseButton button, ShiftState shift, int x, int y)
 {
-    if (!m_mouseIsDown) {
+    if (!m_state.mouseHeld()) {
         return;
     }
-    m_mouseIsDown = false;
+    m_state.setMouseHeld(false);
     m_view.ApplyClick(x, y, button, shift);
     RenderPicture();
 }
@@ -797,10 +739,9 @@ void TMainform::Img1MouseDown(MouseButton button, ShiftState shift, int x, int y
 {
     Q_UNUSED(shift);
     // Press to release is one undoable step; a press that ends a drag ends its step.
-    FinishDragStep();
+    m_doc.endDrag();
     if (button == MouseButton::Left) {
-        m_dragBefore = CaptureTemplateState();
-        m_dragText = m_editor.PointIndex != -1 ? tr("点の移動") : tr("枝の平行移動");
+        m_doc.beginDrag(m_editor.PointIndex != -1 ? tr("点の移動") : tr("枝の平行移動"));
     }
     m_editor.mouseDown(button, x, y);
 }
@@ -812,22 +753,18 @@ void TMainform::Img1MouseUp(MouseButton button, ShiftState shift, int x, int y)
     Q_UNUSED(x);
     Q_UNUSED(y);
     m_editor.mouseUp();
-    FinishDragStep();
+    m_doc.endDrag();
 }
 
 void TMainform::Img1ContextMenu(const QPoint &globalPos)
 {
     // Not while a button is held (the menu key during a drag): the drag's step is open.
-    if (!m_editor.popupAttached() || m_mouseIsDown) {
+    if (!m_editor.popupAttached() || !Idle()) {
         return;
     }
-    if (m_hooks.popup) {
-        // The hook gets the menu as it would open, with the hovered branch's kind checked.
-        PopupMenu2Popup();
-        m_hooks.popup(PopupMenu2, globalPos);
-        return;
-    }
-    PopupMenu2->exec(globalPos);
+    // The menu opens with the hovered branch's kind checked.
+    PopupMenu2Popup();
+    m_dialogs->popupMenu(PopupMenu2, globalPos);
 }
 
 void TMainform::PopupMenu2Popup()
@@ -841,40 +778,36 @@ void TMainform::PopupMenu2Popup()
 
 void TMainform::mnorderClick(QAction *item)
 {
-    const TemplateState before = CaptureTemplateState();
+    const EditStep step(m_doc, tr("属性変更"));
     m_editor.setKindByTag(item->data().toInt());
     DrawEditor();
-    RecordStep(tr("属性変更"), before);
 }
 
 void TMainform::MnDeleteClick()
 {
-    const TemplateState before = CaptureTemplateState();
+    const EditStep step(m_doc, tr("枝の削除"));
     m_editor.deleteHovered();
     ApplyEditorCursor();
     DrawEditor();
-    RecordStep(tr("枝の削除"), before);
 }
 
 void TMainform::sbAddClick()
 {
-    const TemplateState before = CaptureTemplateState();
+    const EditStep step(m_doc, tr("枝の追加"));
     m_editor.addBranch(m_view);
     DrawEditor();
-    RecordStep(tr("枝の追加"), before);
 }
 
 void TMainform::SBInitClick()
 {
     if (m_table.BranchCount != 1 || HasUnsavedChanges()) {
-        Beep();
-        if (!AskYesNo(tr(ResetQuestion))) {
+        m_dialogs->beep();
+        if (!m_dialogs->askYesNo(tr(ResetQuestion))) {
             return;
         }
     }
-    const TemplateState before = CaptureTemplateState();
+    const EditStep step(m_doc, tr("初期化"), true);
     ResetAll();
-    RecordStep(tr("初期化"), before, true);
 }
 
 void TMainform::ResetAll()
@@ -884,7 +817,8 @@ void TMainform::ResetAll()
     m_editor.clearHover();
     ApplyEditorCursor();
     FormResize();
-    SBEdit->setChecked(true);
+    m_state.setEditMode(true);
+    ShowMode();
     Img1->show();
     // Shown at once, also after a reset begun in view mode.
     sbAdd->show();
@@ -894,50 +828,39 @@ void TMainform::ResetAll()
 // ---------------------------------------------------------------------------------------
 // Picture controls
 
-void TMainform::ChooseColor(ColorSwatch *swatch, TColor &setting, bool outlineFollows)
+void TMainform::ChooseColor(TColor DrawSettings::*which)
 {
-    const QColor initial = ToQColor(setting);
-    std::optional<QColor> chosen;
-    if (m_hooks.chooseColor) {
-        chosen = m_hooks.chooseColor(initial);
-    } else {
-        const QColor c = QColorDialog::getColor(initial, this);
-        if (c.isValid()) {
-            chosen = c;
-        }
-    }
+    const TColor current = m_doc.settings().*which;
+    const std::optional<QColor> chosen = m_dialogs->chooseColor(ToQColor(current));
     // The step starts after the dialog: a resize while it was open is no part of it.
-    const TemplateState before = CaptureTemplateState();
+    const EditStep step(m_doc, tr("色の変更"));
     // A cancelled dialog keeps the colour it was preset with.
-    const TColor colour = chosen && chosen->isValid() ? FromQColor(*chosen) : setting;
-    swatch->setFill(ToQColor(colour));
-    swatch->setOutline(outlineFollows ? ToQColor(colour) : QColor(Qt::black));
-    setting = colour;
+    m_doc.setColor(which, chosen && chosen->isValid() ? FromQColor(*chosen) : current);
     RenderPicture();
-    RecordStep(tr("色の変更"), before);
 }
 
-void TMainform::shapeBMouseUp() { ChooseColor(shapeB, m_settings.BackColor, false); }
+void TMainform::shapeBMouseUp() { ChooseColor(&DrawSettings::BackColor); }
 
-void TMainform::ShapePMouseUp() { ChooseColor(ShapeP, m_settings.TipColor, true); }
+void TMainform::ShapePMouseUp() { ChooseColor(&DrawSettings::TipColor); }
 
-void TMainform::Shape1MouseUp() { ChooseColor(Shape1, m_settings.TrunkColor, true); }
+void TMainform::Shape1MouseUp() { ChooseColor(&DrawSettings::TrunkColor); }
 
 void TMainform::cboxPenWidthChange()
 {
-    // The list has already moved when its handler runs: the step starts from its last index.
-    TemplateState before = CaptureTemplateState();
-    before.penIndex = m_penIndexCommitted;
+    // The list has already moved when its handler runs: the step starts from the document's
+    // index, the list's new one is the command.
+    const EditStep step(m_doc, tr("幹の太さ"));
+    m_doc.setPenIndex(cboxPenWidth->currentIndex());
     RenderPicture();
-    RecordStep(tr("幹の太さ"), before);
 }
 
 void TMainform::cboxWideClick() { GenerateTree(); }
 
-void TMainform::SpeedButton17Click()
+void TMainform::SpeedButton17Click() { m_actions->run(QStringLiteral("actCopy")); }
+
+void TMainform::CopyPicture()
 {
-    // Not while a button is held in a view (a shortcut during a drag).
-    if (m_mouseIsDown || !m_picture) {
+    if (!m_picture) {
         return;
     }
     QGuiApplication::clipboard()->setMimeData(

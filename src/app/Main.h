@@ -11,8 +11,11 @@
 #include "editor/editorcontroller.h"
 #include "editor/livetree.h"
 #include "view/picture.h"
+#include "app/actions.h"
+#include "app/dialogs.h"
+#include "app/document.h"
 #include "app/exportpicture.h"
-#include "app/undo.h"
+#include "app/windowstate.h"
 
 #include <QCursor>
 #include <QRect>
@@ -74,7 +77,6 @@ inline constexpr QRect GalleryButtonRect{10, 84, 83, 27};
 // Texts of the window, in the program's own language; the window shows them through tr().
 // The caption is the same in every language.
 inline constexpr const char *AppCaption = "Ramulet 2.3";
-inline constexpr const char *WarningCaption = QT_TRANSLATE_NOOP("ramulet::TMainform", "警告");
 inline constexpr const char *ResetQuestion =
     QT_TRANSLATE_NOOP("ramulet::TMainform", "未記録データを消去します");
 inline constexpr const char *CloseQuestion =
@@ -82,32 +84,9 @@ inline constexpr const char *CloseQuestion =
 inline constexpr const char *ZoomRefusal = QT_TRANSLATE_NOOP(
     "ramulet::TMainform", "［自動ｻｲｽﾞ調整］がチェックされているときはズームできません.");
 
-// A text of the window in the window's language.
-QString WindowText(const char *source);
-
-// A warning message box (caption "警告", warning icon): with `question` the buttons
-// "はい(&Y)" (default) and "いいえ(&N)" (Escape), otherwise the single button "OK".
-QMessageBox *MakeWarningBox(QWidget *parent, const QString &text, bool question);
-
 // The client size of the window at start: the design size, but 528 high (a 560-pixel outer
 // window) on a screen exactly 600 pixels high.
 QSize InitialClientSize(int screenHeight);
-
-// The window's questions and dialogs, replaceable so that tests can answer them.
-struct DialogHooks {
-    std::function<void()> beep;                                     // information beep
-    std::function<bool(const QString &text)> askYesNo;              // true only for Yes
-    std::function<void(const QString &text)> warn;                  // box with one OK button
-    std::function<std::optional<QColor>(const QColor &)> chooseColor; // nullopt = cancelled
-    std::function<void(QMenu *menu, const QPoint &globalPos)> popup; // the modal kind menu
-    // The file dialogs: the chosen path, or an empty text when cancelled. The save dialog
-    // gets the name it is pre-filled with.
-    std::function<QString()> chooseOpenFile;
-    std::function<QString(const QString &preset)> chooseSaveFile;
-    // The gallery of examples, given their paths: the chosen one, or an empty text when
-    // cancelled.
-    std::function<QString(const QStringList &examples)> chooseExample;
-};
 
 class TMainform : public QMainWindow {
     Q_OBJECT
@@ -118,21 +97,26 @@ public:
     explicit TMainform(const QStringList &arguments, QWidget *parent = nullptr);
     ~TMainform() override;
 
-    // Replaces the dialogs; an empty function keeps the real one.
-    void setDialogHooks(DialogHooks hooks);
+    // The parts: the document with its history, the window's own state, the questions it
+    // asks (replaceable, so that tests can answer them) and its actions.
+    TemplateDocument &document() { return m_doc; }
+    WindowState &state() { return m_state; }
+    Dialogs &dialogs() { return *m_dialogs; }
+    void setDialogs(std::unique_ptr<Dialogs> dialogs);
+    WindowActions &actions() { return *m_actions; }
 
     // State, for the commands that build on the window (files, undo) and for tests.
     BranchTable &table() { return m_table; }
     const ViewState &view() const { return m_view; }
     const Tseglines &store() const { return *m_store; }
-    int32_t depth() const { return m_depth; }
-    const DrawSettings &settings() const { return m_settings; }
+    int32_t depth() const { return m_state.depth(); }
+    const DrawSettings &settings() const { return m_doc.settings(); }
     const ColorRampTable &colorRamp() const { return m_ramp; }
     std::shared_ptr<const TreePicture> treePicture() const { return m_picture; }
     EditorController &editor() { return m_editor; }
-    bool mouseIsDown() const { return m_mouseIsDown; }
-    bool editMode() const;
-    const QString &fileName() const { return m_fileName; }
+    bool mouseIsDown() const { return m_state.mouseHeld(); }
+    bool editMode() const { return m_state.editMode(); }
+    const QString &fileName() const { return m_doc.fileName(); }
     QCursor cursorById(int id) const;
     PictureView *treeView() const { return CImg; }
     PictureView *editorView() const { return Img1; }
@@ -194,28 +178,21 @@ public:
     void SpeedButton17Click();
 
     // Undo and redo of template edits, the picture export and the keyboard shortcuts.
-    QUndoStack *undoStack() const { return m_undoStack; }
-    void setExportHooks(ExportHooks hooks);
-    // The state that a template edit can change, and putting such a state back: rows and
-    // count, the four settings and the pen-width list, with `withFile` the file name and
-    // caption; then the editor is repainted and, in view mode, the tree regrown.
-    TemplateState CaptureTemplateState() const;
-    void RestoreTemplateState(const TemplateState &s, bool withFile);
+    QUndoStack *undoStack() const { return m_doc.undoStack(); }
     void UndoClick();
     void RedoClick();
-    // Whether the template differs from the last save or load (or the window as opened):
-    // the history is not at its clean step, or an editor drag has changed it meanwhile.
-    bool HasUnsavedChanges() const;
+    // Whether the template differs from the last save or load (or the window as opened).
+    bool HasUnsavedChanges() const { return m_doc.hasUnsavedChanges(); }
     // Writes the current tree picture to a file chosen in a save dialog (SVG, PNG, PDF).
     void SBExportClick();
 
     // The live tree under the editor's arrows: the check box "プレビュー" and Ctrl+L.
     void cboxPreviewClick();
-    bool LiveTreeShown() const;
+    bool LiveTreeShown() const { return m_state.liveTree(); }
     const LiveTree &liveTree() const { return *m_liveTree; }
     // Smooth pictures: the check box "なめらか" and Ctrl+Shift+A.
     void cboxSmoothClick();
-    bool SmoothShown() const;
+    bool SmoothShown() const { return m_state.smooth(); }
     // The gallery of example templates (button SBGallery, Ctrl+Shift+O): the chosen example
     // is opened with LoadFromFile, as a file from the open dialog is.
     void SBGalleryClick();
@@ -238,29 +215,31 @@ private:
     // FormResize's work; a size change of the image panel rebuilds the pixel points only when
     // the views' frame (their last size with area) changes, a reset always does.
     void ResizeViews(bool rebuildPoints);
-    void ShowColors();
-    void ChooseColor(ColorSwatch *swatch, TColor &setting, bool outlineFollows);
-    void Beep();
-    bool AskYesNo(const QString &text);
-    void Warn(const QString &text);
+    // The swatches and the pen-width list show the document's settings.
+    void ShowSettings();
+    // The mode buttons show the window state's mode.
+    void ShowMode();
+    void ChooseColor(TColor DrawSettings::*which);
+    // Puts a step undone or redone on show.
+    void ShowRestored(bool looksChanged);
+    // Whether no view holds the mouse and no edit is half made: the gate of what may not
+    // run meanwhile.
+    bool Idle() const;
     void ApplyEditorCursor();
     void OpenCommandLine();
-    QString ChooseOpenFile();
-    QString ChooseSaveFile(const QString &preset);
 
     // Model and state.
     BranchTable &m_table;
     std::unique_ptr<Tseglines> m_store;
-    int32_t m_depth = 1;
     ViewState m_view;
-    DrawSettings m_settings;
+    WindowState m_state;
+    TemplateDocument m_doc;
     ColorRampTable m_ramp{};
     std::shared_ptr<const TreePicture> m_picture;
-    bool m_mouseIsDown = false;
     EditorController m_editor;
-    QString m_fileName;
     std::map<int, QCursor> m_cursors;
-    DialogHooks m_hooks;
+    std::unique_ptr<Dialogs> m_dialogs;
+    WindowActions *m_actions = nullptr;
     QStringList m_arguments; // the command line, opened at the end of FormCreate
 
     // Controls, named as in the form.
@@ -299,23 +278,16 @@ private:
     QAction *mnreverse = nullptr;
     QAction *mnsegment = nullptr;
     QAction *MnDelete = nullptr;
-    QFileDialog *DlgOpen = nullptr; // kept, with the name last chosen in it
-    QString m_lastOpenName;
 
     // Undo, redo and export.
     void BuildCommandRow();
-    void BuildShortcuts();
-    // Pushes the step from `before` to the current state, unless nothing was changed.
-    void RecordStep(const QString &text, const TemplateState &before, bool withFile = false);
-    void FinishDragStep();
-    // After a save: the history's states of the template on show take the new file name.
-    void KeepSavedNameInHistory();
-    QUndoStack *m_undoStack = nullptr;
-    std::optional<TemplateState> m_dragBefore; // state at the left press of an editor drag
-    QString m_dragText;
-    int m_penIndexCommitted = 2; // the pen-width list's index after the last command
-    bool m_restoring = false;
-    ExportHooks m_exportHooks;
+    void BuildActions();
+    // The commands behind the actions, run through the actions' gate.
+    void OpenFileCommand();
+    void SaveFileCommand();
+    void CopyPicture();
+    void ExportPicture();
+    void OpenGallery();
     QString m_lastExport;
     QString m_exportFilter;
     QToolButton *SBExport = nullptr;
@@ -332,7 +304,6 @@ private:
     void ScheduleEditorRepaint(const EditorRepaint &r);
     // Repaints the editor when the live tree it shows is out of date (settings, depth).
     void RefreshLiveTree();
-    DrawSettings LiveTreeSettings() const;
     QCheckBox *cboxPreview = nullptr;
     std::unique_ptr<LiveTree> m_liveTree;
     PictureRecorder m_recorder; // the tree view's pictures
@@ -343,16 +314,13 @@ private:
     // A check box of the credits panel at `pos` and its window-wide shortcut, both toggling
     // it; `onToggled` runs on every change.
     QCheckBox *MakeSideBarToggle(const char *name, const QString &text, QPoint pos,
-                                 const QString &tip, const QKeySequence &key,
-                                 void (TMainform::*onToggled)());
+                                 const QString &tip, void (TMainform::*onToggled)());
     // Smooth pictures.
     void BuildSmooth();
     QCheckBox *cboxSmooth = nullptr;
     // The gallery of examples.
     void BuildGallery();
-    QString ChooseExample(const QStringList &examples);
     QToolButton *SBGallery = nullptr;
-    ThumbnailCache *m_thumbnails = nullptr; // kept for the run: the gallery opens at once
 };
 
 } // namespace ramulet

@@ -9,22 +9,12 @@
 #include <QSize>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 class QLabel;
 class QSpinBox;
 
 namespace ramulet {
-
-// The export's dialogs, replaceable so that tests can answer them.
-struct ExportHooks {
-    // The save dialog, pre-filled with `preset`; `selectedFilter` comes in with the filter
-    // to show first and goes out with the one chosen. An empty result means cancelled.
-    std::function<QString(const QString &preset, QString *selectedFilter)> chooseFile;
-    // The PNG width (height follows the picture's proportions); nullopt means cancelled.
-    std::function<std::optional<int>(int defaultWidth, int pictureHeight)> choosePngWidth;
-};
 
 // Widest PNG offered, in pixels.
 constexpr int MaxExportPixels = 8000;

@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QMimeData>
@@ -90,24 +89,25 @@ std::optional<QString> FirstLocalFile(const QMimeData *data)
 void TMainform::LoadFromFile(const QString &path)
 {
     // Not while a button is held in a view: the drag's step would span the load.
-    if (m_mouseIsDown) {
+    if (!m_actions->idle()) {
         return;
     }
     // The whole file is read and checked before anything of the window changes.
     const LoadResult result = ReadTemplateFile(path);
     switch (result.status) {
     case LoadStatus::Refused:
-        Warn(tr(FileRefusal));
+        m_dialogs->warn(tr(FileRefusal));
         return;
     case LoadStatus::Unreadable:
-        Warn(UnreadableFileMessage(path, result.reason));
+        m_dialogs->warn(UnreadableFileMessage(path, result.reason));
         return;
     case LoadStatus::Accepted: {
         // One undoable step, which brings back the template, the settings, the file name
         // and the caption as they were.
-        const TemplateState before = CaptureTemplateState();
-        ApplyLoadedTemplate(result.data, path);
-        RecordStep(tr("読み出し"), before, true);
+        {
+            const EditStep step(m_doc, tr("読み出し"), true);
+            ApplyLoadedTemplate(result.data, path);
+        }
         // The template is now what the file holds.
         undoStack()->setClean();
         return;
@@ -144,13 +144,11 @@ void TMainform::ApplyLoadedTemplate(const LoadedTemplate &loaded, const QString 
 // ---------------------------------------------------------------------------------------
 // Saving
 
-void TMainform::SBSaveClick()
+void TMainform::SBSaveClick() { m_actions->run(QStringLiteral("actSave")); }
+
+void TMainform::SaveFileCommand()
 {
-    // Not while a button is held in a view (a shortcut during a drag).
-    if (m_mouseIsDown) {
-        return;
-    }
-    const QString chosen = ChooseSaveFile(m_fileName);
+    const QString chosen = m_dialogs->chooseSaveFile(m_doc.fileName());
     if (chosen.isEmpty()) {
         return;
     }
@@ -160,7 +158,7 @@ void TMainform::SBSaveClick()
     if (target != chosen) {
         const QFileInfo info(target);
         if (info.exists() || info.isSymLink()) {
-            if (!AskYesNo(OverwriteQuestion(target))) {
+            if (!m_dialogs->askYesNo(OverwriteQuestion(target))) {
                 return;
             }
         }
@@ -169,84 +167,30 @@ void TMainform::SBSaveClick()
     // rows keep their pixel points, so this changes nothing the user sees and is no step.
     NormalizeMovedRows(m_table);
     QString reason;
-    if (!WriteTemplateFile(target, FormatTemplate(m_table, ToFileSettings(m_settings)), nullptr,
+    if (!WriteTemplateFile(target, FormatTemplate(m_table, ToFileSettings(m_doc.settings())), nullptr,
                            &reason)) {
         // The old file is intact; the current file name and the caption stay as they were.
-        Warn(UnwritableFileMessage(target, reason));
+        m_dialogs->warn(UnwritableFileMessage(target, reason));
         return;
     }
-    SetCurrentFile(target);
-    // An undo and a redo around this save show the name the template was saved under.
-    KeepSavedNameInHistory();
+    // The states back to the last load or reset and on to the next take the name too: an
+    // undo and a redo around this save show the name the template was saved under.
+    m_doc.setFileName(target);
     undoStack()->setClean();
-}
-
-QString TMainform::ChooseSaveFile(const QString &preset)
-{
-    if (m_hooks.chooseSaveFile) {
-        return m_hooks.chooseSaveFile(preset);
-    }
-    // A fresh dialog each time, pre-filled with the current file name only (so it opens in
-    // the folder of the file last used). Qt's own dialog, so that it behaves the same on
-    // every desktop; it asks before replacing the chosen file and adds no extension.
-    QFileDialog dlg(this);
-    dlg.setObjectName(QStringLiteral("DlgSave"));
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    dlg.setNameFilter(QString::fromUtf8(TemplateFileFilter));
-    dlg.setDefaultSuffix(QString());
-    if (!preset.isEmpty()) {
-        dlg.selectFile(preset);
-    }
-    if (dlg.exec() != QDialog::Accepted) {
-        return {};
-    }
-    return dlg.selectedFiles().value(0);
 }
 
 // ---------------------------------------------------------------------------------------
 // Opening routes
 
-void TMainform::SBloadClick()
+void TMainform::SBloadClick() { m_actions->run(QStringLiteral("actOpen")); }
+
+void TMainform::OpenFileCommand()
 {
-    if (m_mouseIsDown) {
-        return;
-    }
-    const QString chosen = ChooseOpenFile();
+    const QString chosen = m_dialogs->chooseOpenFile();
     if (chosen.isEmpty()) {
         return;
     }
     LoadFromFile(chosen);
-}
-
-QString TMainform::ChooseOpenFile()
-{
-    if (m_hooks.chooseOpenFile) {
-        return m_hooks.chooseOpenFile();
-    }
-    if (DlgOpen == nullptr) {
-        DlgOpen = new QFileDialog(this);
-        DlgOpen->setObjectName(QStringLiteral("DlgOpen"));
-        DlgOpen->setOption(QFileDialog::DontUseNativeDialog);
-        DlgOpen->setAcceptMode(QFileDialog::AcceptOpen);
-        // The name of a missing file, typed by the user, comes back as typed: the reader
-        // then reports that it cannot be read.
-        DlgOpen->setFileMode(QFileDialog::AnyFile);
-        DlgOpen->setNameFilter(QString::fromUtf8(TemplateFileFilter));
-        DlgOpen->setDefaultSuffix(QString());
-    }
-    if (!m_lastOpenName.isEmpty()) {
-        DlgOpen->selectFile(m_lastOpenName);
-    }
-    if (DlgOpen->exec() != QDialog::Accepted) {
-        return {};
-    }
-    const QString chosen = DlgOpen->selectedFiles().value(0);
-    if (!chosen.isEmpty()) {
-        m_lastOpenName = chosen;
-    }
-    return chosen;
 }
 
 void TMainform::dragEnterEvent(QDragEnterEvent *e)

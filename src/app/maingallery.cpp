@@ -4,7 +4,6 @@
 #include "app/Main.h"
 
 #include "app/bevelpanel.h"
-#include "app/gallerydialog.h"
 #include "io/examples.h"
 
 #include <QToolButton>
@@ -24,39 +23,22 @@ void TMainform::BuildGallery()
     SBGallery->setStatusTip(tr("見本のテンプレートを開く (Ctrl+Shift+O)"));
     SBGallery->raise();
     connect(SBGallery, &QToolButton::clicked, this, &TMainform::SBGalleryClick);
-
-    m_thumbnails =
-        new ThumbnailCache(QSize(GalleryThumbnailSide, GalleryThumbnailSide), this);
 }
 
-void TMainform::SBGalleryClick()
+void TMainform::SBGalleryClick() { m_actions->run(QStringLiteral("actGallery")); }
+
+void TMainform::OpenGallery()
 {
-    // Not while a button is held in a view (the shortcut during a drag).
-    if (m_mouseIsDown) {
-        return;
-    }
     const QStringList examples = InstalledExamples();
     if (examples.isEmpty()) {
-        Warn(tr("見本のテンプレートが見つかりません"));
+        m_dialogs->warn(tr("見本のテンプレートが見つかりません"));
         return;
     }
-    const QString chosen = ChooseExample(examples);
+    const QString chosen = m_dialogs->chooseExample(examples);
     if (chosen.isEmpty()) {
         return;
     }
     LoadFromFile(chosen);
-}
-
-QString TMainform::ChooseExample(const QStringList &examples)
-{
-    if (m_hooks.chooseExample) {
-        return m_hooks.chooseExample(examples);
-    }
-    GalleryDialog dialog(examples, *m_thumbnails, this);
-    if (dialog.exec() != QDialog::Accepted) {
-        return {};
-    }
-    return dialog.selectedPath();
 }
 
 } // namespace ramulet

@@ -21,8 +21,7 @@
 namespace ramulet {
 
 QCheckBox *TMainform::MakeSideBarToggle(const char *name, const QString &text, QPoint pos,
-                                        const QString &tip, const QKeySequence &key,
-                                        void (TMainform::*onToggled)())
+                                        const QString &tip, void (TMainform::*onToggled)())
 {
     // In the automatic-fit box's font; the shortcut works wherever the focus is in the window.
     auto *box = new QCheckBox(text, Panel4);
@@ -32,13 +31,6 @@ QCheckBox *TMainform::MakeSideBarToggle(const char *name, const QString &text, Q
     box->adjustSize();
     box->setStatusTip(tip);
     connect(box, &QCheckBox::toggled, this, onToggled);
-
-    auto *toggle = new QAction(this);
-    toggle->setObjectName(QStringLiteral("act") + QLatin1String(name + 4)); // less "cbox"
-    toggle->setShortcut(key);
-    toggle->setShortcutContext(Qt::WindowShortcut);
-    addAction(toggle);
-    connect(toggle, &QAction::triggered, box, &QCheckBox::toggle);
     return box;
 }
 
@@ -47,25 +39,17 @@ void TMainform::BuildLiveTree()
     m_liveTree = std::make_unique<LiveTree>();
     cboxPreview = MakeSideBarToggle("cboxPreview", tr("プレビュー"), {10, 33},
                                     tr("編集画面に木を重ねて表示 (Ctrl+L)"),
-                                    QKeySequence(Qt::CTRL | Qt::Key_L),
                                     &TMainform::cboxPreviewClick);
+    m_actions->add({"actPreview", QT_TR_NOOP("プレビュー"), {QKeySequence(Qt::CTRL | Qt::Key_L)},
+                    "", ActionMenu::View, [this] { cboxPreview->toggle(); }, true});
 }
-
-bool TMainform::LiveTreeShown() const { return cboxPreview != nullptr && cboxPreview->isChecked(); }
 
 void TMainform::cboxPreviewClick()
 {
+    m_state.setLiveTree(cboxPreview->isChecked());
     // On: the tree appears under the arrows; off: the classic editor again. Either way the
     // hover mark is gone until the next move, as after any repaint.
     DrawEditor();
-}
-
-DrawSettings TMainform::LiveTreeSettings() const
-{
-    // The colours of the swatches and the pen width the list shows now.
-    DrawSettings s = m_settings;
-    s.PenWidthSetting = std::clamp(cboxPenWidth->currentIndex(), 0, 10) * 20;
-    return s;
 }
 
 void TMainform::PaintEditorImage(QImage &img, const ViewState &editorView)
@@ -77,8 +61,8 @@ void TMainform::PaintEditorImage(QImage &img, const ViewState &editorView)
         PaintEditor(p, img.size(), m_table, editorView, textColor);
         return;
     }
-    m_liveTree->Update(m_table, LiveTree::ShownDepth(m_table, m_depth), editorView,
-                       LiveTreeSettings());
+    m_liveTree->Update(m_table, LiveTree::ShownDepth(m_table, m_state.depth()), editorView,
+                       m_doc.renderSettings());
     PaintEditor(p, img.size(), m_table, editorView, textColor,
                 [this](QPainter &painter) { m_liveTree->Draw(painter); });
 }
@@ -118,8 +102,8 @@ void TMainform::RefreshLiveTree()
     }
     ViewState editorView = m_view;
     editorView.ResetView();
-    if (m_liveTree->Changed(m_table, LiveTree::ShownDepth(m_table, m_depth), editorView,
-                            LiveTreeSettings())) {
+    if (m_liveTree->Changed(m_table, LiveTree::ShownDepth(m_table, m_state.depth()), editorView,
+                            m_doc.renderSettings())) {
         DrawEditor();
     }
 }

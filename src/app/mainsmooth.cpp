@@ -16,18 +16,19 @@ void TMainform::BuildSmooth()
 {
     cboxSmooth = MakeSideBarToggle("cboxSmooth", tr("なめらか"), {10, 58},
                                    tr("木をなめらかに描く (Ctrl+Shift+A)"),
-                                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
                                    &TMainform::cboxSmoothClick);
+    m_actions->add({"actSmooth", QT_TR_NOOP("なめらか"),
+                    {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)}, "", ActionMenu::View,
+                    [this] { cboxSmooth->toggle(); }, true});
 }
-
-bool TMainform::SmoothShown() const { return cboxSmooth != nullptr && cboxSmooth->isChecked(); }
 
 void TMainform::cboxSmoothClick()
 {
+    m_state.setSmooth(cboxSmooth->isChecked());
     // The same pictures in the other look: nothing is grown or recorded again.
     m_liveTree->SetSmooth(SmoothShown());
     if (m_picture && !CImg->image().isNull()) {
-        ShowTreePicture(CImg->image(), *m_picture, m_settings.BackColor, SmoothShown());
+        ShowTreePicture(CImg->image(), *m_picture, m_doc.settings().BackColor, SmoothShown());
         CImg->update();
     }
     if (LiveTreeShown() && editMode()) {

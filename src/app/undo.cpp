@@ -43,7 +43,7 @@ bool StatesDiffer(const TemplateState &a, const TemplateState &b, bool withFile)
         a.settings.TrunkColor != b.settings.TrunkColor || a.penIndex != b.penIndex) {
         return true;
     }
-    return withFile && a.fileName != b.fileName;
+    return withFile && *a.fileName != *b.fileName;
 }
 
 void MovePixelPoints(BranchTable &t, QSize from, QSize to)

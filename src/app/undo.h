@@ -11,8 +11,14 @@
 #include <QUndoCommand>
 
 #include <functional>
+#include <memory>
 
 namespace ramulet {
+
+// The file name of a run of states: the states between two steps that change the name (load,
+// reset) share one, so a save renames them all at once and an undo or redo across the save
+// shows the name the template was saved under.
+using SharedName = std::shared_ptr<QString>;
 
 // Everything a template edit can change. The rows' pixel points are editor pixels of the
 // default view of a view of `viewSize` (the editor always works in the default view).
@@ -20,7 +26,7 @@ struct TemplateState {
     BranchTable table;
     DrawSettings settings;
     int penIndex = 2;  // index of the pen-width list
-    QString fileName;  // put back by the steps that change it (load, reset)
+    SharedName fileName = std::make_shared<QString>(); // put back by load and reset steps
     QSize viewSize;
 };
 
@@ -53,11 +59,6 @@ public:
     const TemplateState &before() const { return m_before; }
     const TemplateState &after() const { return m_after; }
     bool withFile() const { return m_withFile; }
-
-    // A save gives the template on show a new file name, which the states around it take
-    // too (see TMainform::KeepSavedNameInHistory).
-    void setBeforeFileName(const QString &name) { m_before.fileName = name; }
-    void setAfterFileName(const QString &name) { m_after.fileName = name; }
 
 private:
     TemplateState m_before;

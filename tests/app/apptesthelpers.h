@@ -14,13 +14,100 @@
 #include <QToolButton>
 
 #include <functional>
-
 #include <memory>
 #include <optional>
 
 namespace ramulet_test {
 
 using namespace ramulet;
+
+// Scripted answers to the window's questions: each question that has an answer here is
+// answered by it, the others by the real dialog (which a test may drive with OnModal).
+struct DialogHooks {
+    std::function<void()> beep;
+    std::function<bool(const QString &text)> askYesNo;
+    std::function<void(const QString &text)> warn;
+    std::function<std::optional<QColor>(const QColor &)> chooseColor;
+    std::function<void(QMenu *menu, const QPoint &globalPos)> popup;
+    std::function<QString()> chooseOpenFile;
+    std::function<QString(const QString &preset)> chooseSaveFile;
+    std::function<QString(const QStringList &examples)> chooseExample;
+};
+struct ExportHooks {
+    std::function<QString(const QString &preset, QString *selectedFilter)> chooseFile;
+    std::function<std::optional<int>(int defaultWidth, int pictureHeight)> choosePngWidth;
+};
+
+class ScriptedDialogs : public Dialogs {
+public:
+    explicit ScriptedDialogs(QWidget *parent) : m_real(parent) {}
+
+    DialogHooks hooks;
+    ExportHooks exportHooks;
+
+    void beep() override { hooks.beep ? hooks.beep() : m_real.beep(); }
+    bool askYesNo(const QString &text) override
+    {
+        return hooks.askYesNo ? hooks.askYesNo(text) : m_real.askYesNo(text);
+    }
+    void warn(const QString &text) override
+    {
+        hooks.warn ? hooks.warn(text) : m_real.warn(text);
+    }
+    std::optional<QColor> chooseColor(const QColor &initial) override
+    {
+        return hooks.chooseColor ? hooks.chooseColor(initial) : m_real.chooseColor(initial);
+    }
+    void popupMenu(QMenu *menu, const QPoint &globalPos) override
+    {
+        hooks.popup ? hooks.popup(menu, globalPos) : m_real.popupMenu(menu, globalPos);
+    }
+    QString chooseOpenFile() override
+    {
+        return hooks.chooseOpenFile ? hooks.chooseOpenFile() : m_real.chooseOpenFile();
+    }
+    QString chooseSaveFile(const QString &preset) override
+    {
+        return hooks.chooseSaveFile ? hooks.chooseSaveFile(preset) : m_real.chooseSaveFile(preset);
+    }
+    QString chooseExample(const QStringList &examples) override
+    {
+        return hooks.chooseExample ? hooks.chooseExample(examples)
+                                   : m_real.chooseExample(examples);
+    }
+    QString chooseExportFile(const QString &preset, QString *filter) override
+    {
+        return exportHooks.chooseFile ? exportHooks.chooseFile(preset, filter)
+                                      : m_real.chooseExportFile(preset, filter);
+    }
+    std::optional<int> choosePngWidth(int defaultWidth, int pictureHeight) override
+    {
+        return exportHooks.choosePngWidth ? exportHooks.choosePngWidth(defaultWidth, pictureHeight)
+                                          : m_real.choosePngWidth(defaultWidth, pictureHeight);
+    }
+
+private:
+    QtDialogs m_real;
+};
+
+// The window's scripted dialogs, put in place on first use.
+inline ScriptedDialogs &Scripted(TMainform &w)
+{
+    if (auto *s = dynamic_cast<ScriptedDialogs *>(&w.dialogs())) {
+        return *s;
+    }
+    auto owned = std::make_unique<ScriptedDialogs>(&w);
+    ScriptedDialogs &s = *owned;
+    w.setDialogs(std::move(owned));
+    return s;
+}
+
+// Replaces the answers to the window's questions (the export's are kept).
+inline void SetDialogHooks(TMainform &w, DialogHooks hooks) { Scripted(w).hooks = std::move(hooks); }
+inline void SetExportHooks(TMainform &w, ExportHooks hooks)
+{
+    Scripted(w).exportHooks = std::move(hooks);
+}
 
 // What the window asked; the answers the test gives.
 struct DialogLog {
@@ -46,7 +133,7 @@ inline std::unique_ptr<TMainform> MakeShownWindow(DialogLog &log)
         ++log.colorRequests;
         return log.colorAnswer;
     };
-    w->setDialogHooks(hooks);
+    SetDialogHooks(*w, hooks);
     w->show();
     if (!QTest::qWaitForWindowExposed(w.get())) {
         return nullptr;

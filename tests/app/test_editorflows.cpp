@@ -95,7 +95,7 @@ private slots:
             }
             Item(menu, "mnorder")->trigger();
         };
-        w->setDialogHooks(hooks);
+        SetDialogHooks(*w, hooks);
         // Nothing hovered: no menu.
         Move(editor(), Empty);
         QContextMenuEvent none(QContextMenuEvent::Mouse, Empty, editor()->mapToGlobal(Empty));

@@ -109,7 +109,7 @@ private slots:
             defaultWidthShown = defaultWidth;
             return widthAnswer;
         };
-        w->setExportHooks(hooks);
+        SetExportHooks(*w, hooks);
     }
 
     void cleanup()
@@ -464,7 +464,7 @@ private slots:
             ++galleryRequests;
             return QString();
         };
-        w->setDialogHooks(hooks);
+        SetDialogHooks(*w, hooks);
         QGuiApplication::clipboard()->clear();
         // One step done and undone, so that both undo and redo have something to do.
         QTest::mouseClick(button("sbAdd"), Qt::LeftButton);
@@ -514,7 +514,7 @@ private slots:
             ++galleryRequests;
             return QString();
         };
-        w->setDialogHooks(hooks);
+        SetDialogHooks(*w, hooks);
         fileAnswer = dir->filePath(QStringLiteral("tree.svg"));
         QGuiApplication::clipboard()->clear();
         QTest::mouseClick(button("sbAdd"), Qt::LeftButton);
@@ -558,7 +558,7 @@ private slots:
             ++openRequests;
             return QString();
         };
-        w->setDialogHooks(hooks);
+        SetDialogHooks(*w, hooks);
         QTest::mouseClick(w->depthButton(2), Qt::LeftButton);
         Press(w->treeView(), {100, 200});
         QVERIFY(w->mouseIsDown());

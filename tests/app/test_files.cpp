@@ -210,7 +210,7 @@ class TestFiles : public QObject {
                 return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
             };
         }
-        w->setDialogHooks(hooks);
+        SetDialogHooks(*w, hooks);
     }
 
     Snapshot snapshot()

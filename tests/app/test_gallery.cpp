@@ -165,7 +165,7 @@ private slots:
             offered = paths;
             return refused;
         };
-        w->setDialogHooks(hooks);
+        SetDialogHooks(*w, hooks);
         w->SBGalleryClick();
         QCOMPARE(offered, examples);
         QCOMPARE(log.warnings, QStringList{QStringLiteral("このファイルは開けません")});

@@ -109,7 +109,7 @@ TemplateState StateWithDefaultRows()
     v.ResetView();
     SetDefaultTemplate(s.table, v);
     s.viewSize = QSize(636, 634);
-    s.fileName = QStringLiteral("/data/tree.rm2");
+    s.fileName = std::make_shared<QString>(QStringLiteral("/data/tree.rm2"));
     return s;
 }
 
@@ -258,7 +258,7 @@ private slots:
         case 5: b.settings.TipColor ^= 1; break;
         case 6: b.penIndex = 3; break;
         case 7: b.settings.PenWidthSetting = 30; break;
-        case 8: b.fileName = QStringLiteral("/data/other.rm2"); break;
+        case 8: b.fileName = std::make_shared<QString>(QStringLiteral("/data/other.rm2")); break;
         case 9: b.table.Branches[5].kind = kindOrder; b.table.Branches[5].screenEnd = {1, 2}; break;
         default: break;
         }
@@ -271,13 +271,13 @@ private slots:
         std::vector<QString> restored;
         TemplateState before = StateWithDefaultRows();
         TemplateState after = before;
-        before.fileName = QStringLiteral("before");
-        after.fileName = QStringLiteral("after");
+        before.fileName = std::make_shared<QString>(QStringLiteral("before"));
+        after.fileName = std::make_shared<QString>(QStringLiteral("after"));
         QUndoStack s;
         s.push(new TemplateStepCommand(QStringLiteral("step"), before, after, true,
                                        [&](const TemplateState &st, bool withFile) {
                                            QVERIFY(withFile);
-                                           restored.push_back(st.fileName);
+                                           restored.push_back(*st.fileName);
                                        }));
         QVERIFY(restored.empty()); // pushed after the edit: the first redo does nothing
         s.undo();
@@ -381,7 +381,7 @@ private slots:
             perform(Load);
             DialogHooks hooks;
             hooks.chooseSaveFile = [this](const QString &) { return dir.filePath("other.rm2"); };
-            w->setDialogHooks(hooks);
+            SetDialogHooks(*w, hooks);
             QTest::mouseClick(button("SBSave"), Qt::LeftButton);
             QCOMPARE(w->fileName(), dir.filePath("other.rm2"));
         }
@@ -707,7 +707,7 @@ private slots:
             }
             return std::nullopt;
         };
-        w->setDialogHooks(hooks);
+        SetDialogHooks(*w, hooks);
         QTest::mouseClick(w->findChild<ColorSwatch *>("ShapeP"), Qt::LeftButton);
         QCOMPARE(editor()->size(), QSize(736, 684));
         QCOMPARE(stack()->count(), 0);

@@ -68,7 +68,7 @@ class TestLanguage : public QObject {
     // the real boxes.
     std::pair<QString, QString> resetQuestion()
     {
-        w->setDialogHooks({});
+        SetDialogHooks(*w, {});
         std::pair<QString, QString> seen;
         OnModal<QMessageBox>([&seen](QMessageBox *box) {
             seen = {box->windowTitle(), box->text()};
@@ -79,7 +79,7 @@ class TestLanguage : public QObject {
     }
     QString saveDialogTitle()
     {
-        w->setDialogHooks({});
+        SetDialogHooks(*w, {});
         QString title;
         OnModal<QFileDialog>([&title](QFileDialog *dlg) {
             title = dlg->windowTitle();

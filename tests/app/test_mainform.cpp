@@ -682,7 +682,7 @@ private slots:
     {
         DialogHooks hooks;
         hooks.beep = [this] { ++log.beeps; };
-        w->setDialogHooks(hooks);
+        SetDialogHooks(*w, hooks);
         bool checked = false;
         OnModal<QMessageBox>([&checked](QMessageBox *box) {
             QCOMPARE(box->windowTitle(), QStringLiteral("警告"));
@@ -710,7 +710,7 @@ private slots:
     {
         DialogHooks hooks;
         hooks.beep = [this] { ++log.beeps; };
-        w->setDialogHooks(hooks);
+        SetDialogHooks(*w, hooks);
         clickDepth(2);
         QTest::mouseClick(fitBox(), Qt::LeftButton);
         bool checked = false;

@@ -493,7 +493,7 @@ private:
             m_saveChosen = path;
             return path;
         };
-        m_w->setDialogHooks(hooks);
+        SetDialogHooks(*m_w, hooks);
         ExportHooks exportHooks;
         exportHooks.chooseFile = [this](const QString &, QString *filter) {
             dialogOpens("export dialog");
@@ -527,7 +527,7 @@ private:
             note(QStringLiteral("PNG %1 wide").arg(width));
             return width;
         };
-        m_w->setExportHooks(exportHooks);
+        SetExportHooks(*m_w, exportHooks);
         m_w->show();
         if (!QTest::qWaitForWindowExposed(m_w.get())) {
             return QStringLiteral("the window was not shown");

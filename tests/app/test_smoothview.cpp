@@ -134,11 +134,11 @@ private slots:
         hooks.warn = [this](const QString &text) { log.warnings << text; };
         hooks.askYesNo = [](const QString &) { return true; };
         hooks.chooseSaveFile = [this](const QString &) { return saveAnswer; };
-        w->setDialogHooks(hooks);
+        SetDialogHooks(*w, hooks);
         ExportHooks exportHooks;
         exportHooks.chooseFile = [this](const QString &, QString *) { return exportAnswer; };
         exportHooks.choosePngWidth = [](int defaultWidth, int) { return defaultWidth; };
-        w->setExportHooks(exportHooks);
+        SetExportHooks(*w, exportHooks);
         w->resize(DesignClientWidth, DesignClientHeight);
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
