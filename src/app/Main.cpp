@@ -1,90 +1,34 @@
 #include "app/Main.h"
 
 #include "app/bevelpanel.h"
-#include "app/fonts.h"
 #include "app/glyphs.h"
 #include "app/pictureview.h"
 #include "app/swatch.h"
-#include "editor/editordraw.h"
+#include "io/paths.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
-#include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
-#include <QMessageBox>
-#include <QMimeData>
-#include <QPainter>
-#include <QPushButton>
+#include <QMetaObject>
 #include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolButton>
-#include <QVBoxLayout>
-
+#include <QUndoStack>
 #include <algorithm>
 
 namespace ramulet {
 
-namespace {
-
-// Design sizes of the views and their panel.
-constexpr int DesignViewWidth = 636;
-constexpr int DesignViewHeight = 634;
-constexpr int AddButtonRightGap = 8;
-constexpr int AddButtonBottomGap = 4;
-
-void SetTextColor(QWidget *w, const QColor &c)
-{
-    QPalette pal = w->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive}) {
-        pal.setColor(group, QPalette::ButtonText, c);
-        pal.setColor(group, QPalette::WindowText, c);
-        pal.setColor(group, QPalette::Text, c);
-    }
-    w->setPalette(pal);
-}
-
-// 0x00BBGGRR colours of the side bar.
-QColor Bgr(uint32_t bgr) { return ToQColor(bgr); }
-
-QToolButton *MakeToolButton(QWidget *parent, const char *name, const QRect &geometry)
-{
-    auto *b = new QToolButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(geometry);
-    b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus); // speed buttons never take the keyboard focus
-    return b;
-}
-
-QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, const QPoint &pos,
-                  const QFont &font)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setFont(font);
-    l->move(pos);
-    l->adjustSize();
-    return l;
-}
-
-} // namespace
-
-QSize InitialClientSize(int screenHeight)
-{
+QSize InitialClientSize(int screenHeight) {
     // The classic window is 704 high outside and 672 inside; on a 600-pixel screen it was
     // made 560 high outside, that is 144 less.
     if (screenHeight == 600) {
@@ -97,13 +41,11 @@ TMainform::TMainform(QWidget *parent) : TMainform(QStringList(), parent) {}
 
 TMainform::TMainform(const QStringList &arguments, QWidget *parent)
     : QMainWindow(parent), m_table(ProgramTemplate()), m_doc(m_table, m_view),
-      m_editor(m_table, m_state.mouseHeldFlag()), m_dialogs(std::make_unique<QtDialogs>(this)),
-      m_arguments(arguments)
-{
-    connect(&m_doc, &TemplateDocument::settingsChanged, this, &TMainform::ShowSettings);
-    connect(&m_doc, &TemplateDocument::fileNameChanged, this, &TMainform::SetCurrentFile);
-    connect(&m_doc, &TemplateDocument::restored, this, &TMainform::ShowRestored);
-    BuildControls();
+      m_dialogs(std::make_unique<QtDialogs>(this)), m_arguments(arguments) {
+    SetupForm(this);
+    BuildParts();
+    WireControls();
+    BuildActions();
     FormCreate();
     // The history starts with the window as opened, a file named on the command line included.
     m_doc.undoStack()->clear();
@@ -111,86 +53,43 @@ TMainform::TMainform(const QStringList &arguments, QWidget *parent)
 
 TMainform::~TMainform() = default;
 
-void TMainform::setDialogs(std::unique_ptr<Dialogs> dialogs) { m_dialogs = std::move(dialogs); }
+void TMainform::setDialogs(std::unique_ptr<Dialogs> dialogs) {
+    m_dialogs = std::move(dialogs);
+}
 
-bool TMainform::Idle() const { return !m_state.mouseHeld() && !m_doc.dragOpen(); }
+bool TMainform::Idle() const {
+    return !m_state.mouseHeld() && !m_doc.dragOpen();
+}
 
-QCursor TMainform::cursorById(int id) const
-{
+QCursor TMainform::cursorById(int id) const {
     const auto it = m_cursors.find(id);
     return it != m_cursors.end() ? it->second : QCursor(Qt::ArrowCursor);
 }
 
-QToolButton *TMainform::depthButton(int n) const
-{
+QToolButton *TMainform::depthButton(int n) const {
     return n >= 1 && n <= MaxDepth ? m_depthButtons[static_cast<size_t>(n)] : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------
-// Controls
+// The parts and their wiring
 
-void TMainform::BuildControls()
-{
-    setObjectName(QStringLiteral("Mainform"));
-    setWindowTitle(QStringLiteral("Ramulet ver.2"));
-    setFont(UiFont(15));
-
-    auto *central = new QWidget(this);
-    central->setObjectName(QStringLiteral("ClientArea"));
-    auto *row = new QHBoxLayout(central);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-
-    // The image panel: an 8-pixel bevel around the two views, which lie on top of each
-    // other. Qt paints every widget through a back buffer, so the panel is double-buffered.
-    ImagePanel = new BevelPanel(central);
-    ImagePanel->setObjectName(QStringLiteral("ImagePanel"));
-    ImagePanel->setBevels(BevelPanel::Bevel::Lowered, BevelPanel::Bevel::Raised,
-                          ImageBevelWidth);
-    ImagePanel->setColor(palette().color(QPalette::Button));
-    row->addWidget(ImagePanel, 1);
-
-    const QRect viewRect(2 * ImageBevelWidth, 2 * ImageBevelWidth, DesignViewWidth,
-                         DesignViewHeight);
-    CImg = new PictureView(ImagePanel);
-    CImg->setObjectName(QStringLiteral("CImg"));
-    CImg->setGeometry(viewRect);
-    CImg->ResetImage(viewRect.size());
-    CImg->setStatusTip(tr("左クリック：拡大，右クリック：縮小，Shift+クリック：中央へ移動"));
-    CImg->hide();
-
-    Img1 = new PictureView(ImagePanel);
-    Img1->setObjectName(QStringLiteral("Img1"));
-    Img1->setGeometry(viewRect);
-    Img1->ResetImage(viewRect.size());
-    Img1->setStatusTip(
-        tr("点のドラッグで移動，枝のドラッグで平行移動，枝の右クリックで属性変更と削除"));
+void TMainform::BuildParts() {
     m_view.SetViewSize(DesignViewWidth, DesignViewHeight);
+    m_cursors[crHandPoint] = MakeHandCursor();
+    m_cursors[crZoom] = MakeZoomCursor();
+    m_cursors[crMove] = MakeMoveCursor();
+    m_editorPane = new EditorPane(m_doc, m_state, m_view, Img1, this, m_cursors);
+    m_editorPane->setAddButton(sbAdd);
+    m_treePane = new TreePane(m_doc, m_state, m_view, CImg, m_dialogs, cursorById(crZoom), this);
+    m_files = std::make_unique<FileCommands>(
+        m_doc, m_view, m_dialogs, [this] { return Idle(); }, [this] { ResetAll(); },
+        [this] { DrawEditor(); });
+    connect(&m_doc, &TemplateDocument::settingsChanged, this, &TMainform::ShowSettings);
+    connect(&m_doc, &TemplateDocument::fileNameChanged, this, &TMainform::SetCurrentFile);
+    connect(&m_doc, &TemplateDocument::restored, this, &TMainform::ShowRestored);
+}
 
-    sbAdd = new QToolButton(ImagePanel);
-    sbAdd->setObjectName(QStringLiteral("sbAdd"));
-    sbAdd->setText(tr("枝の追加"));
-    sbAdd->resize(81, 33);
-    sbAdd->setFocusPolicy(Qt::NoFocus);
-    sbAdd->move(viewRect.right() + 1 - 81 - AddButtonRightGap,
-                viewRect.bottom() + 1 - 33 - AddButtonBottomGap);
-
-    BuildSideBar();
-    row->addWidget(ScrollBox1);
-    setCentralWidget(central);
-
-    QStatusBar *bar = statusBar();
-    bar->setObjectName(QStringLiteral("StatusBar1"));
-    bar->setFixedHeight(StatusBarHeight);
-
-    BuildPopupMenu();
-    BuildCommandRow();
-    BuildActions();
-    BuildLiveTree();
-    BuildSmooth();
-    BuildGallery();
-
-    // Wiring.
+void TMainform::WireControls() {
     connect(ImagePanel, &BevelPanel::resized, this, [this] { ResizeViews(false); });
     connect(CImg, &PictureView::mouseDown, this, &TMainform::CImgMouseDown);
     connect(CImg, &PictureView::mouseMove, this, &TMainform::CImgMouseMove);
@@ -206,197 +105,102 @@ void TMainform::BuildControls()
     connect(SpeedButton17, &QToolButton::clicked, this, &TMainform::SpeedButton17Click);
     connect(SBload, &QToolButton::clicked, this, &TMainform::SBloadClick);
     connect(SBSave, &QToolButton::clicked, this, &TMainform::SBSaveClick);
+    connect(SBExport, &QToolButton::clicked, this, &TMainform::SBExportClick);
+    connect(SBUndo, &QToolButton::clicked, this, &TMainform::UndoClick);
+    connect(SBRedo, &QToolButton::clicked, this, &TMainform::RedoClick);
+    connect(SBGallery, &QToolButton::clicked, this, &TMainform::SBGalleryClick);
     connect(shapeB, &ColorSwatch::released, this, &TMainform::shapeBMouseUp);
     connect(ShapeP, &ColorSwatch::released, this, &TMainform::ShapePMouseUp);
     connect(Shape1, &ColorSwatch::released, this, &TMainform::Shape1MouseUp);
     // Only the user's choices run the handler; a file load sets the index silently.
     connect(cboxPenWidth, &QComboBox::activated, this, &TMainform::cboxPenWidthChange);
-    connect(cboxWide, &QCheckBox::clicked, this, [this](bool on) {
-        m_state.setFit(on);
-        cboxWideClick();
-    });
-}
-
-void TMainform::BuildSideBar()
-{
-    ScrollBox1 = new QScrollArea;
-    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    ScrollBox1->setFixedWidth(SideBarWidth);
-    ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ScrollBox1->setWidgetResizable(true);
-    ScrollBox1->setFrameShape(QFrame::NoFrame);
-    {
-        QPalette pal = ScrollBox1->palette();
-        pal.setColor(QPalette::Window, Bgr(0x84C1FF));
-        ScrollBox1->setPalette(pal);
-        ScrollBox1->viewport()->setPalette(pal);
-        ScrollBox1->viewport()->setAutoFillBackground(true);
-    }
-
-    auto *content = new QWidget;
-    content->setObjectName(QStringLiteral("ScrollBox1Contents"));
-    content->setMinimumHeight(SideBarRange);
-    auto *stack = new QVBoxLayout(content);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(0);
-
-    auto makePanel = [&](const char *name, uint32_t bgr, int height) {
-        auto *p = new BevelPanel(content);
-        p->setObjectName(QString::fromLatin1(name));
-        p->setColor(Bgr(bgr));
-        if (height > 0) {
-            p->setFixedHeight(height);
-        }
-        stack->addWidget(p, height > 0 ? 0 : 1);
-        return p;
-    };
-    Panel1 = makePanel("Panel1", 0xBFD9FF, 265);
-    Panel2 = makePanel("Panel2", 0xBFE1FF, 94);
-    Panel3 = makePanel("Panel3", 0xC0EFFF, Panel3Height);
-    Panel4 = makePanel("Panel4", 0xC3FFFF, 0);
-
-    // Panel1: depth and mode.
-    Label2 = MakeLabel(Panel1, "Label2", tr("ネストの深さ"), {16, 12}, UiFont(17));
-    m_modeGroup = new QButtonGroup(this);
-    m_modeGroup->setExclusive(true);
-    const QFont depthFont =
-        LatinFont(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"), 15, true);
-    for (int n = 1; n <= MaxDepth; ++n) {
-        // Left column: 8 at the top down to 1; right column: 16 at the top down to 9.
-        const bool left = n <= 8;
-        const int x = left ? 18 : 60;
-        const int y = left ? 50 + (8 - n) * 20 : 38 + (16 - n) * 20;
-        const QByteArray name = "SpeedButton" + QByteArray::number(n);
-        QToolButton *b = MakeToolButton(Panel1, name.constData(), {x, y, 42, 20});
-        b->setText(QString::number(n));
-        b->setCheckable(true);
-        b->setFont(depthFont);
-        SetTextColor(b, Qt::blue);
-        m_modeGroup->addButton(b);
-        connect(b, &QToolButton::clicked, this, [this, b] { SpeedButton1Click(b); });
-    }
-    SBEdit = MakeToolButton(Panel1, "SBEdit", {18, 220, 83, 35});
-    SBEdit->setText(tr("編集"));
-    {
-        QFont f = UiFont(15);
-        f.setUnderline(true);
-        SBEdit->setFont(f);
-    }
-    SBEdit->setIcon(QIcon(EditGlyph()));
-    SBEdit->setIconSize({24, 24});
-    SBEdit->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    SBEdit->setCheckable(true);
-    SBEdit->setStatusTip(tr("編集"));
-    m_modeGroup->addButton(SBEdit);
-
-    // Panel2: colours and width.
-    shapeB = new ColorSwatch(Panel2);
-    shapeB->setObjectName(QStringLiteral("shapeB"));
-    shapeB->setGeometry(18, 20, 39, 33);
-    ShapeP = new ColorSwatch(Panel2);
-    ShapeP->setObjectName(QStringLiteral("ShapeP"));
-    ShapeP->setGeometry(26, 24, 23, 13);
-    ShapeP->setStatusTip(tr("先端の色"));
-    Shape1 = new ColorSwatch(Panel2);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(26, 36, 23, 13);
-    Shape1->setStatusTip(tr("幹の色"));
-    Label1 = MakeLabel(Panel2, "Label1", tr("幹の太さ"), {66, 12}, UiFont(13));
-    cboxPenWidth = new QComboBox(Panel2);
-    cboxPenWidth->setObjectName(QStringLiteral("cboxPenWidth"));
-    for (int i = 0; i <= 10; ++i) {
-        cboxPenWidth->addItem(QString::number(i));
-    }
-    cboxPenWidth->setCurrentIndex(2); // in the window's own font
-    cboxPenWidth->setGeometry(66, 28, 53, 24);
-    cboxWide = new QCheckBox(tr("自動ｻｲｽﾞ調整"), Panel2);
-    cboxWide->setObjectName(QStringLiteral("cboxWide"));
-    cboxWide->setFont(UiFont(13));
-    cboxWide->move(18, 64);
-    cboxWide->adjustSize();
-
-    // Panel3: files and commands.
-    SBload = MakeToolButton(Panel3, "SBload", {11, 16, 29, 29});
-    SBload->setIcon(QIcon(OpenGlyph()));
-    SBload->setIconSize({20, 20});
-    SBload->setStatusTip(tr("データの読み出し"));
-    SBSave = MakeToolButton(Panel3, "SBSave", {50, 16, 29, 29});
-    SBSave->setIcon(QIcon(SaveGlyph()));
-    SBSave->setIconSize({20, 20});
-    SBSave->setStatusTip(tr("データの記録"));
-    SpeedButton17 = MakeToolButton(Panel3, "SpeedButton17", {90, 16, 29, 29});
-    SpeedButton17->setIcon(QIcon(CopyGlyph()));
-    SpeedButton17->setIconSize({20, 20});
-    QFont underlined = UiFont(15);
-    underlined.setUnderline(true);
-    SBInit = MakeToolButton(Panel3, "SBInit", {10, 59, 57, 27});
-    SBInit->setText(tr("初期化"));
-    SBInit->setFont(underlined);
-    BBclose = MakeToolButton(Panel3, "BBclose", {68, 59, 55, 27});
-    BBclose->setText(tr("終　了"));
-    BBclose->setFont(underlined);
-
-    // Panel4: credits.
-    Image1 = new QLabel(Panel4);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(7, 7, 125, 150);
-    Image1->setPixmap(DecorTree({125, 150}));
-    Image2 = new QLabel(Panel4);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setGeometry(100, 116, 28, 31);
-    Image2->setPixmap(DecorSprout({28, 31}));
-    lblMyname = MakeLabel(
-        Panel4, "lblMyname", QString(), {10, 10},
-        LatinFont(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), 15, true));
-    SetTextColor(lblMyname, QColor(0, 0, 128));
-    lblIam = MakeLabel(Panel4, "lblIam", QStringLiteral("Ramulet authors"), {8, 146},
-                       UiFont(15));
-    lblToday = MakeLabel(Panel4, "lblToday", QString(), {14, 166}, UiFont(15));
-
-    ScrollBox1->setWidget(content);
-}
-
-void TMainform::BuildPopupMenu()
-{
-    PopupMenu2 = new QMenu(this);
-    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    PopupMenu2->setFont(UiFont(15));
-    m_kindGroup = new QActionGroup(this);
-    m_kindGroup->setExclusive(true);
-    auto addKind = [&](const char *name, const QString &caption, int tag, int image) {
-        QAction *a = PopupMenu2->addAction(QIcon(KindMenuImage(image)), caption);
-        a->setObjectName(QString::fromLatin1(name));
-        a->setCheckable(true);
-        a->setData(tag);
-        a->setIconVisibleInMenu(true);
-        m_kindGroup->addAction(a);
-        return a;
-    };
-    mnorder = addKind("mnorder", tr("正像"), 1, 1);
-    mnreverse = addKind("mnreverse", tr("鏡像"), 2, 2);
-    mnsegment = addKind("mnsegment", tr("線分"), 0, 0);
-    PopupMenu2->addSeparator();
-    MnDelete = PopupMenu2->addAction(tr("削除"));
-    MnDelete->setObjectName(QStringLiteral("MnDelete"));
-
+    connect(cboxWide, &QCheckBox::clicked, this, &TMainform::cboxWideClick);
+    connect(cboxPreview, &QCheckBox::toggled, this, &TMainform::cboxPreviewClick);
+    connect(cboxSmooth, &QCheckBox::toggled, this, &TMainform::cboxSmoothClick);
     connect(PopupMenu2, &QMenu::aboutToShow, this, &TMainform::PopupMenu2Popup);
     connect(m_kindGroup, &QActionGroup::triggered, this, &TMainform::mnorderClick);
     connect(MnDelete, &QAction::triggered, this, &TMainform::MnDeleteClick);
+    QUndoStack *stack = m_doc.undoStack();
+    SBUndo->setEnabled(stack->canUndo());
+    SBRedo->setEnabled(stack->canRedo());
+    connect(stack, &QUndoStack::canUndoChanged, SBUndo, &QToolButton::setEnabled);
+    connect(stack, &QUndoStack::canRedoChanged, SBRedo, &QToolButton::setEnabled);
+}
+
+void TMainform::BuildActions() {
+    m_actions = new WindowActions(this, [this] { return Idle(); });
+    QUndoStack *stack = m_doc.undoStack();
+    const auto key = [](QKeyCombination k) { return QKeySequence(k); };
+    m_actions->adopt(stack->createUndoAction(this, tr("元に戻す")), {"actUndo",
+                                                                     QT_TR_NOOP("元に戻す"),
+                                                                     {key(Qt::CTRL | Qt::Key_Z)},
+                                                                     "",
+                                                                     ActionMenu::Edit,
+                                                                     [stack] { stack->undo(); }});
+    m_actions->adopt(stack->createRedoAction(this, tr("やり直し")),
+                     {"actRedo",
+                      QT_TR_NOOP("やり直し"),
+                      {key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), key(Qt::CTRL | Qt::Key_Y)},
+                      "",
+                      ActionMenu::Edit,
+                      [stack] { stack->redo(); }});
+    m_actions->add({"actOpen",
+                    QT_TR_NOOP("データの読み出し"),
+                    {key(Qt::CTRL | Qt::Key_O)},
+                    "",
+                    ActionMenu::File,
+                    [this] { m_files->Open(); }});
+    m_actions->add({"actSave",
+                    QT_TR_NOOP("データの記録"),
+                    {key(Qt::CTRL | Qt::Key_S)},
+                    "",
+                    ActionMenu::File,
+                    [this] { m_files->Save(); }});
+    m_actions->add({"actCopy",
+                    QT_TR_NOOP("コピー"),
+                    {key(Qt::CTRL | Qt::Key_C)},
+                    "",
+                    ActionMenu::Edit,
+                    [this] { m_treePane->Copy(); }});
+    m_actions->add({"actExport",
+                    QT_TR_NOOP("画像の書き出し"),
+                    {key(Qt::CTRL | Qt::Key_E)},
+                    "",
+                    ActionMenu::File,
+                    [this] {
+                        m_export.Run(*m_dialogs, m_treePane->picture(), m_view.viewWidth,
+                                     m_doc.fileName(), m_state.smooth());
+                    }});
+    m_actions->add({"actGallery",
+                    QT_TR_NOOP("見本"),
+                    {key(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+                    "",
+                    ActionMenu::File,
+                    [this] { m_files->OpenExample(); }});
+    m_actions->add({"actPreview",
+                    QT_TR_NOOP("プレビュー"),
+                    {key(Qt::CTRL | Qt::Key_L)},
+                    "",
+                    ActionMenu::View,
+                    [this] { cboxPreview->toggle(); },
+                    true});
+    m_actions->add({"actSmooth",
+                    QT_TR_NOOP("なめらか"),
+                    {key(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
+                    "",
+                    ActionMenu::View,
+                    [this] { cboxSmooth->toggle(); },
+                    true});
 }
 
 // ---------------------------------------------------------------------------------------
 // Start-up and resizing
 
-void TMainform::FormCreate()
-{
+void TMainform::FormCreate() {
     lblMyname->setText(QString::fromUtf8(AppCaption));
     lblMyname->adjustSize();
     lblToday->setText(QStringLiteral("Aug.2004"));
     lblToday->adjustSize();
-
-    m_cursors[crHandPoint] = MakeHandCursor();
-    m_cursors[crZoom] = MakeZoomCursor();
-    m_cursors[crMove] = MakeMoveCursor();
 
     // The depth-button table, found by name (ignoring case) as "speedbutton" + n.
     const QList<QToolButton *> buttons = findChildren<QToolButton *>();
@@ -409,10 +213,12 @@ void TMainform::FormCreate()
                 const QString hint = tr("%n重に繰り返し", nullptr, n);
                 b->setStatusTip(hint);
                 b->setToolTip(hint);
+                connect(b, &QToolButton::clicked, this, [this, b] { SpeedButton1Click(b); });
                 break;
             }
         }
     }
+    m_editorPane->setDepthButtons(m_depthButtons);
 
     // Hints reach DisplayHint through event(): every control's status tip is routed there.
 
@@ -424,7 +230,6 @@ void TMainform::FormCreate()
         move(avail.center() - QPoint(client.width() / 2, client.height() / 2));
     }
 
-    m_store = std::make_unique<Tseglines>();
     m_state.setDepth(1);
 
     // The window is not shown yet: lay it out now, so that the steps below (and a file
@@ -444,11 +249,12 @@ void TMainform::FormCreate()
 
     // Files dropped anywhere on the window, and a file named on the command line.
     setAcceptDrops(true);
-    OpenCommandLine();
+    if (!m_arguments.isEmpty()) {
+        LoadFromFile(LongPathName(JoinArguments(m_arguments)));
+    }
 }
 
-bool TMainform::FitViewsToPanel()
-{
+bool TMainform::FitViewsToPanel() {
     const QRect inner = ImagePanel->contentsRect();
     const QSize size(std::max(0, inner.width()), std::max(0, inner.height()));
 
@@ -465,10 +271,11 @@ bool TMainform::FitViewsToPanel()
     return m_view.SetViewSize(size.width(), size.height());
 }
 
-void TMainform::FormResize() { ResizeViews(true); }
+void TMainform::FormResize() {
+    ResizeViews(true);
+}
 
-void TMainform::ResizeViews(bool rebuildPoints)
-{
+void TMainform::ResizeViews(bool rebuildPoints) {
     const QSize frame(m_view.frameWidth, m_view.frameHeight);
     const bool hasArea = FitViewsToPanel();
     CImg->setVisible(!m_state.editMode());
@@ -495,8 +302,10 @@ void TMainform::ResizeViews(bool rebuildPoints)
     GenerateTree();
 }
 
-void TMainform::SetDefaultTemplate()
-{
+// ---------------------------------------------------------------------------------------
+// The template and its settings on show
+
+void TMainform::SetDefaultTemplate() {
     ramulet::SetDefaultTemplate(m_table, m_view);
     m_state.setEditMode(true);
     ShowMode();
@@ -504,8 +313,7 @@ void TMainform::SetDefaultTemplate()
     m_doc.setFileName(QString());
 }
 
-void TMainform::ShowSettings()
-{
+void TMainform::ShowSettings() {
     const DrawSettings &s = m_doc.settings();
     ShapeP->setFill(ToQColor(s.TipColor));
     ShapeP->setOutline(ToQColor(s.TipColor));
@@ -517,8 +325,7 @@ void TMainform::ShowSettings()
     cboxPenWidth->setCurrentIndex(m_doc.penIndex());
 }
 
-void TMainform::ShowMode()
-{
+void TMainform::ShowMode() {
     if (m_state.editMode()) {
         SBEdit->setChecked(true);
     } else if (QToolButton *b = depthButton(m_state.depth())) {
@@ -526,10 +333,11 @@ void TMainform::ShowMode()
     }
 }
 
-void TMainform::ApplySettings(const DrawSettings &s) { m_doc.applySettings(s); }
+void TMainform::ApplySettings(const DrawSettings &s) {
+    m_doc.applySettings(s);
+}
 
-void TMainform::SetCurrentFile(const QString &path)
-{
+void TMainform::SetCurrentFile(const QString &path) {
     if (path != m_doc.fileName()) {
         m_doc.setFileName(path); // comes back here through the document's signal
         return;
@@ -539,80 +347,58 @@ void TMainform::SetCurrentFile(const QString &path)
                                   : caption + QStringLiteral(" : ") + QFileInfo(path).fileName());
 }
 
-// ---------------------------------------------------------------------------------------
-// Tree and picture
+void TMainform::ShowRestored(bool looksChanged) {
+    // The rows the hover state named may be gone or elsewhere.
+    m_editorPane->ForgetHover();
+    DrawEditor();
+    if (!editMode() && !DepthUsable(EstimateSegmentCount(m_table, m_state.depth()))) {
+        // The template brought back is too large for the depth on show, whose button is no
+        // longer offered: back to the editor, as if the user had chosen it.
+        SBEditClick();
+        if (looksChanged) {
+            RenderPicture();
+        }
+    } else if (!editMode()) {
+        GenerateTree();
+    } else if (looksChanged) {
+        // The picture that copy and export take follows the swatches, as after a choice.
+        RenderPicture();
+    }
+}
 
-void TMainform::GenerateTree()
-{
-    GrowTree(m_table, *m_store, m_state.depth());
+// ---------------------------------------------------------------------------------------
+// Panes
+
+void TMainform::GenerateTree() {
+    m_treePane->Grow();
     RenderPicture();
 }
 
-void TMainform::RenderPicture()
-{
-    BuildColorRamp(m_ramp, m_doc.settings(), m_state.depth());
+void TMainform::RenderPicture() {
     if (cboxPenWidth->hasFocus()) {
         cboxPenWidth->clearFocus();
     }
-    // Also without a view to draw in: the setting is what a save writes.
-    m_doc.settlePenWidth();
-    if (!m_view.HasArea() || CImg->image().isNull()) {
-        return;
+    if (m_treePane->Render()) {
+        m_editorPane->Refresh();
     }
-    const DrawSettings &s = m_doc.settings();
-    m_picture = m_recorder.Record(*m_store, m_view, s, m_ramp, m_state.fit());
-    ShowTreePicture(CImg->image(), *m_picture, s.BackColor, SmoothShown());
-    CImg->update();
-    RefreshLiveTree();
 }
 
-void TMainform::DrawEditor()
-{
-    const std::array<bool, 16> usable = UpdateDepthButtons(m_table);
-    for (int n = 1; n <= MaxDepth; ++n) {
-        if (QToolButton *b = m_depthButtons[static_cast<size_t>(n)]) {
-            b->setEnabled(usable[static_cast<size_t>(n - 1)]);
-        }
-    }
-    QImage &img = Img1->image();
-    if (!img.isNull()) {
-        // Always in the default view, also when it is repainted hidden behind a zoomed tree.
-        ViewState editorView = m_view;
-        editorView.ResetView();
-        PaintEditorImage(img, editorView);
-    }
-    m_editor.HighlightShown = false;
-    sbAdd->raise();
-    Img1->update();
+void TMainform::DrawEditor() {
+    m_editorPane->Draw();
 }
 
-void TMainform::HighlightPoint(int32_t row)
-{
-    QImage &img = Img1->image();
-    if (!img.isNull()) {
-        QPainter p(&img);
-        PaintHighlightPoint(p, m_table, row);
-    }
-    m_editor.HighlightShown = true;
-    Img1->update();
+void TMainform::HighlightPoint(int32_t row) {
+    m_editorPane->HighlightPoint(row);
 }
 
-void TMainform::HighlightBranch(int32_t row)
-{
-    QImage &img = Img1->image();
-    if (!img.isNull()) {
-        QPainter p(&img);
-        PaintHighlightBranch(p, m_table, row);
-    }
-    m_editor.HighlightShown = true;
-    Img1->update();
+void TMainform::HighlightBranch(int32_t row) {
+    m_editorPane->HighlightBranch(row);
 }
 
 // ---------------------------------------------------------------------------------------
-// Modes, hints, closing
+// Handlers
 
-void TMainform::SpeedButton1Click(QToolButton *button)
-{
+void TMainform::SpeedButton1Click(QToolButton *button) {
     m_state.setDepth(button->property("tag").toInt());
     m_state.setEditMode(false);
     ShowMode();
@@ -622,8 +408,7 @@ void TMainform::SpeedButton1Click(QToolButton *button)
     GenerateTree();
 }
 
-void TMainform::SBEditClick()
-{
+void TMainform::SBEditClick() {
     m_state.setEditMode(true);
     ShowMode();
     Img1->show();
@@ -631,16 +416,14 @@ void TMainform::SBEditClick()
     CImg->hide();
     // The editor's last painting was made in the default view and stays valid.
     m_view.ResetView();
-    RefreshLiveTree(); // unless the live tree's depth has changed meanwhile
+    m_editorPane->Refresh(); // unless the live tree's depth has changed meanwhile
 }
 
-void TMainform::DisplayHint(const QString &hint)
-{
+void TMainform::DisplayHint(const QString &hint) {
     statusBar()->showMessage(QStringLiteral("  ") + hint);
 }
 
-bool TMainform::event(QEvent *e)
-{
+bool TMainform::event(QEvent *e) {
     if (e->type() == QEvent::StatusTip) {
         DisplayHint(static_cast<QStatusTipEvent *>(e)->tip());
         return true;
@@ -648,10 +431,11 @@ bool TMainform::event(QEvent *e)
     return QMainWindow::event(e);
 }
 
-void TMainform::BBCloseClick() { close(); }
+void TMainform::BBCloseClick() {
+    close();
+}
 
-void TMainform::closeEvent(QCloseEvent *e)
-{
+void TMainform::closeEvent(QCloseEvent *e) {
     if (m_table.BranchCount != 1 || HasUnsavedChanges()) {
         m_dialogs->beep();
         if (!m_dialogs->askYesNo(tr(CloseQuestion))) {
@@ -662,144 +446,68 @@ void TMainform::closeEvent(QCloseEvent *e)
     e->accept();
 }
 
-// ---------------------------------------------------------------------------------------
-// Tree view
-
-void TMainform::CImgMouseDown(MouseButton button, ShiftState shift, int x, int y)
-{
-    Q_UNUSED(button);
-    Q_UNUSED(shift);
-    Q_UNUSED(x);
-    Q_UNUSED(y);
-    if (m_state.fit()) {
-        m_dialogs->beep();
-        m_dialogs->warn(tr(ZoomRefusal));
-        return;
-    }
-    m_state.setMouseHeld(true);
+void TMainform::CImgMouseDown(MouseButton, ShiftState, int, int) {
+    m_treePane->MouseDown();
 }
 
-void TMainform::CImgMouseMove(ShiftState shift, int x, int y)
-{
-    Q_UNUSED(shift);
-    Q_UNUSED(x);
-    Q_UNUSED(y);
-    CImg->setCursor(cursorById(crZoom));
+void TMainform::CImgMouseMove(ShiftState, int, int) {
+    m_treePane->MouseMove();
 }
 
-void TMainform::CImgMouseUp(MouseButton button, ShiftState shift, int x, int y)
-{
-    if (!m_state.mouseHeld()) {
-        return;
-    }
-    m_state.setMouseHeld(false);
-    m_view.ApplyClick(x, y, button, shift);
-    RenderPicture();
-}
-
-// ---------------------------------------------------------------------------------------
-// Editor
-
-void TMainform::ApplyEditorCursor()
-{
-    switch (m_editor.cursor()) {
-    case EditorCursor::Point:
-        Img1->setCursor(cursorById(crHandPoint));
-        break;
-    case EditorCursor::Line:
-        Img1->setCursor(cursorById(crMove));
-        break;
-    case EditorCursor::Arrow:
-        Img1->setCursor(Qt::ArrowCursor);
-        break;
+void TMainform::CImgMouseUp(MouseButton button, ShiftState shift, int x, int y) {
+    if (m_treePane->MouseUp(button, shift, x, y)) {
+        RenderPicture();
     }
 }
 
-void TMainform::Img1MouseMove(ShiftState shift, int x, int y)
-{
-    Q_UNUSED(shift);
-    const EditorRepaint r = m_editor.mouseMove(x, y);
-    ApplyEditorCursor();
-    if (!r.repaint) {
-        return;
-    }
-    if (LiveTreeShown()) {
-        ScheduleEditorRepaint(r); // moves that come while it is drawn join it
-        return;
-    }
-    DrawEditor();
-    if (r.highlight == HighlightKind::Point) {
-        HighlightPoint(r.row);
-    } else if (r.highlight == HighlightKind::Branch) {
-        HighlightBranch(r.row);
-    }
+void TMainform::Img1MouseMove(ShiftState, int x, int y) {
+    m_editorPane->MouseMove(x, y);
 }
 
-void TMainform::Img1MouseDown(MouseButton button, ShiftState shift, int x, int y)
-{
-    Q_UNUSED(shift);
-    // Press to release is one undoable step; a press that ends a drag ends its step.
-    m_doc.endDrag();
-    if (button == MouseButton::Left) {
-        m_doc.beginDrag(m_editor.PointIndex != -1 ? tr("点の移動") : tr("枝の平行移動"));
-    }
-    m_editor.mouseDown(button, x, y);
+void TMainform::Img1MouseDown(MouseButton button, ShiftState, int x, int y) {
+    m_editorPane->MouseDown(button, x, y);
 }
 
-void TMainform::Img1MouseUp(MouseButton button, ShiftState shift, int x, int y)
-{
-    Q_UNUSED(button);
-    Q_UNUSED(shift);
-    Q_UNUSED(x);
-    Q_UNUSED(y);
-    m_editor.mouseUp();
-    m_doc.endDrag();
+void TMainform::Img1MouseUp(MouseButton, ShiftState, int, int) {
+    m_editorPane->MouseUp();
 }
 
-void TMainform::Img1ContextMenu(const QPoint &globalPos)
-{
+void TMainform::Img1ContextMenu(const QPoint &globalPos) {
     // Not while a button is held (the menu key during a drag): the drag's step is open.
-    if (!m_editor.popupAttached() || !Idle()) {
-        return;
+    if (editor().popupAttached() && Idle()) {
+        PopupMenu2Popup(); // the menu opens with the hovered branch's kind checked
+        m_dialogs->popupMenu(PopupMenu2, globalPos);
     }
-    // The menu opens with the hovered branch's kind checked.
-    PopupMenu2Popup();
-    m_dialogs->popupMenu(PopupMenu2, globalPos);
 }
 
-void TMainform::PopupMenu2Popup()
-{
-    const int position = m_editor.popupCheckedPosition();
+void TMainform::PopupMenu2Popup() {
+    const int position = editor().popupCheckedPosition();
     QAction *items[] = {mnorder, mnreverse, mnsegment};
     if (position >= 0 && position <= 2) {
         items[position]->setChecked(true);
     }
 }
 
-void TMainform::mnorderClick(QAction *item)
-{
+void TMainform::mnorderClick(QAction *item) {
     const EditStep step(m_doc, tr("属性変更"));
-    m_editor.setKindByTag(item->data().toInt());
+    editor().setKindByTag(item->data().toInt());
     DrawEditor();
 }
 
-void TMainform::MnDeleteClick()
-{
+void TMainform::MnDeleteClick() {
     const EditStep step(m_doc, tr("枝の削除"));
-    m_editor.deleteHovered();
-    ApplyEditorCursor();
+    editor().deleteHovered();
+    m_editorPane->ApplyCursor();
     DrawEditor();
 }
 
-void TMainform::sbAddClick()
-{
+void TMainform::sbAddClick() {
     const EditStep step(m_doc, tr("枝の追加"));
-    m_editor.addBranch(m_view);
+    editor().addBranch(m_view);
     DrawEditor();
 }
 
-void TMainform::SBInitClick()
-{
+void TMainform::SBInitClick() {
     if (m_table.BranchCount != 1 || HasUnsavedChanges()) {
         m_dialogs->beep();
         if (!m_dialogs->askYesNo(tr(ResetQuestion))) {
@@ -810,12 +518,10 @@ void TMainform::SBInitClick()
     ResetAll();
 }
 
-void TMainform::ResetAll()
-{
+void TMainform::ResetAll() {
     SetDefaultTemplate();
     // The rows the hover state named are gone.
-    m_editor.clearHover();
-    ApplyEditorCursor();
+    m_editorPane->ForgetHover();
     FormResize();
     m_state.setEditMode(true);
     ShowMode();
@@ -828,8 +534,7 @@ void TMainform::ResetAll()
 // ---------------------------------------------------------------------------------------
 // Picture controls
 
-void TMainform::ChooseColor(TColor DrawSettings::*which)
-{
+void TMainform::ChooseColor(TColor DrawSettings::*which) {
     const TColor current = m_doc.settings().*which;
     const std::optional<QColor> chosen = m_dialogs->chooseColor(ToQColor(current));
     // The step starts after the dialog: a resize while it was open is no part of it.
@@ -839,14 +544,19 @@ void TMainform::ChooseColor(TColor DrawSettings::*which)
     RenderPicture();
 }
 
-void TMainform::shapeBMouseUp() { ChooseColor(&DrawSettings::BackColor); }
+void TMainform::shapeBMouseUp() {
+    ChooseColor(&DrawSettings::BackColor);
+}
 
-void TMainform::ShapePMouseUp() { ChooseColor(&DrawSettings::TipColor); }
+void TMainform::ShapePMouseUp() {
+    ChooseColor(&DrawSettings::TipColor);
+}
 
-void TMainform::Shape1MouseUp() { ChooseColor(&DrawSettings::TrunkColor); }
+void TMainform::Shape1MouseUp() {
+    ChooseColor(&DrawSettings::TrunkColor);
+}
 
-void TMainform::cboxPenWidthChange()
-{
+void TMainform::cboxPenWidthChange() {
     // The list has already moved when its handler runs: the step starts from the document's
     // index, the list's new one is the command.
     const EditStep step(m_doc, tr("幹の太さ"));
@@ -854,17 +564,87 @@ void TMainform::cboxPenWidthChange()
     RenderPicture();
 }
 
-void TMainform::cboxWideClick() { GenerateTree(); }
+void TMainform::cboxWideClick() {
+    m_state.setFit(cboxWide->isChecked());
+    GenerateTree();
+}
 
-void TMainform::SpeedButton17Click() { m_actions->run(QStringLiteral("actCopy")); }
+void TMainform::SpeedButton17Click() {
+    m_actions->run(QStringLiteral("actCopy"));
+}
 
-void TMainform::CopyPicture()
-{
-    if (!m_picture) {
+void TMainform::SBSaveClick() {
+    m_actions->run(QStringLiteral("actSave"));
+}
+
+void TMainform::SBloadClick() {
+    m_actions->run(QStringLiteral("actOpen"));
+}
+
+void TMainform::SBExportClick() {
+    m_actions->run(QStringLiteral("actExport"));
+}
+
+void TMainform::SBGalleryClick() {
+    m_actions->run(QStringLiteral("actGallery"));
+}
+
+void TMainform::UndoClick() {
+    // Not in the middle of an editor drag: the step it makes is not finished yet.
+    if (undoStack()->canUndo()) {
+        m_actions->run(QStringLiteral("actUndo"));
+    }
+}
+
+void TMainform::RedoClick() {
+    if (undoStack()->canRedo()) {
+        m_actions->run(QStringLiteral("actRedo"));
+    }
+}
+
+void TMainform::cboxPreviewClick() {
+    // On: the tree appears under the arrows; off: the classic editor again. Either way the
+    // hover mark is gone until the next move, as after any repaint.
+    m_state.setLiveTree(cboxPreview->isChecked());
+    DrawEditor();
+}
+
+void TMainform::cboxSmoothClick() {
+    m_state.setSmooth(cboxSmooth->isChecked());
+    m_treePane->SmoothChanged();
+    m_editorPane->SmoothChanged();
+}
+
+// ---------------------------------------------------------------------------------------
+// Files
+
+void TMainform::LoadFromFile(const QString &path) {
+    m_files->Load(path);
+}
+
+void TMainform::ApplyLoadedTemplate(const LoadedTemplate &loaded, const QString &path) {
+    m_files->Apply(loaded, path);
+}
+
+void TMainform::dragEnterEvent(QDragEnterEvent *e) {
+    if (FirstLocalFile(e->mimeData())) {
+        e->acceptProposedAction();
+    } else {
+        e->ignore();
+    }
+}
+
+void TMainform::dropEvent(QDropEvent *e) {
+    const std::optional<QString> path = FirstLocalFile(e->mimeData());
+    if (!path) {
+        e->ignore();
         return;
     }
-    QGuiApplication::clipboard()->setMimeData(
-        MakeClipboardData(*m_picture, QSize(m_view.viewWidth, m_view.viewHeight), SmoothShown()));
+    e->acceptProposedAction();
+    // The drop is finished first: the load may show a modal message, which must not keep
+    // the program the files came from waiting.
+    QMetaObject::invokeMethod(
+        this, [this, file = *path] { LoadFromFile(file); }, Qt::QueuedConnection);
 }
 
 } // namespace ramulet

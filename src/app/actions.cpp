@@ -3,38 +3,30 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QWidget>
-
 #include <utility>
 
 namespace ramulet {
 
 WindowActions::WindowActions(QWidget *window, std::function<bool()> idle)
-    : QObject(window), m_window(window), m_idle(std::move(idle))
-{
+    : QObject(window), m_window(window), m_idle(std::move(idle)) {}
+
+QString WindowActions::Text(const char *source) {
+    return *source == '\0' ? QString() : QCoreApplication::translate("ramulet::TMainform", source);
 }
 
-QString WindowActions::Text(const char *source)
-{
-    return *source == '\0' ? QString()
-                           : QCoreApplication::translate("ramulet::TMainform", source);
-}
-
-QAction *WindowActions::add(WindowAction a)
-{
+QAction *WindowActions::add(WindowAction a) {
     auto *action = new QAction(Text(a.text), m_window);
     action->setCheckable(a.checkable);
     return registerEntry(action, std::move(a));
 }
 
-QAction *WindowActions::adopt(QAction *made, WindowAction a)
-{
+QAction *WindowActions::adopt(QAction *made, WindowAction a) {
     // The maker's own trigger connection goes: the gate decides.
     disconnect(made, &QAction::triggered, nullptr, nullptr);
     return registerEntry(made, std::move(a));
 }
 
-QAction *WindowActions::registerEntry(QAction *action, WindowAction a)
-{
+QAction *WindowActions::registerEntry(QAction *action, WindowAction a) {
     action->setObjectName(QString::fromLatin1(a.name));
     action->setShortcuts(a.keys);
     action->setShortcutContext(Qt::WindowShortcut);
@@ -48,8 +40,7 @@ QAction *WindowActions::registerEntry(QAction *action, WindowAction a)
     return action;
 }
 
-bool WindowActions::run(const QString &name)
-{
+bool WindowActions::run(const QString &name) {
     for (const Entry &e : m_entries) {
         if (e.action->objectName() == name) {
             if (!e.spec.whileHeld && !m_idle()) {
@@ -62,8 +53,7 @@ bool WindowActions::run(const QString &name)
     return false;
 }
 
-QAction *WindowActions::action(const QString &name) const
-{
+QAction *WindowActions::action(const QString &name) const {
     for (const Entry &e : m_entries) {
         if (e.action->objectName() == name) {
             return e.action;
@@ -72,13 +62,12 @@ QAction *WindowActions::action(const QString &name) const
     return nullptr;
 }
 
-QStringList WindowActions::ShortcutList() const
-{
+QStringList WindowActions::ShortcutList() const {
     QStringList lines;
     for (const Entry &e : m_entries) {
         if (!e.spec.keys.isEmpty()) {
-            lines << e.spec.keys.first().toString(QKeySequence::NativeText) +
-                         QStringLiteral("  ") + Text(*e.spec.text ? e.spec.text : e.spec.hint);
+            lines << e.spec.keys.first().toString(QKeySequence::NativeText) + QStringLiteral("  ") +
+                         Text(*e.spec.text ? e.spec.text : e.spec.hint);
         }
     }
     return lines;

@@ -9,7 +9,6 @@
 #include <QList>
 #include <QObject>
 #include <QString>
-
 #include <functional>
 #include <vector>
 
@@ -22,10 +21,10 @@ namespace ramulet {
 enum class ActionMenu { None, File, Edit, View, Tools, Help };
 
 struct WindowAction {
-    const char *name = "";  // object name of the QAction, "act" + a word
-    const char *text = "";  // menu text, the Japanese source (context "ramulet::TMainform")
+    const char *name = "";    // object name of the QAction, "act" + a word
+    const char *text = "";    // menu text, the Japanese source (context "ramulet::TMainform")
     QList<QKeySequence> keys; // window-wide shortcuts; the first is the one shown
-    const char *hint = "";  // status-bar hint, the Japanese source; empty for none
+    const char *hint = "";    // status-bar hint, the Japanese source; empty for none
     ActionMenu menu = ActionMenu::None;
     std::function<void()> target;
     bool whileHeld = false; // may also run while a mouse button is held in a view

@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <QSize>
 #include <QString>
-
+#include <memory>
 #include <optional>
 
 class QLabel;
@@ -31,8 +31,7 @@ QString WithPictureExtension(const QString &path, const QString &selectedFilter)
 
 // The name the save dialog starts with: the last export, else the template file's name with
 // its extension replaced by that of `format`, else nothing.
-QString ExportPreset(const QString &lastExport, const QString &templateFile,
-                     PictureFormat format);
+QString ExportPreset(const QString &lastExport, const QString &templateFile, PictureFormat format);
 
 // The PNG size for `width` pixels: the height keeps the picture's proportions (8000 x
 // pictureHeight units), rounded half to even, at least 1.
@@ -43,6 +42,26 @@ int MaxPngWidth(int pictureHeight);
 // The size handed to WriteTreePicture: SVG and PDF in picture units (8000 x pictureHeight),
 // PNG from `pngWidth`.
 QSize ExportPageSize(PictureFormat format, int pngWidth, int pictureHeight);
+
+class Dialogs;
+
+// The export command: the picture on show into an SVG, PNG or PDF file chosen in a save
+// dialog. It keeps the last file and filter for the next export.
+class PictureExport {
+public:
+    // `viewWidth` is the view's width in pixels (the PNG's default width); `templateFile`
+    // names the template, whose name the first export proposes; `smooth` draws a PNG
+    // antialiased.
+    void Run(Dialogs &dialogs, std::shared_ptr<const TreePicture> picture, int viewWidth,
+             const QString &templateFile, bool smooth);
+
+private:
+    // The file to write, asked for; empty when cancelled.
+    QString ChoosePath(Dialogs &dialogs, const QString &templateFile);
+
+    QString m_lastExport;
+    QString m_filter;
+};
 
 // Asks for the width of a PNG; the height shown follows the picture's proportions.
 class PngSizeDialog : public QDialog {

@@ -3,27 +3,25 @@
 
 #include "app/filecommands.h"
 
-#include "app/Main.h"
-#include "app/pictureview.h"
+#include "app/dialogs.h"
+#include "app/document.h"
+#include "core/viewstate.h"
+#include "io/examples.h"
 #include "io/paths.h"
 #include "io/templatefile.h"
 
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
-#include <QMetaObject>
 #include <QMimeData>
 #include <QUrl>
-
 #include <memory>
+#include <utility>
 
 namespace ramulet {
 
 namespace {
 
-TemplateSettings ToFileSettings(const DrawSettings &s)
-{
+TemplateSettings ToFileSettings(const DrawSettings &s) {
     TemplateSettings file;
     file.BackColor = static_cast<int32_t>(s.BackColor);
     file.TipColor = static_cast<int32_t>(s.TipColor);
@@ -34,8 +32,7 @@ TemplateSettings ToFileSettings(const DrawSettings &s)
 
 } // namespace
 
-DrawSettings ToDrawSettings(const TemplateSettings &file)
-{
+DrawSettings ToDrawSettings(const TemplateSettings &file) {
     // The file keeps colours as signed 32-bit integers; the window as 0x00BBGGRR values.
     // The conversion is modular both ways, so a save writes back what was read.
     DrawSettings s;
@@ -46,29 +43,25 @@ DrawSettings ToDrawSettings(const TemplateSettings &file)
     return s;
 }
 
-QString UnreadableFileMessage(const QString &path, const QString &reason)
-{
+QString UnreadableFileMessage(const QString &path, const QString &reason) {
     return WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform",
                                         "ファイルを読み込めません。\n%1\n\n理由: %2"))
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
-QString UnwritableFileMessage(const QString &path, const QString &reason)
-{
+QString UnwritableFileMessage(const QString &path, const QString &reason) {
     return WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform",
                                         "ファイルに書き込めません。\n%1\n\n理由: %2"))
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
-QString OverwriteQuestion(const QString &path)
-{
+QString OverwriteQuestion(const QString &path) {
     return WindowText(
                QT_TRANSLATE_NOOP("ramulet::TMainform", "%1 は既に存在します。\n上書きしますか?"))
         .arg(FileNamePart(path));
 }
 
-std::optional<QString> FirstLocalFile(const QMimeData *data)
-{
+std::optional<QString> FirstLocalFile(const QMimeData *data) {
     if (data == nullptr || !data->hasUrls()) {
         return std::nullopt;
     }
@@ -84,19 +77,24 @@ std::optional<QString> FirstLocalFile(const QMimeData *data)
 }
 
 // ---------------------------------------------------------------------------------------
-// Loading
+// The commands
 
-void TMainform::LoadFromFile(const QString &path)
-{
+FileCommands::FileCommands(TemplateDocument &doc, const ViewState &view,
+                           const std::unique_ptr<Dialogs> &dialogs, std::function<bool()> idle,
+                           std::function<void()> reset, std::function<void()> shown)
+    : m_doc(doc), m_view(view), m_dialogs(dialogs), m_idle(std::move(idle)),
+      m_reset(std::move(reset)), m_shown(std::move(shown)) {}
+
+void FileCommands::Load(const QString &path) {
     // Not while a button is held in a view: the drag's step would span the load.
-    if (!m_actions->idle()) {
+    if (!m_idle()) {
         return;
     }
     // The whole file is read and checked before anything of the window changes.
     const LoadResult result = ReadTemplateFile(path);
     switch (result.status) {
     case LoadStatus::Refused:
-        m_dialogs->warn(tr(FileRefusal));
+        m_dialogs->warn(WindowText(FileRefusal));
         return;
     case LoadStatus::Unreadable:
         m_dialogs->warn(UnreadableFileMessage(path, result.reason));
@@ -105,49 +103,43 @@ void TMainform::LoadFromFile(const QString &path)
         // One undoable step, which brings back the template, the settings, the file name
         // and the caption as they were.
         {
-            const EditStep step(m_doc, tr("読み出し"), true);
-            ApplyLoadedTemplate(result.data, path);
+            const EditStep step(
+                m_doc, WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "読み出し")), true);
+            Apply(result.data, path);
         }
         // The template is now what the file holds.
-        undoStack()->setClean();
+        m_doc.undoStack()->setClean();
         return;
     }
     }
 }
 
-void TMainform::ApplyLoadedTemplate(const LoadedTemplate &loaded, const QString &path)
-{
+void FileCommands::Apply(const LoadedTemplate &loaded, const QString &path) {
     // Default template, colours and view, regrown, in edit mode with the add button shown.
-    ResetAll();
-
-    m_table.BranchCount = loaded.table.BranchCount;
+    m_reset();
+    BranchTable &table = m_doc.table();
+    table.BranchCount = loaded.table.BranchCount;
     for (int32_t i = 0; i <= loaded.table.BranchCount; ++i) {
         const TBranch &from = loaded.table.Branches[static_cast<size_t>(i)];
-        TBranch &row = m_table.Branches[static_cast<size_t>(i)];
+        TBranch &row = table.Branches[static_cast<size_t>(i)];
         row.P = from.P;
         row.V = from.V;
         row.kind = from.kind;
     }
-    // A file without settings keeps the default colours ResetAll put back and the pen-width
-    // choice as it was.
+    // A file without settings keeps the default colours the reset put back and the
+    // pen-width choice as it was.
     if (loaded.hasSettings) {
-        ApplySettings(ToDrawSettings(loaded.settings));
+        m_doc.applySettings(ToDrawSettings(loaded.settings));
     }
     // Not regrown: the tree view shows the default tree until the next growth. The pixel
     // points follow the loaded rows also in a view without area (it keeps its last scale):
     // a growth there takes the model back from them.
-    UpdateAllScreenPoints(m_table, m_view);
-    DrawEditor();
-    SetCurrentFile(path);
+    UpdateAllScreenPoints(table, m_view);
+    m_shown();
+    m_doc.setFileName(path);
 }
 
-// ---------------------------------------------------------------------------------------
-// Saving
-
-void TMainform::SBSaveClick() { m_actions->run(QStringLiteral("actSave")); }
-
-void TMainform::SaveFileCommand()
-{
+void FileCommands::Save() {
     const QString chosen = m_dialogs->chooseSaveFile(m_doc.fileName());
     if (chosen.isEmpty()) {
         return;
@@ -157,18 +149,17 @@ void TMainform::SaveFileCommand()
     // file, so ask about it too.
     if (target != chosen) {
         const QFileInfo info(target);
-        if (info.exists() || info.isSymLink()) {
-            if (!m_dialogs->askYesNo(OverwriteQuestion(target))) {
-                return;
-            }
+        if ((info.exists() || info.isSymLink()) &&
+            !m_dialogs->askYesNo(OverwriteQuestion(target))) {
+            return;
         }
     }
     // The file holds what the editor shows: a drag made since the last growth too. The moved
     // rows keep their pixel points, so this changes nothing the user sees and is no step.
-    NormalizeMovedRows(m_table);
+    NormalizeMovedRows(m_doc.table());
     QString reason;
-    if (!WriteTemplateFile(target, FormatTemplate(m_table, ToFileSettings(m_doc.settings())), nullptr,
-                           &reason)) {
+    if (!WriteTemplateFile(target, FormatTemplate(m_doc.table(), ToFileSettings(m_doc.settings())),
+                           nullptr, &reason)) {
         // The old file is intact; the current file name and the caption stay as they were.
         m_dialogs->warn(UnwritableFileMessage(target, reason));
         return;
@@ -176,52 +167,27 @@ void TMainform::SaveFileCommand()
     // The states back to the last load or reset and on to the next take the name too: an
     // undo and a redo around this save show the name the template was saved under.
     m_doc.setFileName(target);
-    undoStack()->setClean();
+    m_doc.undoStack()->setClean();
 }
 
-// ---------------------------------------------------------------------------------------
-// Opening routes
-
-void TMainform::SBloadClick() { m_actions->run(QStringLiteral("actOpen")); }
-
-void TMainform::OpenFileCommand()
-{
+void FileCommands::Open() {
     const QString chosen = m_dialogs->chooseOpenFile();
-    if (chosen.isEmpty()) {
-        return;
-    }
-    LoadFromFile(chosen);
-}
-
-void TMainform::dragEnterEvent(QDragEnterEvent *e)
-{
-    if (FirstLocalFile(e->mimeData())) {
-        e->acceptProposedAction();
-    } else {
-        e->ignore();
+    if (!chosen.isEmpty()) {
+        Load(chosen);
     }
 }
 
-void TMainform::dropEvent(QDropEvent *e)
-{
-    const std::optional<QString> path = FirstLocalFile(e->mimeData());
-    if (!path) {
-        e->ignore();
+void FileCommands::OpenExample() {
+    const QStringList examples = InstalledExamples();
+    if (examples.isEmpty()) {
+        m_dialogs->warn(WindowText(
+            QT_TRANSLATE_NOOP("ramulet::TMainform", "見本のテンプレートが見つかりません")));
         return;
     }
-    e->acceptProposedAction();
-    // The drop is finished first: the load may show a modal message, which must not keep
-    // the program the files came from waiting.
-    QMetaObject::invokeMethod(
-        this, [this, file = *path] { LoadFromFile(file); }, Qt::QueuedConnection);
-}
-
-void TMainform::OpenCommandLine()
-{
-    if (m_arguments.isEmpty()) {
-        return;
+    const QString chosen = m_dialogs->chooseExample(examples);
+    if (!chosen.isEmpty()) {
+        Load(chosen);
     }
-    LoadFromFile(LongPathName(JoinArguments(m_arguments)));
 }
 
 } // namespace ramulet

@@ -1,21 +1,57 @@
 #pragma once
 
-// The window's side of template files: the texts of its file messages, the dialogs' filter
-// and the choice of the file a drop opens. TMainform's file commands (LoadFromFile,
-// SBSaveClick, SBloadClick, the drop handlers, the command line) live in filecommands.cpp.
+// The window's side of template files: the file commands (load all or nothing, save, the
+// open routes: dialog, gallery, drop and command line all end in Load), the texts of their
+// messages, the dialogs' filter and the choice of the file a drop opens.
 
 #include "view/picture.h"
 
 #include <QString>
 #include <QtGlobal>
-
+#include <functional>
+#include <memory>
 #include <optional>
 
 class QMimeData;
 
 namespace ramulet {
 
+class Dialogs;
+class TemplateDocument;
+struct LoadedTemplate;
 struct TemplateSettings;
+struct ViewState;
+
+class FileCommands {
+public:
+    // `idle` is the window's gate; `reset` puts the window back to the default template
+    // before a file's template goes in; `shown` repaints the editor afterwards. `view` is
+    // the view whose default view the pixel points belong to.
+    FileCommands(TemplateDocument &doc, const ViewState &view,
+                 const std::unique_ptr<Dialogs> &dialogs, std::function<bool()> idle,
+                 std::function<void()> reset, std::function<void()> shown);
+
+    // Reads the whole file first: a refused or unreadable file gets a warning and changes
+    // nothing; an accepted one replaces the template in one undoable step, and the template
+    // is then what the file holds (the clean state).
+    void Load(const QString &path);
+    // The accepted file's template in place of the current one, without regrowing.
+    void Apply(const LoadedTemplate &loaded, const QString &path);
+    // The save dialog, then the file written; the current file name follows.
+    void Save();
+    // The open dialog, then Load.
+    void Open();
+    // The gallery of examples, then Load.
+    void OpenExample();
+
+private:
+    TemplateDocument &m_doc;
+    const ViewState &m_view;
+    const std::unique_ptr<Dialogs> &m_dialogs;
+    std::function<bool()> m_idle;
+    std::function<void()> m_reset;
+    std::function<void()> m_shown;
+};
 
 // The filter of both file dialogs.
 inline constexpr const char *TemplateFileFilter = "Ramulet2 (*.rm2)";

@@ -12,7 +12,6 @@
 #include <QString>
 #include <QStringList>
 #include <QThreadPool>
-
 #include <cstdint>
 #include <optional>
 

@@ -7,7 +7,6 @@
 #include "core/segments.h"
 
 #include <QObject>
-
 #include <algorithm>
 #include <cstdint>
 
@@ -40,8 +39,7 @@ signals:
     void changed();
 
 private:
-    template <typename T> void set(T &field, T value)
-    {
+    template <typename T> void set(T &field, T value) {
         if (field != value) {
             field = value;
             emit changed();

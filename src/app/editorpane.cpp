@@ -1,0 +1,188 @@
+#include "app/editorpane.h"
+
+#include "app/dialogs.h"
+#include "app/document.h"
+#include "app/pictureview.h"
+#include "app/windowstate.h"
+#include "core/segments.h"
+#include "editor/editordraw.h"
+
+#include <QPainter>
+#include <QTimer>
+#include <QToolButton>
+
+namespace ramulet {
+
+namespace {
+
+// Cursor identifiers of the editor (the window's cursor table).
+constexpr int CursorPoint = 2; // over a branch end point
+constexpr int CursorLine = 13; // over a branch line
+
+} // namespace
+
+EditorPane::EditorPane(TemplateDocument &doc, WindowState &state, const ViewState &view,
+                       PictureView *img1, QWidget *form, const std::map<int, QCursor> &cursors)
+    : QObject(form), m_doc(doc), m_state(state), m_view(view), m_img1(img1), m_form(form),
+      m_cursors(cursors), m_editor(doc.table(), state.mouseHeldFlag()),
+      m_liveTree(std::make_unique<LiveTree>()) {}
+
+EditorPane::~EditorPane() = default;
+
+ViewState EditorPane::EditorView() const {
+    // Always the default view, also when it is repainted hidden behind a zoomed tree.
+    ViewState v = m_view;
+    v.ResetView();
+    return v;
+}
+
+void EditorPane::Draw() {
+    const std::array<bool, 16> usable = UpdateDepthButtons(m_doc.table());
+    for (int n = 1; n <= MaxDepth; ++n) {
+        if (QToolButton *b = m_depthButtons[static_cast<size_t>(n)]) {
+            b->setEnabled(usable[static_cast<size_t>(n - 1)]);
+        }
+    }
+    QImage &img = m_img1->image();
+    if (!img.isNull()) {
+        Paint(img, EditorView());
+    }
+    m_editor.HighlightShown = false;
+    if (m_addButton) {
+        m_addButton->raise();
+    }
+    m_img1->update();
+}
+
+void EditorPane::Paint(QImage &img, const ViewState &editorView) {
+    ++m_paints;
+    const QColor textColor = m_form->palette().color(QPalette::WindowText);
+    QPainter p(&img);
+    if (!m_state.liveTree()) {
+        PaintEditor(p, img.size(), m_doc.table(), editorView, textColor);
+        return;
+    }
+    m_liveTree->Update(m_doc.table(), LiveTree::ShownDepth(m_doc.table(), m_state.depth()),
+                       editorView, m_doc.renderSettings());
+    PaintEditor(p, img.size(), m_doc.table(), editorView, textColor,
+                [this](QPainter &painter) { m_liveTree->Draw(painter); });
+}
+
+void EditorPane::HighlightPoint(int32_t row) {
+    QImage &img = m_img1->image();
+    if (!img.isNull()) {
+        QPainter p(&img);
+        PaintHighlightPoint(p, m_doc.table(), row);
+    }
+    m_editor.HighlightShown = true;
+    m_img1->update();
+}
+
+void EditorPane::HighlightBranch(int32_t row) {
+    QImage &img = m_img1->image();
+    if (!img.isNull()) {
+        QPainter p(&img);
+        PaintHighlightBranch(p, m_doc.table(), row);
+    }
+    m_editor.HighlightShown = true;
+    m_img1->update();
+}
+
+void EditorPane::ApplyCursor() {
+    const auto cursor = [this](int id) {
+        const auto it = m_cursors.find(id);
+        return it != m_cursors.end() ? it->second : QCursor(Qt::ArrowCursor);
+    };
+    switch (m_editor.cursor()) {
+    case EditorCursor::Point:
+        m_img1->setCursor(cursor(CursorPoint));
+        break;
+    case EditorCursor::Line:
+        m_img1->setCursor(cursor(CursorLine));
+        break;
+    case EditorCursor::Arrow:
+        m_img1->setCursor(Qt::ArrowCursor);
+        break;
+    }
+}
+
+void EditorPane::Refresh() {
+    // The hidden editor waits until it is shown again.
+    if (!m_state.liveTree() || !m_state.editMode() || m_img1->image().isNull()) {
+        return;
+    }
+    if (m_liveTree->Changed(m_doc.table(), LiveTree::ShownDepth(m_doc.table(), m_state.depth()),
+                            EditorView(), m_doc.renderSettings())) {
+        Draw();
+    }
+}
+
+void EditorPane::SmoothChanged() {
+    m_liveTree->SetSmooth(m_state.smooth());
+    if (m_state.liveTree() && m_state.editMode()) {
+        Draw();
+    }
+}
+
+void EditorPane::ShowStep(const EditorRepaint &r) {
+    Draw();
+    if (r.highlight == HighlightKind::Point) {
+        HighlightPoint(r.row);
+    } else if (r.highlight == HighlightKind::Branch) {
+        HighlightBranch(r.row);
+    }
+}
+
+void EditorPane::MouseMove(int x, int y) {
+    const EditorRepaint r = m_editor.mouseMove(x, y);
+    ApplyCursor();
+    if (!r.repaint) {
+        return;
+    }
+    if (m_state.liveTree()) {
+        ScheduleRepaint(r); // moves that come while it is drawn join it
+        return;
+    }
+    ShowStep(r);
+}
+
+void EditorPane::ScheduleRepaint(const EditorRepaint &r) {
+    m_pendingRepaint = r;
+    m_pendingPaints = m_paints;
+    // The mark is as good as shown: a move away from it asks for the repaint that erases it.
+    m_editor.HighlightShown = r.highlight != HighlightKind::None;
+    if (m_repaintPosted) {
+        return;
+    }
+    m_repaintPosted = true;
+    QTimer::singleShot(0, this, [this] {
+        m_repaintPosted = false;
+        // A repaint since the step (a command) has shown it already, and its mark may name a
+        // row that is gone.
+        if (m_paints == m_pendingPaints) {
+            ShowStep(m_pendingRepaint);
+        }
+    });
+}
+
+void EditorPane::MouseDown(MouseButton button, int x, int y) {
+    m_doc.endDrag();
+    if (button == MouseButton::Left) {
+        m_doc.beginDrag(m_editor.PointIndex != -1
+                            ? WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "点の移動"))
+                            : WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "枝の平行移動")));
+    }
+    m_editor.mouseDown(button, x, y);
+}
+
+void EditorPane::MouseUp() {
+    m_editor.mouseUp();
+    m_doc.endDrag();
+}
+
+void EditorPane::ForgetHover() {
+    m_editor.clearHover();
+    ApplyCursor();
+}
+
+} // namespace ramulet

@@ -1,0 +1,111 @@
+#pragma once
+
+// The controls of the main window as the form lays them out, under their classic names, and
+// the building of them. TMainform inherits them, as a window inherits a designer form, and
+// wires them to its parts.
+
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <array>
+
+class QActionGroup;
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMainWindow;
+class QMenu;
+class QScrollArea;
+class QToolButton;
+class QWidget;
+
+namespace ramulet {
+
+class BevelPanel;
+class ColorSwatch;
+class PictureView;
+
+// The window's design sizes (logical pixels).
+constexpr int DesignClientWidth = 798;
+constexpr int DesignClientHeight = 672;
+constexpr int SideBarWidth = 146;
+constexpr int StatusBarHeight = 22;
+constexpr int ImageBevelWidth = 4; // outer lowered and inner raised bevel, each this wide
+constexpr int Panel3Height = 98;
+constexpr int SideBarRange = 620; // vertical scroll range of the side bar
+// The buttons beside the classic controls, in free strips that move none of them: export
+// right of the copy button in Panel3, undo and redo right of the depth buttons in Panel1.
+inline constexpr QRect ExportButtonRect{121, 16, 22, 29};
+inline constexpr QRect UndoButtonRect{107, 40, 29, 29};
+inline constexpr QRect RedoButtonRect{107, 72, 29, 29};
+// The gallery button in the credits panel Panel4.
+inline constexpr QRect GalleryButtonRect{10, 84, 83, 27};
+
+// Design sizes of the views.
+constexpr int DesignViewWidth = 636;
+constexpr int DesignViewHeight = 634;
+// The add button's distance from the views' lower right corner.
+constexpr int AddButtonRightGap = 8;
+constexpr int AddButtonBottomGap = 4;
+
+struct FormControls {
+    // Makes every control below on `form`, in the form's order (which is the tab order).
+    void SetupForm(QMainWindow *form);
+
+    BevelPanel *ImagePanel = nullptr;
+    PictureView *CImg = nullptr;
+    PictureView *Img1 = nullptr;
+    QToolButton *sbAdd = nullptr;
+    QScrollArea *ScrollBox1 = nullptr;
+    BevelPanel *Panel1 = nullptr;
+    BevelPanel *Panel2 = nullptr;
+    BevelPanel *Panel3 = nullptr;
+    BevelPanel *Panel4 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QButtonGroup *m_modeGroup = nullptr; // the depth buttons and SBEdit, one checked
+    QToolButton *SBEdit = nullptr;
+    ColorSwatch *shapeB = nullptr;
+    ColorSwatch *ShapeP = nullptr;
+    ColorSwatch *Shape1 = nullptr;
+    QComboBox *cboxPenWidth = nullptr;
+    QCheckBox *cboxWide = nullptr;
+    QToolButton *SBload = nullptr;
+    QToolButton *SBSave = nullptr;
+    QToolButton *SpeedButton17 = nullptr;
+    QToolButton *SBInit = nullptr;
+    QToolButton *BBclose = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *Image2 = nullptr;
+    QLabel *lblMyname = nullptr;
+    QLabel *lblIam = nullptr;
+    QLabel *lblToday = nullptr;
+    QMenu *PopupMenu2 = nullptr;
+    QActionGroup *m_kindGroup = nullptr;
+    QAction *mnorder = nullptr;
+    QAction *mnreverse = nullptr;
+    QAction *mnsegment = nullptr;
+    QAction *MnDelete = nullptr;
+    // Beside the classic controls: export, undo, redo, the live tree, smooth, the gallery.
+    QToolButton *SBExport = nullptr;
+    QToolButton *SBUndo = nullptr;
+    QToolButton *SBRedo = nullptr;
+    QCheckBox *cboxPreview = nullptr;
+    QCheckBox *cboxSmooth = nullptr;
+    QToolButton *SBGallery = nullptr;
+
+private:
+    void SetupSideBar(QWidget *form);
+    void SetupPanel1(QWidget *form);
+    void SetupPanel2();
+    void SetupPanel3();
+    void SetupPanel4();
+    void SetupPopupMenu(QWidget *form);
+    void SetupAdditions();
+    QCheckBox *MakeSideBarToggle(const char *name, const QString &text, QPoint pos,
+                                 const QString &tip);
+};
+
+} // namespace ramulet
