@@ -11,37 +11,27 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
-#include <QMetaObject>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolButton>
 #include <QUndoStack>
-#include <algorithm>
+
+#include <optional>
 
 namespace ramulet {
-
-QSize InitialClientSize(int screenHeight) {
-    // The classic window is 704 high outside and 672 inside; on a 600-pixel screen it was
-    // made 560 high outside, that is 144 less.
-    if (screenHeight == 600) {
-        return {DesignClientWidth, DesignClientHeight - (704 - 560)};
-    }
-    return {DesignClientWidth, DesignClientHeight};
-}
 
 TMainform::TMainform(QWidget *parent) : TMainform(QStringList(), parent) {}
 
 TMainform::TMainform(const QStringList &arguments, QWidget *parent)
     : QMainWindow(parent), m_table(ProgramTemplate()), m_doc(m_table, m_view),
-      m_dialogs(std::make_unique<QtDialogs>(this)), m_arguments(arguments) {
+      m_dialogs(std::make_unique<QtDialogs>(this)), m_arguments(arguments)
+{
     SetupForm(this);
     BuildParts();
     WireControls();
@@ -53,27 +43,26 @@ TMainform::TMainform(const QStringList &arguments, QWidget *parent)
 
 TMainform::~TMainform() = default;
 
-void TMainform::setDialogs(std::unique_ptr<Dialogs> dialogs) {
-    m_dialogs = std::move(dialogs);
-}
+void TMainform::setDialogs(std::unique_ptr<Dialogs> dialogs) { m_dialogs = std::move(dialogs); }
 
-bool TMainform::Idle() const {
-    return !m_state.mouseHeld() && !m_doc.dragOpen();
-}
+bool TMainform::Idle() const { return !m_state.mouseHeld() && !m_doc.dragOpen(); }
 
-QCursor TMainform::cursorById(int id) const {
+QCursor TMainform::cursorById(int id) const
+{
     const auto it = m_cursors.find(id);
     return it != m_cursors.end() ? it->second : QCursor(Qt::ArrowCursor);
 }
 
-QToolButton *TMainform::depthButton(int n) const {
+QToolButton *TMainform::depthButton(int n) const
+{
     return n >= 1 && n <= MaxDepth ? m_depthButtons[static_cast<size_t>(n)] : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------
 // The parts and their wiring
 
-void TMainform::BuildParts() {
+void TMainform::BuildParts()
+{
     m_view.SetViewSize(DesignViewWidth, DesignViewHeight);
     m_cursors[crHandPoint] = MakeHandCursor();
     m_cursors[crZoom] = MakeZoomCursor();
@@ -89,7 +78,8 @@ void TMainform::BuildParts() {
     connect(&m_doc, &TemplateDocument::restored, this, &TMainform::ShowRestored);
 }
 
-void TMainform::WireControls() {
+void TMainform::WireControls()
+{
     connect(ImagePanel, &BevelPanel::resized, this, [this] { ResizeViews(false); });
     connect(CImg, &PictureView::mouseDown, this, &TMainform::CImgMouseDown);
     connect(CImg, &PictureView::mouseMove, this, &TMainform::CImgMouseMove);
@@ -127,95 +117,31 @@ void TMainform::WireControls() {
     connect(stack, &QUndoStack::canRedoChanged, SBRedo, &QToolButton::setEnabled);
 }
 
-void TMainform::BuildActions() {
+void TMainform::BuildActions()
+{
     m_actions = new WindowActions(this, [this] { return Idle(); });
-    QUndoStack *stack = m_doc.undoStack();
-    const auto key = [](QKeyCombination k) { return QKeySequence(k); };
-    m_actions->adopt(stack->createUndoAction(this, tr("元に戻す")), {"actUndo",
-                                                                     QT_TR_NOOP("元に戻す"),
-                                                                     {key(Qt::CTRL | Qt::Key_Z)},
-                                                                     "",
-                                                                     ActionMenu::Edit,
-                                                                     [stack] { stack->undo(); }});
-    m_actions->adopt(stack->createRedoAction(this, tr("やり直し")),
-                     {"actRedo",
-                      QT_TR_NOOP("やり直し"),
-                      {key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), key(Qt::CTRL | Qt::Key_Y)},
-                      "",
-                      ActionMenu::Edit,
-                      [stack] { stack->redo(); }});
-    m_actions->add({"actOpen",
-                    QT_TR_NOOP("データの読み出し"),
-                    {key(Qt::CTRL | Qt::Key_O)},
-                    "",
-                    ActionMenu::File,
-                    [this] { m_files->Open(); }});
-    m_actions->add({"actSave",
-                    QT_TR_NOOP("データの記録"),
-                    {key(Qt::CTRL | Qt::Key_S)},
-                    "",
-                    ActionMenu::File,
-                    [this] { m_files->Save(); }});
-    m_actions->add({"actCopy",
-                    QT_TR_NOOP("コピー"),
-                    {key(Qt::CTRL | Qt::Key_C)},
-                    "",
-                    ActionMenu::Edit,
-                    [this] { m_treePane->Copy(); }});
-    m_actions->add({"actExport",
-                    QT_TR_NOOP("画像の書き出し"),
-                    {key(Qt::CTRL | Qt::Key_E)},
-                    "",
-                    ActionMenu::File,
-                    [this] {
-                        m_export.Run(*m_dialogs, m_treePane->picture(), m_view.viewWidth,
-                                     m_doc.fileName(), m_state.smooth());
-                    }});
-    m_actions->add({"actGallery",
-                    QT_TR_NOOP("見本"),
-                    {key(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
-                    "",
-                    ActionMenu::File,
-                    [this] { m_files->OpenExample(); }});
-    m_actions->add({"actPreview",
-                    QT_TR_NOOP("プレビュー"),
-                    {key(Qt::CTRL | Qt::Key_L)},
-                    "",
-                    ActionMenu::View,
-                    [this] { cboxPreview->toggle(); },
-                    true});
-    m_actions->add({"actSmooth",
-                    QT_TR_NOOP("なめらか"),
-                    {key(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
-                    "",
-                    ActionMenu::View,
-                    [this] { cboxSmooth->toggle(); },
-                    true});
+    m_doc.AddActions(*m_actions, this);
+    m_files->AddActions(*m_actions);
+    m_treePane->AddActions(*m_actions);
+    m_actions->add(
+        "actPreview", QT_TR_NOOP("プレビュー"), {QKeySequence(Qt::CTRL | Qt::Key_L)},
+        ActionMenu::View, [this] { cboxPreview->toggle(); }, true);
+    m_actions->add(
+        "actSmooth", QT_TR_NOOP("なめらか"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
+        ActionMenu::View, [this] { cboxSmooth->toggle(); }, true);
 }
 
-// ---------------------------------------------------------------------------------------
-// Start-up and resizing
-
-void TMainform::FormCreate() {
+void TMainform::FormCreate()
+{
     lblMyname->setText(QString::fromUtf8(AppCaption));
     lblMyname->adjustSize();
     lblToday->setText(QStringLiteral("Aug.2004"));
     lblToday->adjustSize();
 
-    // The depth-button table, found by name (ignoring case) as "speedbutton" + n.
-    const QList<QToolButton *> buttons = findChildren<QToolButton *>();
-    for (int n = 1; n <= MaxDepth; ++n) {
-        const QString wanted = QStringLiteral("speedbutton") + QString::number(n);
-        for (QToolButton *b : buttons) {
-            if (b->objectName().compare(wanted, Qt::CaseInsensitive) == 0) {
-                m_depthButtons[static_cast<size_t>(n)] = b;
-                b->setProperty("tag", n);
-                const QString hint = tr("%n重に繰り返し", nullptr, n);
-                b->setStatusTip(hint);
-                b->setToolTip(hint);
-                connect(b, &QToolButton::clicked, this, [this, b] { SpeedButton1Click(b); });
-                break;
-            }
+    m_depthButtons = FindDepthButtons(this);
+    for (QToolButton *b : m_depthButtons) {
+        if (b != nullptr) {
+            connect(b, &QToolButton::clicked, this, [this, b] { SpeedButton1Click(b); });
         }
     }
     m_editorPane->setDepthButtons(m_depthButtons);
@@ -239,8 +165,8 @@ void TMainform::FormCreate() {
             w->layout()->activate();
         }
     }
-    FitViewsToPanel();
-
+    const QSize size = FitViewsToPanel();
+    m_view.SetViewSize(size.width(), size.height());
     m_view.ResetView();
     SetDefaultTemplate();
     DrawEditor();
@@ -254,30 +180,13 @@ void TMainform::FormCreate() {
     }
 }
 
-bool TMainform::FitViewsToPanel() {
-    const QRect inner = ImagePanel->contentsRect();
-    const QSize size(std::max(0, inner.width()), std::max(0, inner.height()));
+void TMainform::FormResize() { ResizeViews(true); }
 
-    // Fresh images of the new size for both views; the views keep their visibility,
-    // handlers and hints.
-    CImg->setGeometry(QRect(inner.topLeft(), size));
-    CImg->ResetImage(size);
-    Img1->setGeometry(QRect(inner.topLeft(), size));
-    Img1->ResetImage(size);
-    if (!size.isEmpty()) {
-        sbAdd->move(inner.left() + size.width() - sbAdd->width() - AddButtonRightGap,
-                    inner.top() + size.height() - sbAdd->height() - AddButtonBottomGap);
-    }
-    return m_view.SetViewSize(size.width(), size.height());
-}
-
-void TMainform::FormResize() {
-    ResizeViews(true);
-}
-
-void TMainform::ResizeViews(bool rebuildPoints) {
+void TMainform::ResizeViews(bool rebuildPoints)
+{
     const QSize frame(m_view.frameWidth, m_view.frameHeight);
-    const bool hasArea = FitViewsToPanel();
+    const QSize size = FitViewsToPanel();
+    const bool hasArea = m_view.SetViewSize(size.width(), size.height());
     CImg->setVisible(!m_state.editMode());
 
     // Without area the view resets to the default view of its last size with area, so that
@@ -302,10 +211,8 @@ void TMainform::ResizeViews(bool rebuildPoints) {
     GenerateTree();
 }
 
-// ---------------------------------------------------------------------------------------
-// The template and its settings on show
-
-void TMainform::SetDefaultTemplate() {
+void TMainform::SetDefaultTemplate()
+{
     ramulet::SetDefaultTemplate(m_table, m_view);
     m_state.setEditMode(true);
     ShowMode();
@@ -313,19 +220,10 @@ void TMainform::SetDefaultTemplate() {
     m_doc.setFileName(QString());
 }
 
-void TMainform::ShowSettings() {
-    const DrawSettings &s = m_doc.settings();
-    ShapeP->setFill(ToQColor(s.TipColor));
-    ShapeP->setOutline(ToQColor(s.TipColor));
-    Shape1->setFill(ToQColor(s.TrunkColor));
-    Shape1->setOutline(ToQColor(s.TrunkColor));
-    shapeB->setFill(ToQColor(s.BackColor));
-    shapeB->setOutline(Qt::black);
-    // setCurrentIndex does not emit activated(), so cboxPenWidthChange does not run.
-    cboxPenWidth->setCurrentIndex(m_doc.penIndex());
-}
+void TMainform::ShowSettings() { ShowDrawSettings(m_doc.settings(), m_doc.penIndex()); }
 
-void TMainform::ShowMode() {
+void TMainform::ShowMode()
+{
     if (m_state.editMode()) {
         SBEdit->setChecked(true);
     } else if (QToolButton *b = depthButton(m_state.depth())) {
@@ -333,11 +231,10 @@ void TMainform::ShowMode() {
     }
 }
 
-void TMainform::ApplySettings(const DrawSettings &s) {
-    m_doc.applySettings(s);
-}
+void TMainform::ApplySettings(const DrawSettings &s) { m_doc.applySettings(s); }
 
-void TMainform::SetCurrentFile(const QString &path) {
+void TMainform::SetCurrentFile(const QString &path)
+{
     if (path != m_doc.fileName()) {
         m_doc.setFileName(path); // comes back here through the document's signal
         return;
@@ -347,7 +244,8 @@ void TMainform::SetCurrentFile(const QString &path) {
                                   : caption + QStringLiteral(" : ") + QFileInfo(path).fileName());
 }
 
-void TMainform::ShowRestored(bool looksChanged) {
+void TMainform::ShowRestored(bool looksChanged)
+{
     // The rows the hover state named may be gone or elsewhere.
     m_editorPane->ForgetHover();
     DrawEditor();
@@ -366,15 +264,14 @@ void TMainform::ShowRestored(bool looksChanged) {
     }
 }
 
-// ---------------------------------------------------------------------------------------
-// Panes
-
-void TMainform::GenerateTree() {
+void TMainform::GenerateTree()
+{
     m_treePane->Grow();
     RenderPicture();
 }
 
-void TMainform::RenderPicture() {
+void TMainform::RenderPicture()
+{
     if (cboxPenWidth->hasFocus()) {
         cboxPenWidth->clearFocus();
     }
@@ -383,22 +280,17 @@ void TMainform::RenderPicture() {
     }
 }
 
-void TMainform::DrawEditor() {
-    m_editorPane->Draw();
-}
+void TMainform::DrawEditor() { m_editorPane->Draw(); }
 
-void TMainform::HighlightPoint(int32_t row) {
-    m_editorPane->HighlightPoint(row);
-}
+void TMainform::HighlightPoint(int32_t row) { m_editorPane->HighlightPoint(row); }
 
-void TMainform::HighlightBranch(int32_t row) {
-    m_editorPane->HighlightBranch(row);
-}
+void TMainform::HighlightBranch(int32_t row) { m_editorPane->HighlightBranch(row); }
 
 // ---------------------------------------------------------------------------------------
 // Handlers
 
-void TMainform::SpeedButton1Click(QToolButton *button) {
+void TMainform::SpeedButton1Click(QToolButton *button)
+{
     m_state.setDepth(button->property("tag").toInt());
     m_state.setEditMode(false);
     ShowMode();
@@ -408,7 +300,8 @@ void TMainform::SpeedButton1Click(QToolButton *button) {
     GenerateTree();
 }
 
-void TMainform::SBEditClick() {
+void TMainform::SBEditClick()
+{
     m_state.setEditMode(true);
     ShowMode();
     Img1->show();
@@ -419,11 +312,13 @@ void TMainform::SBEditClick() {
     m_editorPane->Refresh(); // unless the live tree's depth has changed meanwhile
 }
 
-void TMainform::DisplayHint(const QString &hint) {
+void TMainform::DisplayHint(const QString &hint)
+{
     statusBar()->showMessage(QStringLiteral("  ") + hint);
 }
 
-bool TMainform::event(QEvent *e) {
+bool TMainform::event(QEvent *e)
+{
     if (e->type() == QEvent::StatusTip) {
         DisplayHint(static_cast<QStatusTipEvent *>(e)->tip());
         return true;
@@ -431,48 +326,39 @@ bool TMainform::event(QEvent *e) {
     return QMainWindow::event(e);
 }
 
-void TMainform::BBCloseClick() {
-    close();
-}
+void TMainform::BBCloseClick() { close(); }
 
-void TMainform::closeEvent(QCloseEvent *e) {
-    if (m_table.BranchCount != 1 || HasUnsavedChanges()) {
-        m_dialogs->beep();
-        if (!m_dialogs->askYesNo(tr(CloseQuestion))) {
-            e->ignore();
-            return;
-        }
+void TMainform::closeEvent(QCloseEvent *e)
+{
+    if (MayDiscard(CloseQuestion)) {
+        e->accept();
+    } else {
+        e->ignore();
     }
-    e->accept();
 }
 
-void TMainform::CImgMouseDown(MouseButton, ShiftState, int, int) {
-    m_treePane->MouseDown();
-}
+void TMainform::CImgMouseDown(MouseButton, ShiftState, int, int) { m_treePane->MouseDown(); }
 
-void TMainform::CImgMouseMove(ShiftState, int, int) {
-    m_treePane->MouseMove();
-}
+void TMainform::CImgMouseMove(ShiftState, int, int) { m_treePane->MouseMove(); }
 
-void TMainform::CImgMouseUp(MouseButton button, ShiftState shift, int x, int y) {
+void TMainform::CImgMouseUp(MouseButton button, ShiftState shift, int x, int y)
+{
     if (m_treePane->MouseUp(button, shift, x, y)) {
         RenderPicture();
     }
 }
 
-void TMainform::Img1MouseMove(ShiftState, int x, int y) {
-    m_editorPane->MouseMove(x, y);
-}
+void TMainform::Img1MouseMove(ShiftState, int x, int y) { m_editorPane->MouseMove(x, y); }
 
-void TMainform::Img1MouseDown(MouseButton button, ShiftState, int x, int y) {
+void TMainform::Img1MouseDown(MouseButton button, ShiftState, int x, int y)
+{
     m_editorPane->MouseDown(button, x, y);
 }
 
-void TMainform::Img1MouseUp(MouseButton, ShiftState, int, int) {
-    m_editorPane->MouseUp();
-}
+void TMainform::Img1MouseUp(MouseButton, ShiftState, int, int) { m_editorPane->MouseUp(); }
 
-void TMainform::Img1ContextMenu(const QPoint &globalPos) {
+void TMainform::Img1ContextMenu(const QPoint &globalPos)
+{
     // Not while a button is held (the menu key during a drag): the drag's step is open.
     if (editor().popupAttached() && Idle()) {
         PopupMenu2Popup(); // the menu opens with the hovered branch's kind checked
@@ -480,7 +366,8 @@ void TMainform::Img1ContextMenu(const QPoint &globalPos) {
     }
 }
 
-void TMainform::PopupMenu2Popup() {
+void TMainform::PopupMenu2Popup()
+{
     const int position = editor().popupCheckedPosition();
     QAction *items[] = {mnorder, mnreverse, mnsegment};
     if (position >= 0 && position <= 2) {
@@ -488,37 +375,32 @@ void TMainform::PopupMenu2Popup() {
     }
 }
 
-void TMainform::mnorderClick(QAction *item) {
-    const EditStep step(m_doc, tr("属性変更"));
-    editor().setKindByTag(item->data().toInt());
-    DrawEditor();
-}
+void TMainform::mnorderClick(QAction *item) { m_editorPane->SetHoveredKind(item->data().toInt()); }
 
-void TMainform::MnDeleteClick() {
-    const EditStep step(m_doc, tr("枝の削除"));
-    editor().deleteHovered();
-    m_editorPane->ApplyCursor();
-    DrawEditor();
-}
+void TMainform::MnDeleteClick() { m_editorPane->DeleteHovered(); }
 
-void TMainform::sbAddClick() {
-    const EditStep step(m_doc, tr("枝の追加"));
-    editor().addBranch(m_view);
-    DrawEditor();
-}
+void TMainform::sbAddClick() { m_editorPane->AddBranch(); }
 
-void TMainform::SBInitClick() {
-    if (m_table.BranchCount != 1 || HasUnsavedChanges()) {
-        m_dialogs->beep();
-        if (!m_dialogs->askYesNo(tr(ResetQuestion))) {
-            return;
-        }
+bool TMainform::MayDiscard(const char *question)
+{
+    // A template of the trunk alone that the history has as saved is lost without asking.
+    if (m_table.BranchCount == 1 && !HasUnsavedChanges()) {
+        return true;
     }
-    const EditStep step(m_doc, tr("初期化"), true);
-    ResetAll();
+    m_dialogs->beep();
+    return m_dialogs->askYesNo(WindowText(question));
 }
 
-void TMainform::ResetAll() {
+void TMainform::SBInitClick()
+{
+    if (MayDiscard(ResetQuestion)) {
+        const EditStep step(m_doc, tr("初期化"), true);
+        ResetAll();
+    }
+}
+
+void TMainform::ResetAll()
+{
     SetDefaultTemplate();
     // The rows the hover state named are gone.
     m_editorPane->ForgetHover();
@@ -531,10 +413,8 @@ void TMainform::ResetAll() {
     sbAdd->raise();
 }
 
-// ---------------------------------------------------------------------------------------
-// Picture controls
-
-void TMainform::ChooseColor(TColor DrawSettings::*which) {
+void TMainform::ChooseColor(TColor DrawSettings::*which)
+{
     const TColor current = m_doc.settings().*which;
     const std::optional<QColor> chosen = m_dialogs->chooseColor(ToQColor(current));
     // The step starts after the dialog: a resize while it was open is no part of it.
@@ -544,19 +424,14 @@ void TMainform::ChooseColor(TColor DrawSettings::*which) {
     RenderPicture();
 }
 
-void TMainform::shapeBMouseUp() {
-    ChooseColor(&DrawSettings::BackColor);
-}
+void TMainform::shapeBMouseUp() { ChooseColor(&DrawSettings::BackColor); }
 
-void TMainform::ShapePMouseUp() {
-    ChooseColor(&DrawSettings::TipColor);
-}
+void TMainform::ShapePMouseUp() { ChooseColor(&DrawSettings::TipColor); }
 
-void TMainform::Shape1MouseUp() {
-    ChooseColor(&DrawSettings::TrunkColor);
-}
+void TMainform::Shape1MouseUp() { ChooseColor(&DrawSettings::TrunkColor); }
 
-void TMainform::cboxPenWidthChange() {
+void TMainform::cboxPenWidthChange()
+{
     // The list has already moved when its handler runs: the step starts from the document's
     // index, the list's new one is the command.
     const EditStep step(m_doc, tr("幹の太さ"));
@@ -564,87 +439,61 @@ void TMainform::cboxPenWidthChange() {
     RenderPicture();
 }
 
-void TMainform::cboxWideClick() {
+void TMainform::cboxWideClick()
+{
     m_state.setFit(cboxWide->isChecked());
     GenerateTree();
 }
 
-void TMainform::SpeedButton17Click() {
-    m_actions->run(QStringLiteral("actCopy"));
-}
+void TMainform::SpeedButton17Click() { m_actions->run(QStringLiteral("actCopy")); }
 
-void TMainform::SBSaveClick() {
-    m_actions->run(QStringLiteral("actSave"));
-}
+void TMainform::SBSaveClick() { m_actions->run(QStringLiteral("actSave")); }
 
-void TMainform::SBloadClick() {
-    m_actions->run(QStringLiteral("actOpen"));
-}
+void TMainform::SBloadClick() { m_actions->run(QStringLiteral("actOpen")); }
 
-void TMainform::SBExportClick() {
-    m_actions->run(QStringLiteral("actExport"));
-}
+void TMainform::SBExportClick() { m_actions->run(QStringLiteral("actExport")); }
 
-void TMainform::SBGalleryClick() {
-    m_actions->run(QStringLiteral("actGallery"));
-}
+void TMainform::SBGalleryClick() { m_actions->run(QStringLiteral("actGallery")); }
 
-void TMainform::UndoClick() {
+void TMainform::UndoClick()
+{
     // Not in the middle of an editor drag: the step it makes is not finished yet.
     if (undoStack()->canUndo()) {
         m_actions->run(QStringLiteral("actUndo"));
     }
 }
 
-void TMainform::RedoClick() {
+void TMainform::RedoClick()
+{
     if (undoStack()->canRedo()) {
         m_actions->run(QStringLiteral("actRedo"));
     }
 }
 
-void TMainform::cboxPreviewClick() {
+void TMainform::cboxPreviewClick()
+{
     // On: the tree appears under the arrows; off: the classic editor again. Either way the
     // hover mark is gone until the next move, as after any repaint.
     m_state.setLiveTree(cboxPreview->isChecked());
     DrawEditor();
 }
 
-void TMainform::cboxSmoothClick() {
+void TMainform::cboxSmoothClick()
+{
     m_state.setSmooth(cboxSmooth->isChecked());
     m_treePane->SmoothChanged();
     m_editorPane->SmoothChanged();
 }
 
-// ---------------------------------------------------------------------------------------
-// Files
+void TMainform::LoadFromFile(const QString &path) { m_files->Load(path); }
 
-void TMainform::LoadFromFile(const QString &path) {
-    m_files->Load(path);
-}
-
-void TMainform::ApplyLoadedTemplate(const LoadedTemplate &loaded, const QString &path) {
+void TMainform::ApplyLoadedTemplate(const LoadedTemplate &loaded, const QString &path)
+{
     m_files->Apply(loaded, path);
 }
 
-void TMainform::dragEnterEvent(QDragEnterEvent *e) {
-    if (FirstLocalFile(e->mimeData())) {
-        e->acceptProposedAction();
-    } else {
-        e->ignore();
-    }
-}
+void TMainform::dragEnterEvent(QDragEnterEvent *e) { FileCommands::AcceptDrag(e); }
 
-void TMainform::dropEvent(QDropEvent *e) {
-    const std::optional<QString> path = FirstLocalFile(e->mimeData());
-    if (!path) {
-        e->ignore();
-        return;
-    }
-    e->acceptProposedAction();
-    // The drop is finished first: the load may show a modal message, which must not keep
-    // the program the files came from waiting.
-    QMetaObject::invokeMethod(
-        this, [this, file = *path] { LoadFromFile(file); }, Qt::QueuedConnection);
-}
+void TMainform::dropEvent(QDropEvent *e) { m_files->Drop(e, this); }
 
 } // namespace ramulet

@@ -18,6 +18,7 @@
 #include <QCursor>
 #include <QMainWindow>
 #include <QStringList>
+
 #include <map>
 #include <memory>
 
@@ -40,10 +41,6 @@ inline constexpr const char *ResetQuestion =
     QT_TRANSLATE_NOOP("ramulet::TMainform", "未記録データを消去します");
 inline constexpr const char *CloseQuestion =
     QT_TRANSLATE_NOOP("ramulet::TMainform", "終了しますよ");
-
-// The client size of the window at start: the design size, but 528 high (a 560-pixel outer
-// window) on a screen exactly 600 pixels high.
-QSize InitialClientSize(int screenHeight);
 
 class TMainform : public QMainWindow, private FormControls {
     Q_OBJECT
@@ -155,9 +152,6 @@ private:
     void WireControls();
     void BuildActions();
     void FormCreate();
-    // Gives both views the interior of the image panel, with fresh images, and the view
-    // state that size; false for a view without area.
-    bool FitViewsToPanel();
     // FormResize's work; a size change of the image panel rebuilds the pixel points only when
     // the views' frame (their last size with area) changes, a reset always does.
     void ResizeViews(bool rebuildPoints);
@@ -171,6 +165,9 @@ private:
     // Whether no view holds the mouse and no edit is half made: the gate of what may not
     // run meanwhile.
     bool Idle() const;
+    // Whether the template may be dropped: at once for a saved trunk alone, else after a beep
+    // and `question` answered Yes.
+    bool MayDiscard(const char *question);
 
     BranchTable &m_table;
     ViewState m_view;
@@ -182,7 +179,6 @@ private:
     EditorPane *m_editorPane = nullptr;
     TreePane *m_treePane = nullptr;
     std::unique_ptr<FileCommands> m_files;
-    PictureExport m_export;
     std::array<QToolButton *, 17> m_depthButtons{}; // [n] is depth button n; [0] unused
     QStringList m_arguments; // the command line, opened at the end of FormCreate
 };

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+
 #include <functional>
 #include <vector>
 
@@ -21,10 +22,10 @@ namespace ramulet {
 enum class ActionMenu { None, File, Edit, View, Tools, Help };
 
 struct WindowAction {
-    const char *name = "";    // object name of the QAction, "act" + a word
-    const char *text = "";    // menu text, the Japanese source (context "ramulet::TMainform")
+    const char *name = "";  // object name of the QAction, "act" + a word
+    const char *text = "";  // menu text, the Japanese source (context "ramulet::TMainform")
     QList<QKeySequence> keys; // window-wide shortcuts; the first is the one shown
-    const char *hint = "";    // status-bar hint, the Japanese source; empty for none
+    const char *hint = "";  // status-bar hint, the Japanese source; empty for none
     ActionMenu menu = ActionMenu::None;
     std::function<void()> target;
     bool whileHeld = false; // may also run while a mouse button is held in a view
@@ -39,6 +40,9 @@ public:
 
     // Makes the QAction of `a` on the window (shortcuts window-wide) and registers it.
     QAction *add(WindowAction a);
+    // The same for the usual case: no hint, not checkable.
+    QAction *add(const char *name, const char *text, QList<QKeySequence> keys, ActionMenu menu,
+                 std::function<void()> target, bool whileHeld = false);
     // Registers an action made elsewhere (the history's undo and redo, whose text and
     // availability follow the history): its trigger runs `a.target` through the gate.
     QAction *adopt(QAction *made, WindowAction a);

@@ -8,7 +8,8 @@ namespace {
 
 // Draws one bevel ring `width` pixels wide just inside `r`: raised is light at the top and
 // left and dark at the bottom and right, lowered the other way round.
-void DrawBevel(QPainter &p, QRect r, BevelPanel::Bevel bevel, int width) {
+void DrawBevel(QPainter &p, QRect r, BevelPanel::Bevel bevel, int width)
+{
     if (bevel == BevelPanel::Bevel::None) {
         return;
     }
@@ -29,21 +30,25 @@ void DrawBevel(QPainter &p, QRect r, BevelPanel::Bevel bevel, int width) {
 
 } // namespace
 
-BevelPanel::BevelPanel(QWidget *parent) : QWidget(parent) {
+BevelPanel::BevelPanel(QWidget *parent) : QWidget(parent)
+{
     m_color = palette().color(QPalette::Window);
     setBevels(Bevel::Raised, Bevel::None, 1);
 }
 
-void BevelPanel::setColor(const QColor &c) {
+void BevelPanel::setColor(const QColor &c)
+{
     m_color = c;
     update();
 }
 
-int BevelPanel::bevelTotal() const {
+int BevelPanel::bevelTotal() const
+{
     return (m_outer != Bevel::None ? m_width : 0) + (m_inner != Bevel::None ? m_width : 0);
 }
 
-void BevelPanel::setBevels(Bevel outer, Bevel inner, int bevelWidth) {
+void BevelPanel::setBevels(Bevel outer, Bevel inner, int bevelWidth)
+{
     m_outer = outer;
     m_inner = inner;
     m_width = bevelWidth < 0 ? 0 : bevelWidth;
@@ -52,7 +57,8 @@ void BevelPanel::setBevels(Bevel outer, Bevel inner, int bevelWidth) {
     update();
 }
 
-void BevelPanel::paintEvent(QPaintEvent *event) {
+void BevelPanel::paintEvent(QPaintEvent *event)
+{
     Q_UNUSED(event);
     QPainter p(this);
     p.fillRect(rect(), m_color);
@@ -64,7 +70,8 @@ void BevelPanel::paintEvent(QPaintEvent *event) {
     DrawBevel(p, r, m_inner, m_width);
 }
 
-void BevelPanel::resizeEvent(QResizeEvent *event) {
+void BevelPanel::resizeEvent(QResizeEvent *event)
+{
     QWidget::resizeEvent(event);
     emit resized();
 }

@@ -15,14 +15,16 @@
 
 namespace ramulet {
 
-QString WindowText(const char *source) {
+QString WindowText(const char *source)
+{
     return QCoreApplication::translate("ramulet::TMainform", source);
 }
 
-QMessageBox *MakeWarningBox(QWidget *parent, const QString &text, bool question) {
-    auto *box =
-        new QMessageBox(QMessageBox::Warning, WindowText(WarningCaption), text,
-                        question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
+QMessageBox *MakeWarningBox(QWidget *parent, const QString &text, bool question)
+{
+    auto *box = new QMessageBox(
+        QMessageBox::Warning, WindowText(WarningCaption), text,
+        question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
     box->setFont(UiFont(15));
     if (question) {
         box->button(QMessageBox::Yes)
@@ -42,26 +44,30 @@ QMessageBox *MakeWarningBox(QWidget *parent, const QString &text, bool question)
 
 QtDialogs::QtDialogs(QWidget *parent)
     : m_parent(parent),
-      m_thumbnails(new ThumbnailCache(QSize(GalleryThumbnailSide, GalleryThumbnailSide), parent)) {}
+      m_thumbnails(
+          new ThumbnailCache(QSize(GalleryThumbnailSide, GalleryThumbnailSide), parent))
+{
+}
 
 QtDialogs::~QtDialogs() = default;
 
-void QtDialogs::beep() {
-    QApplication::beep();
-}
+void QtDialogs::beep() { QApplication::beep(); }
 
-bool QtDialogs::askYesNo(const QString &text) {
+bool QtDialogs::askYesNo(const QString &text)
+{
     std::unique_ptr<QMessageBox> box(MakeWarningBox(m_parent, text, true));
     box->exec();
     return box->clickedButton() == box->button(QMessageBox::Yes);
 }
 
-void QtDialogs::warn(const QString &text) {
+void QtDialogs::warn(const QString &text)
+{
     std::unique_ptr<QMessageBox> box(MakeWarningBox(m_parent, text, false));
     box->exec();
 }
 
-std::optional<QColor> QtDialogs::chooseColor(const QColor &initial) {
+std::optional<QColor> QtDialogs::chooseColor(const QColor &initial)
+{
     const QColor c = QColorDialog::getColor(initial, m_parent);
     if (!c.isValid()) {
         return std::nullopt;
@@ -69,11 +75,10 @@ std::optional<QColor> QtDialogs::chooseColor(const QColor &initial) {
     return c;
 }
 
-void QtDialogs::popupMenu(QMenu *menu, const QPoint &globalPos) {
-    menu->exec(globalPos);
-}
+void QtDialogs::popupMenu(QMenu *menu, const QPoint &globalPos) { menu->exec(globalPos); }
 
-QString QtDialogs::chooseOpenFile() {
+QString QtDialogs::chooseOpenFile()
+{
     if (m_openDialog == nullptr) {
         m_openDialog = new QFileDialog(m_parent);
         m_openDialog->setObjectName(QStringLiteral("DlgOpen"));
@@ -98,7 +103,8 @@ QString QtDialogs::chooseOpenFile() {
     return chosen;
 }
 
-QString QtDialogs::chooseSaveFile(const QString &preset) {
+QString QtDialogs::chooseSaveFile(const QString &preset)
+{
     // A fresh dialog each time, pre-filled with the current file name only (so it opens in
     // the folder of the file last used). Qt's own dialog, so that it behaves the same on
     // every desktop; it asks before replacing the chosen file and adds no extension.
@@ -118,7 +124,8 @@ QString QtDialogs::chooseSaveFile(const QString &preset) {
     return dlg.selectedFiles().value(0);
 }
 
-QString QtDialogs::chooseExample(const QStringList &examples) {
+QString QtDialogs::chooseExample(const QStringList &examples)
+{
     GalleryDialog dialog(examples, *m_thumbnails, m_parent);
     if (dialog.exec() != QDialog::Accepted) {
         return {};
@@ -126,13 +133,15 @@ QString QtDialogs::chooseExample(const QStringList &examples) {
     return dialog.selectedPath();
 }
 
-QString QtDialogs::chooseExportFile(const QString &preset, QString *selectedFilter) {
+QString QtDialogs::chooseExportFile(const QString &preset, QString *selectedFilter)
+{
     return QFileDialog::getSaveFileName(
         m_parent, WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "画像の書き出し")), preset,
         PictureExportFilters(), selectedFilter);
 }
 
-std::optional<int> QtDialogs::choosePngWidth(int defaultWidth, int pictureHeight) {
+std::optional<int> QtDialogs::choosePngWidth(int defaultWidth, int pictureHeight)
+{
     PngSizeDialog dialog(defaultWidth, pictureHeight, m_parent);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;

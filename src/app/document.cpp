@@ -1,6 +1,12 @@
 #include "app/document.h"
 
+#include "app/actions.h"
+#include "app/dialogs.h"
+
+#include <QAction>
 #include <QUndoStack>
+#include <QWidget>
+
 #include <algorithm>
 #include <utility>
 
@@ -17,7 +23,8 @@ constexpr int UndoLimit = 1000;
 // EditStep
 
 EditStep::EditStep(TemplateDocument &doc, QString text, bool withFile)
-    : m_doc(doc), m_text(std::move(text)), m_withFile(withFile), m_before(doc.capture()) {
+    : m_doc(doc), m_text(std::move(text)), m_withFile(withFile), m_before(doc.capture())
+{
     if (m_withFile) {
         // The states after this step get a name of their own: a later save renames them,
         // not the states before it.
@@ -25,7 +32,8 @@ EditStep::EditStep(TemplateDocument &doc, QString text, bool withFile)
     }
 }
 
-EditStep::~EditStep() {
+EditStep::~EditStep()
+{
     if (m_withFile && !StatesDiffer(m_before, m_doc.capture(), true)) {
         // Nothing changed, so no step: the states stay one run with the old name.
         m_doc.m_fileName = m_before.fileName;
@@ -33,11 +41,10 @@ EditStep::~EditStep() {
     m_doc.record(m_text, m_before, m_withFile);
 }
 
-bool EditStep::changed() const {
-    return StatesDiffer(m_before, m_doc.capture(), false);
-}
+bool EditStep::changed() const { return StatesDiffer(m_before, m_doc.capture(), false); }
 
-void EditStep::keepRowsBackInPlace() {
+void EditStep::keepRowsBackInPlace()
+{
     BranchTable &t = m_doc.m_table;
     if (m_before.table.BranchCount != t.BranchCount) {
         return;
@@ -55,51 +62,58 @@ void EditStep::keepRowsBackInPlace() {
 // TemplateDocument
 
 TemplateDocument::TemplateDocument(BranchTable &table, const ViewState &frame, QObject *parent)
-    : QObject(parent), m_table(table), m_frame(frame), m_undo(new QUndoStack(this)) {
+    : QObject(parent), m_table(table), m_frame(frame), m_undo(new QUndoStack(this))
+{
     m_undo->setUndoLimit(UndoLimit);
 }
 
-TemplateDocument::~TemplateDocument() {
+TemplateDocument::~TemplateDocument()
+{
     // An open drag records nothing once the document goes.
     m_restoring = true;
     m_drag.reset();
 }
 
-int TemplateDocument::PenIndexFor(int32_t penWidthSetting) {
+int TemplateDocument::PenIndexFor(int32_t penWidthSetting)
+{
     return std::clamp(penWidthSetting / 20, 0, 10);
 }
 
-int32_t TemplateDocument::PenWidthFor(int penIndex) {
-    return std::clamp(penIndex, 0, 10) * 20;
-}
+int32_t TemplateDocument::PenWidthFor(int penIndex) { return std::clamp(penIndex, 0, 10) * 20; }
 
-DrawSettings TemplateDocument::renderSettings() const {
+DrawSettings TemplateDocument::renderSettings() const
+{
     DrawSettings s = m_settings;
     s.PenWidthSetting = PenWidthFor(m_penIndex);
     return s;
 }
 
-bool TemplateDocument::hasUnsavedChanges() const {
+bool TemplateDocument::hasUnsavedChanges() const
+{
     return !m_undo->isClean() || (m_drag && m_drag->changed());
 }
 
-void TemplateDocument::setColor(TColor DrawSettings::*which, TColor colour) {
+void TemplateDocument::setColor(TColor DrawSettings::*which, TColor colour)
+{
     m_settings.*which = colour;
     emit settingsChanged();
 }
 
-void TemplateDocument::setPenIndex(int index) {
+void TemplateDocument::setPenIndex(int index)
+{
     m_penIndex = std::clamp(index, 0, 10);
     emit settingsChanged();
 }
 
-void TemplateDocument::applySettings(const DrawSettings &s) {
+void TemplateDocument::applySettings(const DrawSettings &s)
+{
     m_settings = s;
     m_penIndex = PenIndexFor(s.PenWidthSetting);
     emit settingsChanged();
 }
 
-void TemplateDocument::resetColors() {
+void TemplateDocument::resetColors()
+{
     const DrawSettings defaults;
     m_settings.BackColor = defaults.BackColor;
     m_settings.TipColor = defaults.TipColor;
@@ -107,27 +121,26 @@ void TemplateDocument::resetColors() {
     emit settingsChanged();
 }
 
-void TemplateDocument::setFileName(const QString &path) {
+void TemplateDocument::setFileName(const QString &path)
+{
     *m_fileName = path;
     emit fileNameChanged(path);
 }
 
-void TemplateDocument::settlePenWidth() {
-    m_settings.PenWidthSetting = PenWidthFor(m_penIndex);
-}
+void TemplateDocument::settlePenWidth() { m_settings.PenWidthSetting = PenWidthFor(m_penIndex); }
 
-void TemplateDocument::beginDrag(const QString &text) {
-    m_drag.emplace(*this, text);
-}
+void TemplateDocument::beginDrag(const QString &text) { m_drag.emplace(*this, text); }
 
-void TemplateDocument::endDrag() {
+void TemplateDocument::endDrag()
+{
     if (m_drag) {
         m_drag->keepRowsBackInPlace();
         m_drag.reset();
     }
 }
 
-TemplateState TemplateDocument::capture() const {
+TemplateState TemplateDocument::capture() const
+{
     TemplateState s;
     s.table = m_table;
     s.settings = m_settings;
@@ -138,7 +151,8 @@ TemplateState TemplateDocument::capture() const {
     return s;
 }
 
-void TemplateDocument::record(const QString &text, const TemplateState &before, bool withFile) {
+void TemplateDocument::record(const QString &text, const TemplateState &before, bool withFile)
+{
     if (m_restoring) {
         return;
     }
@@ -146,12 +160,13 @@ void TemplateDocument::record(const QString &text, const TemplateState &before, 
     if (!StatesDiffer(before, after, withFile)) {
         return;
     }
-    m_undo->push(
-        new TemplateStepCommand(text, before, std::move(after), withFile,
-                                [this](const TemplateState &s, bool file) { restore(s, file); }));
+    m_undo->push(new TemplateStepCommand(
+        text, before, std::move(after), withFile,
+        [this](const TemplateState &s, bool file) { restore(s, file); }));
 }
 
-void TemplateDocument::restore(const TemplateState &s, bool withFile) {
+void TemplateDocument::restore(const TemplateState &s, bool withFile)
+{
     m_restoring = true;
     const bool looksChanged = s.settings.BackColor != m_settings.BackColor ||
                               s.settings.TipColor != m_settings.TipColor ||
@@ -174,6 +189,24 @@ void TemplateDocument::restore(const TemplateState &s, bool withFile) {
     // of its time (a loaded file's own value stays until the next render of the user's).
     m_settings.PenWidthSetting = s.settings.PenWidthSetting;
     m_restoring = false;
+}
+
+void TemplateDocument::AddActions(WindowActions &actions, QWidget *window)
+{
+    QUndoStack *stack = m_undo;
+    WindowAction undo;
+    undo.name = "actUndo";
+    undo.text = QT_TRANSLATE_NOOP("ramulet::TMainform", "元に戻す");
+    undo.keys = {QKeySequence(Qt::CTRL | Qt::Key_Z)};
+    undo.menu = ActionMenu::Edit;
+    undo.target = [stack] { stack->undo(); };
+    actions.adopt(stack->createUndoAction(window, WindowText(undo.text)), undo);
+    WindowAction redo = undo;
+    redo.name = "actRedo";
+    redo.text = QT_TRANSLATE_NOOP("ramulet::TMainform", "やり直し");
+    redo.keys = {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
+    redo.target = [stack] { stack->redo(); };
+    actions.adopt(stack->createRedoAction(window, WindowText(redo.text)), redo);
 }
 
 } // namespace ramulet

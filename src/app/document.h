@@ -11,13 +11,16 @@
 
 #include <QObject>
 #include <QString>
+
 #include <optional>
 
 class QUndoStack;
+class QWidget;
 
 namespace ramulet {
 
 class TemplateDocument;
+class WindowActions;
 
 // One undoable edit of a document: made while the guard lives, recorded as one step when it
 // ends, unless nothing changed. Steps that change the file name (load, reset) say so with
@@ -88,6 +91,9 @@ public:
 
     TemplateState capture() const;
     bool restoring() const { return m_restoring; }
+
+    // Undo and redo, made by the history (their text names the step), into `actions`.
+    void AddActions(WindowActions &actions, QWidget *window);
 
 signals:
     void fileNameChanged(const QString &path);

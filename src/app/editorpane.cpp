@@ -25,18 +25,22 @@ EditorPane::EditorPane(TemplateDocument &doc, WindowState &state, const ViewStat
                        PictureView *img1, QWidget *form, const std::map<int, QCursor> &cursors)
     : QObject(form), m_doc(doc), m_state(state), m_view(view), m_img1(img1), m_form(form),
       m_cursors(cursors), m_editor(doc.table(), state.mouseHeldFlag()),
-      m_liveTree(std::make_unique<LiveTree>()) {}
+      m_liveTree(std::make_unique<LiveTree>())
+{
+}
 
 EditorPane::~EditorPane() = default;
 
-ViewState EditorPane::EditorView() const {
+ViewState EditorPane::EditorView() const
+{
     // Always the default view, also when it is repainted hidden behind a zoomed tree.
     ViewState v = m_view;
     v.ResetView();
     return v;
 }
 
-void EditorPane::Draw() {
+void EditorPane::Draw()
+{
     const std::array<bool, 16> usable = UpdateDepthButtons(m_doc.table());
     for (int n = 1; n <= MaxDepth; ++n) {
         if (QToolButton *b = m_depthButtons[static_cast<size_t>(n)]) {
@@ -54,7 +58,8 @@ void EditorPane::Draw() {
     m_img1->update();
 }
 
-void EditorPane::Paint(QImage &img, const ViewState &editorView) {
+void EditorPane::Paint(QImage &img, const ViewState &editorView)
+{
     ++m_paints;
     const QColor textColor = m_form->palette().color(QPalette::WindowText);
     QPainter p(&img);
@@ -68,7 +73,8 @@ void EditorPane::Paint(QImage &img, const ViewState &editorView) {
                 [this](QPainter &painter) { m_liveTree->Draw(painter); });
 }
 
-void EditorPane::HighlightPoint(int32_t row) {
+void EditorPane::HighlightPoint(int32_t row)
+{
     QImage &img = m_img1->image();
     if (!img.isNull()) {
         QPainter p(&img);
@@ -78,7 +84,8 @@ void EditorPane::HighlightPoint(int32_t row) {
     m_img1->update();
 }
 
-void EditorPane::HighlightBranch(int32_t row) {
+void EditorPane::HighlightBranch(int32_t row)
+{
     QImage &img = m_img1->image();
     if (!img.isNull()) {
         QPainter p(&img);
@@ -88,7 +95,8 @@ void EditorPane::HighlightBranch(int32_t row) {
     m_img1->update();
 }
 
-void EditorPane::ApplyCursor() {
+void EditorPane::ApplyCursor()
+{
     const auto cursor = [this](int id) {
         const auto it = m_cursors.find(id);
         return it != m_cursors.end() ? it->second : QCursor(Qt::ArrowCursor);
@@ -106,7 +114,8 @@ void EditorPane::ApplyCursor() {
     }
 }
 
-void EditorPane::Refresh() {
+void EditorPane::Refresh()
+{
     // The hidden editor waits until it is shown again.
     if (!m_state.liveTree() || !m_state.editMode() || m_img1->image().isNull()) {
         return;
@@ -117,14 +126,16 @@ void EditorPane::Refresh() {
     }
 }
 
-void EditorPane::SmoothChanged() {
+void EditorPane::SmoothChanged()
+{
     m_liveTree->SetSmooth(m_state.smooth());
     if (m_state.liveTree() && m_state.editMode()) {
         Draw();
     }
 }
 
-void EditorPane::ShowStep(const EditorRepaint &r) {
+void EditorPane::ShowStep(const EditorRepaint &r)
+{
     Draw();
     if (r.highlight == HighlightKind::Point) {
         HighlightPoint(r.row);
@@ -133,7 +144,8 @@ void EditorPane::ShowStep(const EditorRepaint &r) {
     }
 }
 
-void EditorPane::MouseMove(int x, int y) {
+void EditorPane::MouseMove(int x, int y)
+{
     const EditorRepaint r = m_editor.mouseMove(x, y);
     ApplyCursor();
     if (!r.repaint) {
@@ -146,7 +158,8 @@ void EditorPane::MouseMove(int x, int y) {
     ShowStep(r);
 }
 
-void EditorPane::ScheduleRepaint(const EditorRepaint &r) {
+void EditorPane::ScheduleRepaint(const EditorRepaint &r)
+{
     m_pendingRepaint = r;
     m_pendingPaints = m_paints;
     // The mark is as good as shown: a move away from it asks for the repaint that erases it.
@@ -165,7 +178,8 @@ void EditorPane::ScheduleRepaint(const EditorRepaint &r) {
     });
 }
 
-void EditorPane::MouseDown(MouseButton button, int x, int y) {
+void EditorPane::MouseDown(MouseButton button, int x, int y)
+{
     m_doc.endDrag();
     if (button == MouseButton::Left) {
         m_doc.beginDrag(m_editor.PointIndex != -1
@@ -175,14 +189,38 @@ void EditorPane::MouseDown(MouseButton button, int x, int y) {
     m_editor.mouseDown(button, x, y);
 }
 
-void EditorPane::MouseUp() {
+void EditorPane::MouseUp()
+{
     m_editor.mouseUp();
     m_doc.endDrag();
 }
 
-void EditorPane::ForgetHover() {
+void EditorPane::ForgetHover()
+{
     m_editor.clearHover();
     ApplyCursor();
+}
+
+void EditorPane::SetHoveredKind(int tag)
+{
+    const EditStep step(m_doc, WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "属性変更")));
+    m_editor.setKindByTag(tag);
+    Draw();
+}
+
+void EditorPane::DeleteHovered()
+{
+    const EditStep step(m_doc, WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "枝の削除")));
+    m_editor.deleteHovered();
+    ApplyCursor();
+    Draw();
+}
+
+void EditorPane::AddBranch()
+{
+    const EditStep step(m_doc, WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "枝の追加")));
+    m_editor.addBranch(m_view);
+    Draw();
 }
 
 } // namespace ramulet

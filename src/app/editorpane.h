@@ -10,6 +10,7 @@
 
 #include <QCursor>
 #include <QObject>
+
 #include <array>
 #include <cstdint>
 #include <map>
@@ -56,6 +57,11 @@ public:
     void MouseUp();
     // The hover state after the rows it named are gone or elsewhere.
     void ForgetHover();
+
+    // The kind menu's and the add button's edits, each one undoable step.
+    void SetHoveredKind(int tag);
+    void DeleteHovered();
+    void AddBranch();
 
 private:
     void Paint(QImage &img, const ViewState &editorView);

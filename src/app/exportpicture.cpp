@@ -10,11 +10,13 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
 #include <algorithm>
 
 namespace ramulet {
 
-QString PictureExportFilter(PictureFormat format) {
+QString PictureExportFilter(PictureFormat format)
+{
     switch (format) {
     case PictureFormat::Png:
         return QStringLiteral("PNG (*.png)");
@@ -27,13 +29,15 @@ QString PictureExportFilter(PictureFormat format) {
     return QStringLiteral("SVG (*.svg)");
 }
 
-QString PictureExportFilters() {
+QString PictureExportFilters()
+{
     return PictureExportFilter(PictureFormat::Svg) + QStringLiteral(";;") +
            PictureExportFilter(PictureFormat::Png) + QStringLiteral(";;") +
            PictureExportFilter(PictureFormat::Pdf);
 }
 
-QString WithPictureExtension(const QString &path, const QString &selectedFilter) {
+QString WithPictureExtension(const QString &path, const QString &selectedFilter)
+{
     if (PictureFormatForPath(path) != PictureFormat::None) {
         return path;
     }
@@ -46,7 +50,8 @@ QString WithPictureExtension(const QString &path, const QString &selectedFilter)
     return path + QStringLiteral(".svg");
 }
 
-QString ExportPreset(const QString &lastExport, const QString &templateFile, PictureFormat format) {
+QString ExportPreset(const QString &lastExport, const QString &templateFile, PictureFormat format)
+{
     if (!lastExport.isEmpty()) {
         return lastExport;
     }
@@ -60,14 +65,16 @@ QString ExportPreset(const QString &lastExport, const QString &templateFile, Pic
     return WithPictureExtension(base, PictureExportFilter(format));
 }
 
-QSize PngSizeForWidth(int width, int pictureHeight) {
+QSize PngSizeForWidth(int width, int pictureHeight)
+{
     const int w = std::max(1, width);
     const long double h = static_cast<long double>(w) * std::max(1, pictureHeight) /
                           static_cast<long double>(PictureWidth);
     return {w, std::max(1, RoundEven(h))};
 }
 
-int MaxPngWidth(int pictureHeight) {
+int MaxPngWidth(int pictureHeight)
+{
     // The height reaches MaxExportPixels at width 8000 * 8000 / pictureHeight.
     const int64_t limit =
         static_cast<int64_t>(PictureWidth) * MaxExportPixels / std::max<int64_t>(1, pictureHeight);
@@ -78,7 +85,8 @@ int MaxPngWidth(int pictureHeight) {
     return width;
 }
 
-QSize ExportPageSize(PictureFormat format, int pngWidth, int pictureHeight) {
+QSize ExportPageSize(PictureFormat format, int pngWidth, int pictureHeight)
+{
     if (format == PictureFormat::Png) {
         return PngSizeForWidth(pngWidth, pictureHeight);
     }
@@ -86,7 +94,8 @@ QSize ExportPageSize(PictureFormat format, int pngWidth, int pictureHeight) {
 }
 
 PngSizeDialog::PngSizeDialog(int defaultWidth, int pictureHeight, QWidget *parent)
-    : QDialog(parent), m_pictureHeight(pictureHeight) {
+    : QDialog(parent), m_pictureHeight(pictureHeight)
+{
     setObjectName(QStringLiteral("DlgPngSize"));
     setWindowTitle(tr("PNG の大きさ"));
 
@@ -116,19 +125,17 @@ PngSizeDialog::PngSizeDialog(int defaultWidth, int pictureHeight, QWidget *paren
     ShowHeight();
 }
 
-int PngSizeDialog::chosenWidth() const {
-    return m_width->value();
-}
+int PngSizeDialog::chosenWidth() const { return m_width->value(); }
 
-QSize PngSizeDialog::chosenSize() const {
-    return PngSizeForWidth(chosenWidth(), m_pictureHeight);
-}
+QSize PngSizeDialog::chosenSize() const { return PngSizeForWidth(chosenWidth(), m_pictureHeight); }
 
-void PngSizeDialog::ShowHeight() {
+void PngSizeDialog::ShowHeight()
+{
     m_height->setText(QString::number(chosenSize().height()) + QStringLiteral(" px"));
 }
 
-QString PictureExport::ChoosePath(Dialogs &dialogs, const QString &templateFile) {
+QString PictureExport::ChoosePath(Dialogs &dialogs, const QString &templateFile)
+{
     if (m_filter.isEmpty()) {
         m_filter = PictureExportFilter(PictureFormat::Svg);
     }
@@ -160,7 +167,8 @@ QString PictureExport::ChoosePath(Dialogs &dialogs, const QString &templateFile)
 }
 
 void PictureExport::Run(Dialogs &dialogs, std::shared_ptr<const TreePicture> picture, int viewWidth,
-                        const QString &templateFile, bool smooth) {
+                        const QString &templateFile, bool smooth)
+{
     // The picture is held through the dialogs: a resize meanwhile records a new one.
     if (!picture) {
         dialogs.beep();

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QSize>
 #include <QString>
+
 #include <memory>
 #include <optional>
 

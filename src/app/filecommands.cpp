@@ -3,6 +3,7 @@
 
 #include "app/filecommands.h"
 
+#include "app/actions.h"
 #include "app/dialogs.h"
 #include "app/document.h"
 #include "core/viewstate.h"
@@ -11,9 +12,13 @@
 #include "io/templatefile.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMetaObject>
 #include <QMimeData>
 #include <QUrl>
+
 #include <memory>
 #include <utility>
 
@@ -21,7 +26,8 @@ namespace ramulet {
 
 namespace {
 
-TemplateSettings ToFileSettings(const DrawSettings &s) {
+TemplateSettings ToFileSettings(const DrawSettings &s)
+{
     TemplateSettings file;
     file.BackColor = static_cast<int32_t>(s.BackColor);
     file.TipColor = static_cast<int32_t>(s.TipColor);
@@ -32,7 +38,8 @@ TemplateSettings ToFileSettings(const DrawSettings &s) {
 
 } // namespace
 
-DrawSettings ToDrawSettings(const TemplateSettings &file) {
+DrawSettings ToDrawSettings(const TemplateSettings &file)
+{
     // The file keeps colours as signed 32-bit integers; the window as 0x00BBGGRR values.
     // The conversion is modular both ways, so a save writes back what was read.
     DrawSettings s;
@@ -43,25 +50,29 @@ DrawSettings ToDrawSettings(const TemplateSettings &file) {
     return s;
 }
 
-QString UnreadableFileMessage(const QString &path, const QString &reason) {
+QString UnreadableFileMessage(const QString &path, const QString &reason)
+{
     return WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform",
                                         "ファイルを読み込めません。\n%1\n\n理由: %2"))
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
-QString UnwritableFileMessage(const QString &path, const QString &reason) {
+QString UnwritableFileMessage(const QString &path, const QString &reason)
+{
     return WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform",
                                         "ファイルに書き込めません。\n%1\n\n理由: %2"))
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
-QString OverwriteQuestion(const QString &path) {
+QString OverwriteQuestion(const QString &path)
+{
     return WindowText(
                QT_TRANSLATE_NOOP("ramulet::TMainform", "%1 は既に存在します。\n上書きしますか?"))
         .arg(FileNamePart(path));
 }
 
-std::optional<QString> FirstLocalFile(const QMimeData *data) {
+std::optional<QString> FirstLocalFile(const QMimeData *data)
+{
     if (data == nullptr || !data->hasUrls()) {
         return std::nullopt;
     }
@@ -83,9 +94,12 @@ FileCommands::FileCommands(TemplateDocument &doc, const ViewState &view,
                            const std::unique_ptr<Dialogs> &dialogs, std::function<bool()> idle,
                            std::function<void()> reset, std::function<void()> shown)
     : m_doc(doc), m_view(view), m_dialogs(dialogs), m_idle(std::move(idle)),
-      m_reset(std::move(reset)), m_shown(std::move(shown)) {}
+      m_reset(std::move(reset)), m_shown(std::move(shown))
+{
+}
 
-void FileCommands::Load(const QString &path) {
+void FileCommands::Load(const QString &path)
+{
     // Not while a button is held in a view: the drag's step would span the load.
     if (!m_idle()) {
         return;
@@ -114,7 +128,8 @@ void FileCommands::Load(const QString &path) {
     }
 }
 
-void FileCommands::Apply(const LoadedTemplate &loaded, const QString &path) {
+void FileCommands::Apply(const LoadedTemplate &loaded, const QString &path)
+{
     // Default template, colours and view, regrown, in edit mode with the add button shown.
     m_reset();
     BranchTable &table = m_doc.table();
@@ -139,7 +154,8 @@ void FileCommands::Apply(const LoadedTemplate &loaded, const QString &path) {
     m_doc.setFileName(path);
 }
 
-void FileCommands::Save() {
+void FileCommands::Save()
+{
     const QString chosen = m_dialogs->chooseSaveFile(m_doc.fileName());
     if (chosen.isEmpty()) {
         return;
@@ -170,14 +186,16 @@ void FileCommands::Save() {
     m_doc.undoStack()->setClean();
 }
 
-void FileCommands::Open() {
+void FileCommands::Open()
+{
     const QString chosen = m_dialogs->chooseOpenFile();
     if (!chosen.isEmpty()) {
         Load(chosen);
     }
 }
 
-void FileCommands::OpenExample() {
+void FileCommands::OpenExample()
+{
     const QStringList examples = InstalledExamples();
     if (examples.isEmpty()) {
         m_dialogs->warn(WindowText(
@@ -188,6 +206,40 @@ void FileCommands::OpenExample() {
     if (!chosen.isEmpty()) {
         Load(chosen);
     }
+}
+
+void FileCommands::AcceptDrag(QDragEnterEvent *e)
+{
+    if (FirstLocalFile(e->mimeData())) {
+        e->acceptProposedAction();
+    } else {
+        e->ignore();
+    }
+}
+
+void FileCommands::Drop(QDropEvent *e, QObject *context)
+{
+    const std::optional<QString> path = FirstLocalFile(e->mimeData());
+    if (!path) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    // The drop is finished first: the load may show a modal message, which must not keep
+    // the program the files came from waiting.
+    QMetaObject::invokeMethod(
+        context, [this, file = *path] { Load(file); }, Qt::QueuedConnection);
+}
+
+void FileCommands::AddActions(WindowActions &actions)
+{
+    actions.add("actOpen", QT_TRANSLATE_NOOP("ramulet::TMainform", "データの読み出し"),
+                {QKeySequence(Qt::CTRL | Qt::Key_O)}, ActionMenu::File, [this] { Open(); });
+    actions.add("actSave", QT_TRANSLATE_NOOP("ramulet::TMainform", "データの記録"),
+                {QKeySequence(Qt::CTRL | Qt::Key_S)}, ActionMenu::File, [this] { Save(); });
+    actions.add("actGallery", QT_TRANSLATE_NOOP("ramulet::TMainform", "見本"),
+                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)}, ActionMenu::File,
+                [this] { OpenExample(); });
 }
 
 } // namespace ramulet

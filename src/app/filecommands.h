@@ -8,16 +8,21 @@
 
 #include <QString>
 #include <QtGlobal>
+
 #include <functional>
 #include <memory>
 #include <optional>
 
+class QDragEnterEvent;
+class QDropEvent;
 class QMimeData;
+class QObject;
 
 namespace ramulet {
 
 class Dialogs;
 class TemplateDocument;
+class WindowActions;
 struct LoadedTemplate;
 struct TemplateSettings;
 struct ViewState;
@@ -43,6 +48,12 @@ public:
     void Open();
     // The gallery of examples, then Load.
     void OpenExample();
+    // Files dropped on the window: a drag is welcome when it brings a local file; the drop
+    // opens the first one once the drop is finished (on the event loop of `context`).
+    static void AcceptDrag(QDragEnterEvent *e);
+    void Drop(QDropEvent *e, QObject *context);
+    // Open (Ctrl+O), save (Ctrl+S) and the gallery (Ctrl+Shift+O) into `actions`.
+    void AddActions(WindowActions &actions);
 
 private:
     TemplateDocument &m_doc;

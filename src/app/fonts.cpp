@@ -2,7 +2,8 @@
 
 namespace ramulet {
 
-QFont UiFont(int pixelSize, bool bold) {
+QFont UiFont(int pixelSize, bool bold)
+{
     QFont f;
     f.setFamilies({QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans CJK"),
                    QStringLiteral("Noto Sans")});
@@ -11,7 +12,8 @@ QFont UiFont(int pixelSize, bool bold) {
     return f;
 }
 
-QFont LatinFont(const QString &classic, const QString &standIn, int pixelSize, bool bold) {
+QFont LatinFont(const QString &classic, const QString &standIn, int pixelSize, bool bold)
+{
     QFont f;
     f.setFamilies({classic, standIn});
     f.setPixelSize(pixelSize);

@@ -3,8 +3,8 @@
 // The window's faces: the Japanese UI face and the stand-ins for the classic Latin faces.
 
 #include <QFont>
-#include <QString>
 #include <QStringList>
+#include <QString>
 
 namespace ramulet {
 

@@ -15,6 +15,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMainWindow>
@@ -29,11 +30,10 @@ namespace ramulet {
 
 namespace {
 
-QString T(const char *source) {
-    return WindowText(source);
-}
+QString T(const char *source) { return WindowText(source); }
 
-void SetTextColor(QWidget *w, const QColor &c) {
+void SetTextColor(QWidget *w, const QColor &c)
+{
     QPalette pal = w->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive}) {
         pal.setColor(group, QPalette::ButtonText, c);
@@ -44,11 +44,10 @@ void SetTextColor(QWidget *w, const QColor &c) {
 }
 
 // 0x00BBGGRR colours of the side bar.
-QColor Bgr(uint32_t bgr) {
-    return ToQColor(bgr);
-}
+QColor Bgr(uint32_t bgr) { return ToQColor(bgr); }
 
-QToolButton *MakeToolButton(QWidget *parent, const char *name, const QRect &geometry) {
+QToolButton *MakeToolButton(QWidget *parent, const char *name, const QRect &geometry)
+{
     auto *b = new QToolButton(parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(geometry);
@@ -58,7 +57,8 @@ QToolButton *MakeToolButton(QWidget *parent, const char *name, const QRect &geom
 }
 
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, const QPoint &pos,
-                  const QFont &font) {
+                  const QFont &font)
+{
     auto *l = new QLabel(text, parent);
     l->setObjectName(QString::fromLatin1(name));
     l->setFont(font);
@@ -68,7 +68,8 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, const 
 }
 
 QToolButton *MakeGlyphButton(QWidget *parent, const char *name, const QRect &geometry,
-                             const QPixmap &glyph, const QString &hint) {
+                             const QPixmap &glyph, const QString &hint)
+{
     QToolButton *b = MakeToolButton(parent, name, geometry);
     b->setIcon(QIcon(glyph));
     // The classic 20-pixel glyph, smaller where the button is narrower than the others.
@@ -80,7 +81,69 @@ QToolButton *MakeGlyphButton(QWidget *parent, const char *name, const QRect &geo
 
 } // namespace
 
-void FormControls::SetupForm(QMainWindow *form) {
+QSize InitialClientSize(int screenHeight)
+{
+    // The classic window is 704 high outside and 672 inside; on a 600-pixel screen it was
+    // made 560 high outside, that is 144 less.
+    if (screenHeight == 600) {
+        return {DesignClientWidth, DesignClientHeight - (704 - 560)};
+    }
+    return {DesignClientWidth, DesignClientHeight};
+}
+
+QSize FormControls::FitViewsToPanel()
+{
+    const QRect inner = ImagePanel->contentsRect();
+    const QSize size(std::max(0, inner.width()), std::max(0, inner.height()));
+
+    // Fresh images of the new size for both views; the views keep their visibility,
+    // handlers and hints.
+    CImg->setGeometry(QRect(inner.topLeft(), size));
+    CImg->ResetImage(size);
+    Img1->setGeometry(QRect(inner.topLeft(), size));
+    Img1->ResetImage(size);
+    if (!size.isEmpty()) {
+        sbAdd->move(inner.left() + size.width() - sbAdd->width() - AddButtonRightGap,
+                    inner.top() + size.height() - sbAdd->height() - AddButtonBottomGap);
+    }
+    return size;
+}
+
+void FormControls::ShowDrawSettings(const DrawSettings &s, int penIndex)
+{
+    ShapeP->setFill(ToQColor(s.TipColor));
+    ShapeP->setOutline(ToQColor(s.TipColor));
+    Shape1->setFill(ToQColor(s.TrunkColor));
+    Shape1->setOutline(ToQColor(s.TrunkColor));
+    shapeB->setFill(ToQColor(s.BackColor));
+    shapeB->setOutline(Qt::black);
+    // setCurrentIndex does not emit activated(), so cboxPenWidthChange does not run.
+    cboxPenWidth->setCurrentIndex(penIndex);
+}
+
+std::array<QToolButton *, 17> FindDepthButtons(QWidget *form)
+{
+    std::array<QToolButton *, 17> table{};
+    const QList<QToolButton *> buttons = form->findChildren<QToolButton *>();
+    for (int n = 1; n <= MaxDepth; ++n) {
+        const QString wanted = QStringLiteral("speedbutton") + QString::number(n);
+        for (QToolButton *b : buttons) {
+            if (b->objectName().compare(wanted, Qt::CaseInsensitive) == 0) {
+                table[static_cast<size_t>(n)] = b;
+                b->setProperty("tag", n);
+                const QString hint = QCoreApplication::translate("ramulet::TMainform",
+                                                                 "%n重に繰り返し", nullptr, n);
+                b->setStatusTip(hint);
+                b->setToolTip(hint);
+                break;
+            }
+        }
+    }
+    return table;
+}
+
+void FormControls::SetupForm(QMainWindow *form)
+{
     form->setObjectName(QStringLiteral("Mainform"));
     form->setWindowTitle(QStringLiteral("Ramulet ver.2"));
     form->setFont(UiFont(15));
@@ -137,7 +200,8 @@ void FormControls::SetupForm(QMainWindow *form) {
     SetupAdditions();
 }
 
-void FormControls::SetupSideBar(QWidget *form) {
+void FormControls::SetupSideBar(QWidget *form)
+{
     ScrollBox1 = new QScrollArea;
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
     ScrollBox1->setFixedWidth(SideBarWidth);
@@ -181,7 +245,8 @@ void FormControls::SetupSideBar(QWidget *form) {
     ScrollBox1->setWidget(content);
 }
 
-void FormControls::SetupPanel1(QWidget *form) {
+void FormControls::SetupPanel1(QWidget *form)
+{
     // Panel1: depth and mode.
     Label2 = MakeLabel(Panel1, "Label2", T(QT_TRANSLATE_NOOP("ramulet::TMainform", "ネストの深さ")),
                        {16, 12}, UiFont(17));
@@ -217,7 +282,8 @@ void FormControls::SetupPanel1(QWidget *form) {
     m_modeGroup->addButton(SBEdit);
 }
 
-void FormControls::SetupPanel2() {
+void FormControls::SetupPanel2()
+{
     // Panel2: colours and width.
     shapeB = new ColorSwatch(Panel2);
     shapeB->setObjectName(QStringLiteral("shapeB"));
@@ -246,7 +312,8 @@ void FormControls::SetupPanel2() {
     cboxWide->adjustSize();
 }
 
-void FormControls::SetupPanel3() {
+void FormControls::SetupPanel3()
+{
     // Panel3: files and commands.
     SBload = MakeToolButton(Panel3, "SBload", {11, 16, 29, 29});
     SBload->setIcon(QIcon(OpenGlyph()));
@@ -269,7 +336,8 @@ void FormControls::SetupPanel3() {
     BBclose->setFont(underlined);
 }
 
-void FormControls::SetupPanel4() {
+void FormControls::SetupPanel4()
+{
     // Panel4: credits.
     Image1 = new QLabel(Panel4);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -287,7 +355,8 @@ void FormControls::SetupPanel4() {
     lblToday = MakeLabel(Panel4, "lblToday", QString(), {14, 166}, UiFont(15));
 }
 
-void FormControls::SetupPopupMenu(QWidget *form) {
+void FormControls::SetupPopupMenu(QWidget *form)
+{
     PopupMenu2 = new QMenu(form);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     PopupMenu2->setFont(UiFont(15));
@@ -311,7 +380,8 @@ void FormControls::SetupPopupMenu(QWidget *form) {
 }
 
 QCheckBox *FormControls::MakeSideBarToggle(const char *name, const QString &text, QPoint pos,
-                                           const QString &tip) {
+                                           const QString &tip)
+{
     // In the automatic-fit box's font.
     auto *box = new QCheckBox(text, Panel4);
     box->setObjectName(QLatin1String(name));
@@ -322,7 +392,8 @@ QCheckBox *FormControls::MakeSideBarToggle(const char *name, const QString &text
     return box;
 }
 
-void FormControls::SetupAdditions() {
+void FormControls::SetupAdditions()
+{
     // Export beside the copy button; undo and redo in Panel1, right of the depth buttons.
     SBExport = MakeGlyphButton(Panel3, "SBExport", ExportButtonRect, ExportGlyph(),
                                T(QT_TRANSLATE_NOOP("ramulet::TMainform", "画像の書き出し")));

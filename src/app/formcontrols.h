@@ -6,6 +6,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <array>
 
@@ -24,6 +25,7 @@ class QWidget;
 namespace ramulet {
 
 class BevelPanel;
+struct DrawSettings;
 class ColorSwatch;
 class PictureView;
 
@@ -50,9 +52,23 @@ constexpr int DesignViewHeight = 634;
 constexpr int AddButtonRightGap = 8;
 constexpr int AddButtonBottomGap = 4;
 
+// The client size of the window at start: the design size, but 528 high (a 560-pixel outer
+// window) on a screen exactly 600 pixels high.
+QSize InitialClientSize(int screenHeight);
+
+// The depth-button table, found on `form` by name (ignoring case) as "speedbutton" + n:
+// [n] is depth button n, its tag n and its hint set; [0] is unused.
+std::array<QToolButton *, 17> FindDepthButtons(QWidget *form);
+
 struct FormControls {
     // Makes every control below on `form`, in the form's order (which is the tab order).
     void SetupForm(QMainWindow *form);
+    // Gives both views the interior of the image panel, with fresh images, and moves the add
+    // button to its corner; the views' new size.
+    QSize FitViewsToPanel();
+    // The swatches and the pen-width list show `s` and `penIndex` (silently: the list's
+    // handler does not run).
+    void ShowDrawSettings(const DrawSettings &s, int penIndex);
 
     BevelPanel *ImagePanel = nullptr;
     PictureView *CImg = nullptr;

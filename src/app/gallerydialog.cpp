@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+
 #include <memory>
 
 namespace ramulet {
@@ -28,13 +29,12 @@ constexpr int GridHeight = GalleryThumbnailSide + 44;
 constexpr int GridColumns = 5;
 constexpr int GridRows = 3;
 
-QDateTime Modified(const QString &path) {
-    return QFileInfo(path).lastModified();
-}
+QDateTime Modified(const QString &path) { return QFileInfo(path).lastModified(); }
 
 // What a list item shows until its thumbnail is drawn: nothing, at the thumbnail's size, so
 // that nothing moves when it arrives.
-QIcon BlankIcon() {
+QIcon BlankIcon()
+{
     QPixmap blank(GalleryThumbnailSide, GalleryThumbnailSide);
     blank.fill(Qt::transparent);
     return QIcon(blank);
@@ -42,11 +42,13 @@ QIcon BlankIcon() {
 
 } // namespace
 
-QImage ThumbnailImage(const TreePicture &picture, QSize size) {
+QImage ThumbnailImage(const TreePicture &picture, QSize size)
+{
     return TreePictureToImage(picture, size, true);
 }
 
-QImage ExampleThumbnail(const QString &path, QSize size) {
+QImage ExampleThumbnail(const QString &path, QSize size)
+{
     const LoadResult loaded = ReadTemplateFile(path);
     if (loaded.status != LoadStatus::Accepted || size.isEmpty()) {
         return {};
@@ -78,13 +80,15 @@ QImage ExampleThumbnail(const QString &path, QSize size) {
 
 ThumbnailCache::ThumbnailCache(QSize size, QObject *parent) : QObject(parent), m_size(size) {}
 
-ThumbnailCache::~ThumbnailCache() {
+ThumbnailCache::~ThumbnailCache()
+{
     // The workers hand their images to this object: they are finished while it is whole.
     m_pool.clear();
     m_pool.waitForDone();
 }
 
-std::optional<QImage> ThumbnailCache::thumbnail(const QString &path) {
+std::optional<QImage> ThumbnailCache::thumbnail(const QString &path)
+{
     const QDateTime modified = Modified(path);
     const auto found = m_images.constFind(path);
     if (found != m_images.constEnd() && found->modified == modified) {
@@ -105,11 +109,10 @@ std::optional<QImage> ThumbnailCache::thumbnail(const QString &path) {
     return std::nullopt;
 }
 
-void ThumbnailCache::waitForDone() {
-    m_pool.waitForDone();
-}
+void ThumbnailCache::waitForDone() { m_pool.waitForDone(); }
 
-void ThumbnailCache::store(const QString &path, const QDateTime &modified, const QImage &image) {
+void ThumbnailCache::store(const QString &path, const QDateTime &modified, const QImage &image)
+{
     m_pending.remove(path);
     m_images.insert(path, {modified, image});
     emit ready(path);
@@ -119,7 +122,8 @@ void ThumbnailCache::store(const QString &path, const QDateTime &modified, const
 
 GalleryDialog::GalleryDialog(const QStringList &examples, ThumbnailCache &thumbnails,
                              QWidget *parent)
-    : QDialog(parent), m_thumbnails(thumbnails) {
+    : QDialog(parent), m_thumbnails(thumbnails)
+{
     setObjectName(QStringLiteral("DlgGallery"));
     setWindowTitle(tr("見本"));
 
@@ -181,12 +185,14 @@ GalleryDialog::GalleryDialog(const QStringList &examples, ThumbnailCache &thumbn
     m_list->setFocus();
 }
 
-QString GalleryDialog::selectedPath() const {
+QString GalleryDialog::selectedPath() const
+{
     const QListWidgetItem *item = m_list->currentItem();
     return item != nullptr ? item->data(Qt::UserRole).toString() : QString();
 }
 
-void GalleryDialog::showThumbnail(const QString &path) {
+void GalleryDialog::showThumbnail(const QString &path)
+{
     const std::optional<QImage> image = m_thumbnails.thumbnail(path);
     if (!image || image->isNull()) {
         return;

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <QThreadPool>
+
 #include <cstdint>
 #include <optional>
 

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -17,14 +18,16 @@ namespace {
 
 constexpr int CursorSize = 32;
 
-QPixmap Transparent(int w, int h) {
+QPixmap Transparent(int w, int h)
+{
     QPixmap pm(w, h);
     pm.fill(Qt::transparent);
     return pm;
 }
 
 // A white shape with a black outline, the usual look of a cursor.
-void DrawCursorShape(QPainter &p, const QPainterPath &path) {
+void DrawCursorShape(QPainter &p, const QPainterPath &path)
+{
     p.setPen(QPen(Qt::black, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::white);
     p.drawPath(path);
@@ -32,7 +35,8 @@ void DrawCursorShape(QPainter &p, const QPainterPath &path) {
 
 // A white sheet with a small green tree standing on its lower edge, as on the copy and
 // export buttons.
-void DrawTreeSheet(QPainter &p, const QRectF &sheet) {
+void DrawTreeSheet(QPainter &p, const QRectF &sheet)
+{
     p.setPen(QPen(QColor(60, 60, 60), 1.0));
     p.setBrush(Qt::white);
     p.drawRect(sheet);
@@ -46,7 +50,8 @@ void DrawTreeSheet(QPainter &p, const QRectF &sheet) {
 
 } // namespace
 
-QCursor MakeHandCursor() {
+QCursor MakeHandCursor()
+{
     QPixmap pm = Transparent(CursorSize, CursorSize);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -67,7 +72,8 @@ QCursor MakeHandCursor() {
     return QCursor(pm, HandHotSpot.x(), HandHotSpot.y());
 }
 
-QCursor MakeZoomCursor() {
+QCursor MakeZoomCursor()
+{
     QPixmap pm = Transparent(CursorSize, CursorSize);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -89,7 +95,8 @@ QCursor MakeZoomCursor() {
     return QCursor(pm, ZoomHotSpot.x(), ZoomHotSpot.y());
 }
 
-QCursor MakeMoveCursor() {
+QCursor MakeMoveCursor()
+{
     QPixmap pm = Transparent(CursorSize, CursorSize);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -111,7 +118,8 @@ QCursor MakeMoveCursor() {
     return QCursor(pm, MoveHotSpot.x(), MoveHotSpot.y());
 }
 
-QPixmap EditGlyph() {
+QPixmap EditGlyph()
+{
     QPixmap pm = Transparent(24, 24);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -141,7 +149,8 @@ QPixmap EditGlyph() {
     return pm;
 }
 
-QPixmap OpenGlyph() {
+QPixmap OpenGlyph()
+{
     QPixmap pm = Transparent(20, 20);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -154,7 +163,8 @@ QPixmap OpenGlyph() {
     p.drawPolygon(back);
     // The open front flap.
     QPolygonF front;
-    front << QPointF(4.0, 9.5) << QPointF(19.0, 9.5) << QPointF(16.5, 16.5) << QPointF(1.5, 16.5);
+    front << QPointF(4.0, 9.5) << QPointF(19.0, 9.5) << QPointF(16.5, 16.5)
+          << QPointF(1.5, 16.5);
     p.setBrush(QColor(255, 220, 110));
     p.drawPolygon(front);
     // An arrow coming out: "read".
@@ -166,7 +176,8 @@ QPixmap OpenGlyph() {
     return pm;
 }
 
-QPixmap SaveGlyph() {
+QPixmap SaveGlyph()
+{
     QPixmap pm = Transparent(20, 20);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -191,7 +202,8 @@ QPixmap SaveGlyph() {
     return pm;
 }
 
-QPixmap CopyGlyph() {
+QPixmap CopyGlyph()
+{
     QPixmap pm = Transparent(20, 20);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -207,7 +219,8 @@ QPixmap CopyGlyph() {
     return pm;
 }
 
-QPixmap ExportGlyph() {
+QPixmap ExportGlyph()
+{
     QPixmap pm = Transparent(20, 20);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -228,7 +241,8 @@ namespace {
 
 // A curved arrow: a half turn from the lower right over the top to the left, its head at the
 // left end pointing down. `mirrored` flips it left to right.
-QPixmap TurnArrowGlyph(bool mirrored) {
+QPixmap TurnArrowGlyph(bool mirrored)
+{
     QPixmap pm = Transparent(20, 20);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -255,19 +269,16 @@ QPixmap TurnArrowGlyph(bool mirrored) {
 
 } // namespace
 
-QPixmap UndoGlyph() {
-    return TurnArrowGlyph(false);
-}
+QPixmap UndoGlyph() { return TurnArrowGlyph(false); }
 
-QPixmap RedoGlyph() {
-    return TurnArrowGlyph(true);
-}
+QPixmap RedoGlyph() { return TurnArrowGlyph(true); }
 
 namespace {
 
 // Grows `t` to `depth` and draws the stored segments into a picture of `size`, scaled to fit
 // with a small margin; colours blend from brown at the trunk to green at the tips.
-QPixmap DrawGrownTree(BranchTable &t, int depth, QSize size, qreal trunkWidth, qreal topMargin) {
+QPixmap DrawGrownTree(BranchTable &t, int depth, QSize size, qreal trunkWidth, qreal topMargin)
+{
     QPixmap pm = Transparent(size.width(), size.height());
     if (size.isEmpty()) {
         return pm;
@@ -314,7 +325,8 @@ QPixmap DrawGrownTree(BranchTable &t, int depth, QSize size, qreal trunkWidth, q
 
 } // namespace
 
-QPixmap DecorTree(QSize size) {
+QPixmap DecorTree(QSize size)
+{
     BranchTable t;
     t.Branches[0].P = {0.0L, 0.0L};
     t.Branches[0].V = {0.0L, 1.0L};
@@ -347,7 +359,8 @@ QPixmap DecorTree(QSize size) {
     return pm;
 }
 
-QPixmap DecorSprout(QSize size) {
+QPixmap DecorSprout(QSize size)
+{
     BranchTable t;
     ViewState view;
     view.SetViewSize(600, 600);

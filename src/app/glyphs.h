@@ -19,10 +19,10 @@ constexpr QPoint ZoomHotSpot{9, 9};
 constexpr QPoint MoveHotSpot{15, 13};
 
 // Button glyphs, transparent around the drawing.
-QPixmap EditGlyph();   // a pencil over a small branch, 24 x 24
-QPixmap OpenGlyph();   // an opened folder, 20 x 20
-QPixmap SaveGlyph();   // a diskette, 20 x 20
-QPixmap CopyGlyph();   // a picture sheet over a clipboard, 20 x 20
+QPixmap EditGlyph(); // a pencil over a small branch, 24 x 24
+QPixmap OpenGlyph(); // an opened folder, 20 x 20
+QPixmap SaveGlyph(); // a diskette, 20 x 20
+QPixmap CopyGlyph(); // a picture sheet over a clipboard, 20 x 20
 QPixmap ExportGlyph(); // a picture sheet with an arrow leaving it, 20 x 20
 QPixmap UndoGlyph();   // an arrow bending back to the left, 20 x 20
 QPixmap RedoGlyph();   // the same arrow bending to the right, 20 x 20

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -12,7 +13,8 @@ namespace ramulet {
 namespace {
 
 // The language part of a locale name such as "ja_JP.UTF-8", "en_GB@euro" or "C.UTF-8".
-QString LanguagePart(const QString &locale) {
+QString LanguagePart(const QString &locale)
+{
     qsizetype end = 0;
     while (end < locale.size() && locale[end] != QLatin1Char('_') &&
            locale[end] != QLatin1Char('.') && locale[end] != QLatin1Char('@')) {
@@ -22,14 +24,16 @@ QString LanguagePart(const QString &locale) {
 }
 
 // The translators installed last, kept for the life of the program.
-std::vector<std::unique_ptr<QTranslator>> &Installed() {
+std::vector<std::unique_ptr<QTranslator>> &Installed()
+{
     static std::vector<std::unique_ptr<QTranslator>> translators;
     return translators;
 }
 
 } // namespace
 
-UiLanguage PreferredLanguage(const std::function<QString(const char *name)> &getenv) {
+UiLanguage PreferredLanguage(const std::function<QString(const char *name)> &getenv)
+{
     QString first;
     for (const QString &entry : getenv("LANGUAGE").split(QLatin1Char(':'))) {
         if (!entry.trimmed().isEmpty()) {
@@ -52,14 +56,16 @@ UiLanguage PreferredLanguage(const std::function<QString(const char *name)> &get
     return UiLanguage::English;
 }
 
-UiLanguage PreferredLanguageFromEnvironment() {
+UiLanguage PreferredLanguageFromEnvironment()
+{
     return PreferredLanguage([](const char *name) {
         const char *value = std::getenv(name);
         return value ? QString::fromLocal8Bit(value) : QString();
     });
 }
 
-bool InstallTranslations(UiLanguage language) {
+bool InstallTranslations(UiLanguage language)
+{
     auto &installed = Installed();
     for (const auto &t : installed) {
         QCoreApplication::removeTranslator(t.get());

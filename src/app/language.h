@@ -5,6 +5,7 @@
 // users whose first preferred language is neither Japanese nor the plain C locale.
 
 #include <QString>
+
 #include <functional>
 
 namespace ramulet {
@@ -19,8 +20,8 @@ enum class UiLanguage { Japanese, English };
 UiLanguage PreferredLanguage(const std::function<QString(const char *name)> &getenv);
 UiLanguage PreferredLanguageFromEnvironment();
 
-// Installs the translators of `language` into the application (which must exist): for English the
-// window's English texts; for Japanese the Japanese texts of the messages that the file and picture
+// Installs the translators of `language` into the application (which must exist): for English the window's
+// English texts; for Japanese the Japanese texts of the messages that the file and picture
 // code writes in English, and Qt's own Japanese texts (file, colour and message dialogs).
 // Returns false when a translation that should exist could not be loaded (the window then
 // shows the texts it has). Installing again replaces what an earlier call installed.

@@ -1,12 +1,12 @@
 // Ramulet: draws self-similar trees from a small branch template.
 
 #include "app/Main.h"
-
 #include "app/language.h"
 
 #include <QApplication>
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ramulet2"));
     // Japanese, the program's own language, unless the user prefers another one.

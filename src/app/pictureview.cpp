@@ -3,11 +3,13 @@
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
 #include <cmath>
 
 namespace ramulet {
 
-ShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
+ShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
+{
     ShiftState s = 0;
     if (modifiers & Qt::ShiftModifier) {
         s |= ssShift;
@@ -30,7 +32,8 @@ ShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons bu
     return s;
 }
 
-bool MouseButtonFromQt(Qt::MouseButton button, MouseButton *out) {
+bool MouseButtonFromQt(Qt::MouseButton button, MouseButton *out)
+{
     switch (button) {
     case Qt::LeftButton:
         *out = MouseButton::Left;
@@ -49,20 +52,23 @@ bool MouseButtonFromQt(Qt::MouseButton button, MouseButton *out) {
 namespace {
 
 // View pixels of an event; a position that lies between pixels belongs to the pixel it is in.
-QPoint PixelOf(const QMouseEvent *event) {
+QPoint PixelOf(const QMouseEvent *event)
+{
     const QPointF p = event->position();
     return {static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y()))};
 }
 
 } // namespace
 
-PictureView::PictureView(QWidget *parent) : QWidget(parent) {
+PictureView::PictureView(QWidget *parent) : QWidget(parent)
+{
     // The image covers the whole view, so Qt need not clear the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
 }
 
-void PictureView::ResetImage(QSize size) {
+void PictureView::ResetImage(QSize size)
+{
     if (size.isEmpty()) {
         m_image = QImage();
     } else {
@@ -72,7 +78,8 @@ void PictureView::ResetImage(QSize size) {
     update();
 }
 
-void PictureView::paintEvent(QPaintEvent *event) {
+void PictureView::paintEvent(QPaintEvent *event)
+{
     Q_UNUSED(event);
     QPainter p(this);
     if (m_image.isNull()) {
@@ -89,7 +96,8 @@ void PictureView::paintEvent(QPaintEvent *event) {
     }
 }
 
-void PictureView::mousePressEvent(QMouseEvent *event) {
+void PictureView::mousePressEvent(QMouseEvent *event)
+{
     MouseButton b;
     if (!MouseButtonFromQt(event->button(), &b)) {
         return;
@@ -98,12 +106,14 @@ void PictureView::mousePressEvent(QMouseEvent *event) {
     emit mouseDown(b, ShiftStateFromQt(event->modifiers(), event->buttons()), px.x(), px.y());
 }
 
-void PictureView::mouseMoveEvent(QMouseEvent *event) {
+void PictureView::mouseMoveEvent(QMouseEvent *event)
+{
     const QPoint px = PixelOf(event);
     emit mouseMove(ShiftStateFromQt(event->modifiers(), event->buttons()), px.x(), px.y());
 }
 
-void PictureView::mouseReleaseEvent(QMouseEvent *event) {
+void PictureView::mouseReleaseEvent(QMouseEvent *event)
+{
     MouseButton b;
     if (!MouseButtonFromQt(event->button(), &b)) {
         return;
@@ -112,7 +122,8 @@ void PictureView::mouseReleaseEvent(QMouseEvent *event) {
     emit mouseUp(b, ShiftStateFromQt(event->modifiers(), event->buttons()), px.x(), px.y());
 }
 
-void PictureView::contextMenuEvent(QContextMenuEvent *event) {
+void PictureView::contextMenuEvent(QContextMenuEvent *event)
+{
     emit contextMenuRequested(event->globalPos());
     event->accept();
 }

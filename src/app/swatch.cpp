@@ -5,25 +5,29 @@
 
 namespace ramulet {
 
-ColorSwatch::ColorSwatch(QWidget *parent) : QWidget(parent) {
+ColorSwatch::ColorSwatch(QWidget *parent) : QWidget(parent)
+{
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ColorSwatch::setFill(const QColor &c) {
+void ColorSwatch::setFill(const QColor &c)
+{
     if (m_fill != c) {
         m_fill = c;
         update();
     }
 }
 
-void ColorSwatch::setOutline(const QColor &c) {
+void ColorSwatch::setOutline(const QColor &c)
+{
     if (m_outline != c) {
         m_outline = c;
         update();
     }
 }
 
-void ColorSwatch::paintEvent(QPaintEvent *event) {
+void ColorSwatch::paintEvent(QPaintEvent *event)
+{
     Q_UNUSED(event);
     QPainter p(this);
     p.fillRect(rect(), m_fill);
@@ -32,7 +36,8 @@ void ColorSwatch::paintEvent(QPaintEvent *event) {
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void ColorSwatch::mouseReleaseEvent(QMouseEvent *event) {
+void ColorSwatch::mouseReleaseEvent(QMouseEvent *event)
+{
     emit released(event->button());
     event->accept();
 }

@@ -4,12 +4,14 @@
 // recorded picture that the view, the clipboard and the export show, the zoom by clicks and
 // the smooth look.
 
+#include "app/exportpicture.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
 #include "view/picture.h"
 
 #include <QCursor>
 #include <QObject>
+
 #include <functional>
 #include <memory>
 
@@ -18,6 +20,7 @@ namespace ramulet {
 class Dialogs;
 class PictureView;
 class TemplateDocument;
+class WindowActions;
 class WindowState;
 
 // The warning for a zoom click while the automatic fit is on.
@@ -51,6 +54,10 @@ public:
     bool MouseUp(MouseButton button, ShiftState shift, int x, int y);
     // The picture onto the clipboard: vectors and the bitmap of the view.
     void Copy() const;
+    // The picture into an SVG, PNG or PDF file chosen in a dialog.
+    void Export();
+    // Copy (Ctrl+C) and export (Ctrl+E) into `actions`.
+    void AddActions(WindowActions &actions);
 
 private:
     TemplateDocument &m_doc;
@@ -63,6 +70,7 @@ private:
     ColorRampTable m_ramp{};
     PictureRecorder m_recorder; // reuses its buffers from one picture to the next
     std::shared_ptr<const TreePicture> m_picture;
+    PictureExport m_export;
 };
 
 } // namespace ramulet

@@ -9,12 +9,14 @@ namespace ramulet {
 
 namespace {
 
-bool SameRow(const TBranch &a, const TBranch &b) {
+bool SameRow(const TBranch &a, const TBranch &b)
+{
     return a.screenStart == b.screenStart && a.screenEnd == b.screenEnd && a.P == b.P &&
            a.V == b.V && a.kind == b.kind && a.moved == b.moved;
 }
 
-ViewState DefaultView(QSize size) {
+ViewState DefaultView(QSize size)
+{
     ViewState v;
     v.SetViewSize(size.width(), size.height());
     v.ResetView();
@@ -23,7 +25,8 @@ ViewState DefaultView(QSize size) {
 
 } // namespace
 
-bool StatesDiffer(const TemplateState &a, const TemplateState &b, bool withFile) {
+bool StatesDiffer(const TemplateState &a, const TemplateState &b, bool withFile)
+{
     if (a.table.BranchCount != b.table.BranchCount) {
         return true;
     }
@@ -43,7 +46,8 @@ bool StatesDiffer(const TemplateState &a, const TemplateState &b, bool withFile)
     return withFile && *a.fileName != *b.fileName;
 }
 
-void MovePixelPoints(BranchTable &t, QSize from, QSize to) {
+void MovePixelPoints(BranchTable &t, QSize from, QSize to)
+{
     // At the same size the points are those the editor showed, also for rows whose model
     // values a growth has rewritten since (P.x set to 0, another trunk's frame).
     if (to.isEmpty() || from == to) {
@@ -70,13 +74,14 @@ void MovePixelPoints(BranchTable &t, QSize from, QSize to) {
 TemplateStepCommand::TemplateStepCommand(const QString &text, TemplateState before,
                                          TemplateState after, bool withFile, Restore restore)
     : QUndoCommand(text), m_before(std::move(before)), m_after(std::move(after)),
-      m_withFile(withFile), m_restore(std::move(restore)) {}
-
-void TemplateStepCommand::undo() {
-    m_restore(m_before, m_withFile);
+      m_withFile(withFile), m_restore(std::move(restore))
+{
 }
 
-void TemplateStepCommand::redo() {
+void TemplateStepCommand::undo() { m_restore(m_before, m_withFile); }
+
+void TemplateStepCommand::redo()
+{
     if (!m_pushed) {
         m_pushed = true;
         return;

@@ -9,6 +9,7 @@
 #include <QSize>
 #include <QString>
 #include <QUndoCommand>
+
 #include <functional>
 #include <memory>
 
@@ -24,7 +25,7 @@ using SharedName = std::shared_ptr<QString>;
 struct TemplateState {
     BranchTable table;
     DrawSettings settings;
-    int penIndex = 2;                                  // index of the pen-width list
+    int penIndex = 2;  // index of the pen-width list
     SharedName fileName = std::make_shared<QString>(); // put back by load and reset steps
     QSize viewSize;
 };

@@ -7,6 +7,7 @@
 #include "core/segments.h"
 
 #include <QObject>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -39,7 +40,8 @@ signals:
     void changed();
 
 private:
-    template <typename T> void set(T &field, T value) {
+    template <typename T> void set(T &field, T value)
+    {
         if (field != value) {
             field = value;
             emit changed();
