@@ -53,10 +53,10 @@ constexpr const char *kUsage =
 // The usage with the variation options before the help and version lines.
 void PrintUsage(FILE *to)
 {
-    const std::string_view usage = kUsage;
+    const std::string usage = kUsage;
     const size_t help = usage.find("  -h, --help");
-    std::fprintf(to, "%.*s%s%s", static_cast<int>(help), kUsage, VariationUsage,
-                 kUsage + help);
+    const std::string text = usage.substr(0, help) + VariationUsage + usage.substr(help);
+    std::fputs(text.c_str(), to);
 }
 
 struct Options {
