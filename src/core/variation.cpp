@@ -145,20 +145,41 @@ struct Weighted {
     int32_t weight;
 };
 
-// How often each change is chosen, out of the sum of those that can be made.
+// How often each change is chosen, out of the sum of those that can be made. Seen in rings
+// of the examples: a new branch and a change of kind give the most interesting neighbours, a
+// stretch the least visible ones.
 constexpr Weighted OpWeights[] = {
-    {Op::Turn, 30}, {Op::Stretch, 25}, {Op::Slide, 15},
-    {Op::Kind, 10}, {Op::Add, 10},     {Op::Remove, 10},
+    {Op::Turn, 30}, {Op::Stretch, 18}, {Op::Slide, 15},
+    {Op::Kind, 13}, {Op::Add, 14},     {Op::Remove, 10},
 };
+
+// Whether every row off the trunk's axis has its mirror image: the tree is then symmetric,
+// and a row on the axis looks the same upright and mirrored.
+bool Symmetric(const BranchTable &t)
+{
+    for (int32_t i = 1; i <= t.BranchCount; ++i) {
+        bool found = Row(t, i).V.x == 0.0L;
+        for (int32_t j = 1; j <= t.BranchCount && !found; ++j) {
+            found = j != i && Mirrored(Row(t, i), Row(t, j));
+        }
+        if (!found) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The size of one change: 0.25 (subtle) to 1 (wild).
+long double Scale(int32_t strength)
+{
+    return 0.25L + 0.75L * static_cast<long double>(strength - VariationMinStrength) /
+                       static_cast<long double>(VariationMaxStrength - VariationMinStrength);
+}
 
 class Mutator {
 public:
     Mutator(BranchTable &t, Random &rng, const VariationOptions &o)
-        : m_t(t), m_rng(rng), m_o(o),
-          // 0.1 (subtle) to 1 (wild): the size of one change.
-          m_scale(0.1L + 0.9L * static_cast<long double>(o.strength - VariationMinStrength) /
-                             static_cast<long double>(VariationMaxStrength -
-                                                      VariationMinStrength))
+        : m_t(t), m_rng(rng), m_o(o), m_scale(Scale(o.strength))
     {
     }
 
@@ -257,7 +278,7 @@ void Mutator::TurnUnit(const Unit &u)
         StretchUnit(u);
         return;
     }
-    Turn(row, Magnitude(5.0L, 45.0L) * Degree);
+    Turn(row, Magnitude(10.0L, 50.0L) * Degree);
     Reflect(m_t, u);
 }
 
@@ -267,7 +288,7 @@ void Mutator::StretchUnit(const Unit &u)
     if (Length(row.V) < 0.02L) {
         SetVector(row, 0.0L, 0.3L); // a branch of no length has no direction to keep
     }
-    const long double factor = Exp(Magnitude(0.08L, 0.5L));
+    const long double factor = Exp(Magnitude(0.15L, 0.55L));
     SetVector(row, row.V.x * factor, row.V.y * factor);
     Reflect(m_t, u);
 }
@@ -279,7 +300,7 @@ void Mutator::SlideUnit(const Unit &u)
     // back, so that a branch at the trunk's end moves too.
     const long double lo = std::min(0.0L, row.P.y);
     const long double hi = std::max(1.0L, row.P.y);
-    long double y = row.P.y + Magnitude(0.05L, 0.45L);
+    long double y = row.P.y + Magnitude(0.12L, 0.5L);
     if (y > hi) {
         y = hi - (y - hi);
     } else if (y < lo) {
@@ -292,6 +313,16 @@ void Mutator::SlideUnit(const Unit &u)
 void Mutator::KindUnit(const Unit &u, bool lastRecursing)
 {
     TBranch &row = Row(m_t, u.row);
+    // A row on the axis of a symmetric tree looks the same upright and mirrored: it becomes a
+    // plain line, or, when it is the last that recurses, turns.
+    if (row.kind != kindSegment && row.V.x == 0.0L && Symmetric(m_t)) {
+        if (lastRecursing) {
+            TurnUnit(u);
+        } else {
+            row.kind = kindSegment;
+        }
+        return;
+    }
     if (row.kind == kindSegment) {
         row.kind = m_rng.Sign();
     } else if (lastRecursing || m_rng.Chance(0.75L)) {
@@ -440,7 +471,7 @@ VariationTemplate MakeVariation(const VariationTemplate &parent, uint64_t seed,
                                 const VariationOptions &options)
 {
     const VariationOptions o = Clamped(options);
-    const long double scale = 0.1L + 0.9L * static_cast<long double>(o.strength - 1) / 9.0L;
+    const long double scale = Scale(o.strength);
     Random rng(seed);
     // Drawn again from the same stream while the result equals the parent: a few tries at
     // most, since almost every change is visible in the file's digits.
