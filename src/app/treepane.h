@@ -7,7 +7,8 @@
 #include "app/exportpicture.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
-#include "view/picture.h"
+#include "view/pictureoutput.h"
+#include "view/record.h"
 
 #include <QCursor>
 #include <QObject>
