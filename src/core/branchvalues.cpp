@@ -83,6 +83,32 @@ void SetRowValues(BranchTable &t, int32_t row, long double position, TPointE v,
     r.moved = false;
 }
 
+std::optional<RowValues> EditedRowValues(const TBranch &row, ValueField field, long double value)
+{
+    RowValues out{row.P.y, row.V};
+    switch (field) {
+    case ValueField::Position:
+        out.position = value;
+        break;
+    case ValueField::Angle:
+        out.V = VectorFromAngle(value, VectorLength(row.V));
+        break;
+    case ValueField::Length:
+        if (value < 0.0L) {
+            return std::nullopt;
+        }
+        out.V = VectorFromAngle(AngleDegrees(row.V), value);
+        break;
+    case ValueField::X:
+        out.V.x = value;
+        break;
+    case ValueField::Y:
+        out.V.y = value;
+        break;
+    }
+    return out;
+}
+
 long double SnapToSteps(long double value, long double stepsPerUnit)
 {
     return std::nearbyint(value * stepsPerUnit) / stepsPerUnit;

@@ -8,6 +8,7 @@
 #include "core/viewstate.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace ramulet {
 
@@ -34,6 +35,19 @@ BranchTable NormalizedCopy(const BranchTable &t);
 // (0, 0)-(0, 1) up to the rounding of the trunk's frame).
 void SetRowValues(BranchTable &t, int32_t row, long double position, TPointE v,
                   const ViewState &view);
+
+// The values of a row that the user can type, one at a time.
+enum class ValueField { Position, Angle, Length, X, Y };
+
+// The row `row` of a normalised table (NormalizedCopy) with one field replaced by `value`:
+// the new position and vector. The angle keeps the length and the length keeps the angle
+// (through AngleDegrees and VectorFromAngle); x and y replace one component. A negative
+// length is no length: the result is nullopt and nothing is to change.
+struct RowValues {
+    long double position = 0.0L;
+    TPointE V{};
+};
+std::optional<RowValues> EditedRowValues(const TBranch &row, ValueField field, long double value);
 
 // `value` rounded to the nearest multiple of 1/`stepsPerUnit` (halves to even), computed as
 // an integer over `stepsPerUnit` so that 0.6 is the extended real nearest to 0.6.

@@ -33,7 +33,7 @@ private slots:
         QTest::addRow("left to right") << "8/4/2" << "1";
         QTest::addRow("parentheses") << " ( 1 + 2 ) * 3 " << "9";
         QTest::addRow("unary minus twice") << "-3*-2" << "6";
-        QTest::addRow("names in any case") << "SQRT(16)+Pi-pi" << "4";
+        QTest::addRow("names in any case") << "PI-pi+Sqrt(16)" << "4";
         QTest::addRow("minus before a quotient") << "-1/4" << "-0.25";
     }
     void expressions()
