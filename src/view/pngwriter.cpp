@@ -13,7 +13,9 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstring>
+#include <future>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 namespace ramulet {
@@ -108,10 +110,13 @@ bool PngEncoder::Begin(int w, int h, int dotsPerMeterX, int dotsPerMeterY)
                      static_cast<png_uint_32>(dotsPerMeterY), PNG_RESOLUTION_METER);
     }
     // The tree's pictures are large areas of one colour crossed by lines: the row above
-    // predicts most bytes exactly, and a fast deflate of the zero runs that leaves does
-    // nearly as well as the default's slow search (measured on the examples, bench_render).
+    // predicts most bytes exactly, so the one filter "up" does as well as libpng's trial of
+    // all five per row at a fifth of the cost, and deflate level 4 (libpng's default
+    // strategy for filtered rows) compresses the result within about 10 % of level 6 in less
+    // time. Measured on 4000 x 4000 smooth pictures at depths 1 and 16: half the encoding
+    // time of Qt's writer, files of about the same size.
     png_set_filter(m_png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
-    png_set_compression_level(m_png, 2);
+    png_set_compression_level(m_png, 4);
     png_write_info(m_png, m_info);
     if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
         png_set_bgr(m_png);
@@ -139,6 +144,39 @@ bool PngEncoder::Finish()
     return true;
 }
 
+// Draws the rows [top, top + rows) of the picture stretched over an image of `size` into
+// `band`, which holds that many rows of premultiplied ARGB32 pixels.
+void DrawBand(const TreePicture &pic, bool smooth, QSize size, int top, int rows,
+              std::vector<uchar> &band)
+{
+    const qsizetype stride = qsizetype{size.width()} * 4;
+    std::fill(band.begin(), band.end(), uchar{0}); // transparent
+    // A view of the whole image whose rows [top, top + rows) are the band's memory: the
+    // drawing touches only those rows, each pixel as the whole image would have it.
+    auto *const origin = reinterpret_cast<uchar *>(reinterpret_cast<uintptr_t>(band.data()) -
+                                                   static_cast<uintptr_t>(top) *
+                                                       static_cast<uintptr_t>(stride));
+    QImage whole(origin, size.width(), size.height(), stride,
+                 QImage::Format_ARGB32_Premultiplied);
+    RasterizePictureRows(whole, pic, smooth, top, std::min(size.height(), top + rows));
+}
+
+// Encodes `rows` rows of `w` premultiplied ARGB32 pixels from `band`.
+bool EncodeBand(PngEncoder &png, const uchar *band, int w, int rows)
+{
+    const qsizetype stride = qsizetype{w} * 4;
+    for (int y = 0; y < rows; ++y) {
+        // Straight alpha by Qt's own conversion, as its PNG writer does it.
+        const QImage row =
+            QImage(band + qsizetype{y} * stride, w, 1, stride, QImage::Format_ARGB32_Premultiplied)
+                .convertToFormat(QImage::Format_ARGB32);
+        if (!png.Row(row.constBits())) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool WritePicturePng(const TreePicture &pic, QSize size, bool smooth, OutputFile &out,
@@ -158,37 +196,42 @@ bool WritePicturePng(const TreePicture &pic, QSize size, bool smooth, OutputFile
     const qsizetype stride = qsizetype{w} * 4;
     const int bandRows =
         static_cast<int>(std::clamp<qsizetype>(qsizetype(bandBytes) / stride, 1, h));
-    std::vector<uchar> band;
+    // Two bands: one is drawn on another thread while the one before it is encoded here.
+    std::vector<uchar> bands[2];
     try {
-        band.resize(static_cast<size_t>(stride) * static_cast<size_t>(bandRows));
+        for (int i = 0; i < (h > bandRows ? 2 : 1); ++i) {
+            bands[i].resize(static_cast<size_t>(stride) * static_cast<size_t>(bandRows));
+        }
     } catch (const std::bad_alloc &) {
         return fail(Reason(QT_TRANSLATE_NOOP("ramulet::TreePicture", "the image is too large")));
     }
+    // The drawing of the band from row `top`, on its own thread, or on this one when no
+    // thread can be had.
+    auto draw = [&](int top) {
+        auto job = [&, top] { DrawBand(pic, smooth, size, top, bandRows, bands[(top / bandRows) % 2]); };
+        try {
+            return std::async(std::launch::async, job);
+        } catch (const std::system_error &) {
+            job();
+            return std::async(std::launch::deferred, [] {});
+        }
+    };
     // The resolution a new image of Qt's gets, which its PNG writer records.
     const QImage probe(1, 1, QImage::Format_ARGB32);
     PngEncoder png(out);
     if (!png.Begin(w, h, probe.dotsPerMeterX(), probe.dotsPerMeterY())) {
         return fail(png.Error());
     }
+    // Declared after the bands, so that leaving early waits for the drawing before they go.
+    std::future<void> drawn = draw(0);
     for (int top = 0; top < h; top += bandRows) {
-        const int rows = std::min(bandRows, h - top);
-        std::fill(band.begin(), band.end(), uchar{0}); // transparent
-        // A view of the whole image whose rows [top, top + rows) are the band's memory: the
-        // drawing touches only those rows, each pixel as the whole image would have it.
-        auto *const origin = reinterpret_cast<uchar *>(reinterpret_cast<uintptr_t>(band.data()) -
-                                                       static_cast<uintptr_t>(top) *
-                                                           static_cast<uintptr_t>(stride));
-        QImage whole(origin, w, h, stride, QImage::Format_ARGB32_Premultiplied);
-        RasterizePictureRows(whole, pic, smooth, top, top + rows);
-        for (int y = 0; y < rows; ++y) {
-            // Straight alpha by Qt's own conversion, as its PNG writer does it.
-            const QImage row =
-                QImage(band.data() + qsizetype{y} * stride, w, 1, stride,
-                       QImage::Format_ARGB32_Premultiplied)
-                    .convertToFormat(QImage::Format_ARGB32);
-            if (!png.Row(row.constBits())) {
-                return fail(png.Error());
-            }
+        drawn.get();
+        if (top + bandRows < h) {
+            drawn = draw(top + bandRows);
+        }
+        if (!EncodeBand(png, bands[(top / bandRows) % 2].data(), w,
+                        std::min(bandRows, h - top))) {
+            return fail(png.Error());
         }
     }
     if (!png.Finish()) {
