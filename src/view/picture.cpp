@@ -705,6 +705,7 @@ void PictureRecorder::RecordInto(TreePicture &pic, const Tseglines &store, const
                                  const std::function<void(int)> *grow)
 {
     pic.m_pictureHeight = view.PictureHeight;
+    pic.m_viewWidth = view.viewWidth;
     pic.m_backColor = s.BackColor & 0xFFFFFFu;
     pic.m_hasBackground = pic.m_backColor != White;
     pic.m_pens.clear();
@@ -835,6 +836,8 @@ QByteArray TreePictureToSvg(const TreePicture &pic)
         out.append("\"/>\n");
     }
     out.append("<g fill=\"none\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n");
+    const QByteArray onePixel = QByteArray::number(
+        static_cast<double>(PictureWidth) / (pic.viewWidth() > 0 ? pic.viewWidth() : 800), 'g', 6);
     const auto &lines = pic.lines();
     for (const TreePicture::PenRun &run : pic.runs()) {
         for (uint32_t start = 0; start < run.count; start += SvgLinesPerPath) {
@@ -842,8 +845,11 @@ QByteArray TreePictureToSvg(const TreePicture &pic)
             out.append("<path stroke=\"");
             AppendHexColor(out, run.color);
             if (run.width <= 0) {
-                // One device pixel whatever the scale, as on the screen.
-                out.append("\" stroke-width=\"1\" vector-effect=\"non-scaling-stroke");
+                // The thinnest line: one pixel of the view the picture was made for, in
+                // picture units, so that it shows at that size in every renderer (SVG 1.1
+                // has no non-scaling stroke, and librsvg ignores it).
+                out.append("\" stroke-width=\"");
+                out.append(onePixel);
             } else {
                 out.append("\" stroke-width=\"");
                 AppendInt(out, run.width);

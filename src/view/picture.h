@@ -83,6 +83,9 @@ public:
     };
 
     int32_t pictureHeight() const { return m_pictureHeight; }
+    // The width in pixels of the view the picture was recorded for: its thinnest lines are
+    // one pixel of that view wide in the SVG.
+    int32_t viewWidth() const { return m_viewWidth; }
     // The background rectangle (0, 0)-(8500, PictureHeight + 500), absent when the background
     // is white so that the picture stays transparent.
     bool hasBackground() const { return m_hasBackground; }
@@ -113,6 +116,7 @@ public:
 private:
     friend class PictureRecorder;
     int32_t m_pictureHeight = 0;
+    int32_t m_viewWidth = 0;
     bool m_hasBackground = false;
     TColor m_backColor = White;
     std::vector<PenRun> m_runs;
@@ -185,7 +189,8 @@ void ShowTreePicture(QImage &viewImage, const TreePicture &pic, TColor backColor
 // scan conversion; returns false, drawing nothing, for any other format.
 bool RasterizePicture(QImage &image, const TreePicture &pic, bool smooth);
 
-// The picture as SVG: view box 8000 x PictureHeight, no background element when white.
+// The picture as SVG 1.1: view box 8000 x PictureHeight, no background element when white;
+// a line of the thinnest pen 8000 / (view width) units wide, one pixel of the view.
 QByteArray TreePictureToSvg(const TreePicture &pic);
 
 // The picture stretched over a new ARGB image of `size`, classic or smooth; transparent where

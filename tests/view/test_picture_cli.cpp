@@ -81,7 +81,9 @@ private slots:
         QCOMPARE(Render({"--depth", "4", "--pen-index", "0", "-o", thin}).exitCode, 0);
         QVERIFY(ReadAll(plain).contains("stroke-width=\"40\""));
         QVERIFY(!ReadAll(thin).contains("stroke-width=\"40\""));
-        QVERIFY(ReadAll(thin).contains("non-scaling-stroke"));
+        // One pixel of the 636-pixel view, in picture units, for every renderer.
+        QVERIFY(ReadAll(thin).contains("stroke-width=\"12.5786\""));
+        QVERIFY(!ReadAll(thin).contains("vector-effect"));
         QVERIFY(ReadAll(plain) != ReadAll(fit));
     }
 
