@@ -6,8 +6,9 @@
 #include "core/parallel.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
-#include "view/picture.h"
+#include "view/pictureoutput.h"
 #include "view/pngwriter.h"
+#include "view/record.h"
 
 #include <QBuffer>
 #include <QFile>
