@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -107,22 +109,28 @@ bool OutputFile::Open(const std::string &path)
     if (path.empty()) {
         return Fail(ENOENT);
     }
-    const std::string target = FollowLinks(path);
-    if (target.empty()) {
-        return Fail(ELOOP);
-    }
+    // The name itself is looked at first, through the system's own following of links,
+    // which also knows the links of /proc (/dev/stdout names a pipe, not a path).
     struct stat st {};
-    if (stat(target.c_str(), &st) != 0) {
-        return errno == ENOENT ? OpenTemporary(target) : Fail(errno);
+    if (stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT) {
+            return Fail(errno);
+        }
+        // Nothing there yet, or a link to a name that does not exist yet: that name is made.
+        const std::string target = FollowLinks(path);
+        return target.empty() ? Fail(ELOOP) : OpenTemporary(target);
     }
     if (S_ISREG(st.st_mode)) {
-        return OpenTemporary(target);
+        // The file a link leads to is replaced, and the link stays.
+        const std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr),
+                                                               &std::free);
+        return OpenTemporary(real ? std::string(real.get()) : path);
     }
     if (S_ISDIR(st.st_mode)) {
         return Refuse(Failure::Folder);
     }
     if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)) {
-        return OpenDirect(target, S_ISFIFO(st.st_mode));
+        return OpenDirect(path, S_ISFIFO(st.st_mode));
     }
     // A socket cannot be opened; a disk's block device is not overwritten by a picture.
     return Refuse(Failure::NotWritable);
