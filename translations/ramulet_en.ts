@@ -331,5 +331,13 @@ Do you want to replace it?</translation>
         <source>木をなめらかに描く (Ctrl+Shift+A)</source>
         <translation>Draw the tree smooth, antialiased (Ctrl+Shift+A)</translation>
     </message>
+    <message>
+        <source>枝の値</source>
+        <translation>Branch values</translation>
+    </message>
+    <message>
+        <source>枝の値を数値で編集 (Ctrl+T)</source>
+        <translation>Edit the branches&apos; values as numbers (Ctrl+T)</translation>
+    </message>
 </context>
 </TS>

@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/bevelpanel.h"
+#include "app/branchvalueswindow.h"
 #include "app/glyphs.h"
 #include "app/pictureview.h"
 #include "app/swatch.h"
@@ -232,6 +233,7 @@ void TMainform::BuildControls()
     BuildLiveTree();
     BuildSmooth();
     BuildGallery();
+    BuildEditing();
 
     // Wiring.
     connect(ImagePanel, &BevelPanel::resized, this, [this] { ResizeViews(false); });
@@ -617,6 +619,10 @@ void TMainform::DrawEditor()
     m_editor.HighlightShown = false;
     sbAdd->raise();
     Img1->update();
+    // Every change of the template is followed by a repaint of the editor.
+    if (m_values && m_values->isVisible()) {
+        m_values->refresh();
+    }
 }
 
 void TMainform::HighlightPoint(int32_t row)
@@ -735,14 +741,17 @@ void TMainform::CImgMouseDown(MouseButton button, ShiftState shift, int x, int y
         return;
     }
     m_mouseIsDown = true;
+    m_gesture.press({x, y}, m_view);
 }
 
 void TMainform::CImgMouseMove(ShiftState shift, int x, int y)
 {
     Q_UNUSED(shift);
-    Q_UNUSED(x);
-    Q_UNUSED(y);
-    CImg->setCursor(cursorById(crZoom));
+    // Beyond 4 pixels from the press the click becomes a pan: the view follows the mouse.
+    if (m_mouseIsDown && m_gesture.move({x, y}, m_view)) {
+        RenderPicture();
+    }
+    CImg->setCursor(m_gesture.panning() ? QCursor(Qt::ClosedHandCursor) : cursorById(crZoom));
 }
 
 void TMainform::CImgMouseUp(MouseButton button, ShiftState shift, int x, int y)
@@ -751,6 +760,12 @@ void TMainform::CImgMouseUp(MouseButton button, ShiftState shift, int x, int y)
         return;
     }
     m_mouseIsDown = false;
+    const bool panned = m_gesture.panning();
+    m_gesture.clear();
+    if (panned) {
+        CImg->setCursor(cursorById(crZoom));
+        return; // the view has followed the mouse already
+    }
     m_view.ApplyClick(x, y, button, shift);
     RenderPicture();
 }
@@ -775,9 +790,16 @@ void TMainform::ApplyEditorCursor()
 
 void TMainform::Img1MouseMove(ShiftState shift, int x, int y)
 {
-    Q_UNUSED(shift);
-    const EditorRepaint r = m_editor.mouseMove(x, y);
+    // Shift during a drag snaps it; without Shift the move is as it always was.
+    const int32_t selected = m_editor.SelectedIndex;
+    const EditorRepaint r = m_editor.mouseMove(x, y, (shift & ssShift) != 0, EditorDefaultView());
     ApplyEditorCursor();
+    if (m_editor.SelectedIndex != selected && m_editor.hasSelection()) {
+        m_values->showSelectedRow(m_editor.SelectedIndex);
+    }
+    if (r.repaint && m_mouseIsDown && m_values->isVisible()) {
+        m_values->refresh(); // at once, also when the live tree's repaint comes later
+    }
     if (!r.repaint) {
         return;
     }
@@ -882,6 +904,7 @@ void TMainform::ResetAll()
     SetDefaultTemplate();
     // The rows the hover state named are gone.
     m_editor.clearHover();
+    m_editor.SelectedIndex = -1;
     ApplyEditorCursor();
     FormResize();
     SBEdit->setChecked(true);

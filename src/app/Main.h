@@ -46,7 +46,9 @@ class QUndoStack;
 namespace ramulet {
 
 class BevelPanel;
+class BranchValuesWindow;
 class ColorSwatch;
+struct RowValues;
 class PictureView;
 class ThumbnailCache;
 struct LoadedTemplate;
@@ -71,6 +73,8 @@ inline constexpr QRect UndoButtonRect{107, 40, 29, 29};
 inline constexpr QRect RedoButtonRect{107, 72, 29, 29};
 // The gallery button in the credits panel Panel4.
 inline constexpr QRect GalleryButtonRect{10, 84, 83, 27};
+// The branch values window's button, below the gallery's.
+inline constexpr QRect ValuesButtonRect{10, 114, 83, 27};
 
 // Texts of the window, in the program's own language; the window shows them through tr().
 // The caption is the same in every language.
@@ -221,6 +225,15 @@ public:
     // is opened with LoadFromFile, as a file from the open dialog is.
     void SBGalleryClick();
 
+    // Precise editing and navigation: the branch values window (its button SBValues and
+    // Ctrl+T), the editor's keys on the selected branch (arrows nudge its end point, Delete,
+    // Escape during a drag), the tree view's wheel, pan and default view (Home, a middle
+    // double-click).
+    void SBValuesClick();
+    BranchValuesWindow *branchValues() const { return m_values; }
+    void CImgMouseWheel(ShiftState shift, int x, int y, int eighths);
+    void CImgDblClick(MouseButton button, ShiftState shift, int x, int y);
+
 protected:
     bool event(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override; // FormCloseQuery
@@ -307,7 +320,9 @@ private:
     void BuildCommandRow();
     void BuildShortcuts();
     // Pushes the step from `before` to the current state, unless nothing was changed.
-    void RecordStep(const QString &text, const TemplateState &before, bool withFile = false);
+    // Steps with the same `mergeKey` (>= 0) in a row join into one (the nudges of a branch).
+    void RecordStep(const QString &text, const TemplateState &before, bool withFile = false,
+                    int mergeKey = -1);
     void FinishDragStep();
     // After a save: the history's states of the template on show take the new file name.
     void KeepSavedNameInHistory();
@@ -354,6 +369,23 @@ private:
     QString ChooseExample(const QStringList &examples);
     QToolButton *SBGallery = nullptr;
     ThumbnailCache *m_thumbnails = nullptr; // kept for the run: the gallery opens at once
+    // Precise editing and navigation (mainediting.cpp).
+    void BuildEditing();
+    void ApplyRowValues(int row, const RowValues &values);
+    void ApplyRowKind(int row, int kind);
+    // A template changed by a typed value or a key: the editor, and the tree in view mode.
+    void ShowEditedTemplate();
+    void NudgeSelected(int right, int up);
+    void DeleteSelected();
+    void CancelDrag();
+    void SelectBranch(int row);
+    void MarkSelection();
+    void DefaultView();
+    ViewState EditorDefaultView() const;
+    QToolButton *SBValues = nullptr;
+    BranchValuesWindow *m_values = nullptr;
+    TreeViewGesture m_gesture; // the tree view's press: a click, or a pan once moved
+    int m_wheelRest = 0;       // eighths of a degree short of a notch, kept for the next turn
 };
 
 } // namespace ramulet

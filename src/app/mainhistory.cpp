@@ -5,6 +5,7 @@
 #include "app/Main.h"
 
 #include "app/bevelpanel.h"
+#include "app/branchvalueswindow.h"
 #include "app/glyphs.h"
 #include "app/pictureview.h"
 #include "core/segments.h"
@@ -114,7 +115,8 @@ TemplateState TMainform::CaptureTemplateState() const
     return s;
 }
 
-void TMainform::RecordStep(const QString &text, const TemplateState &before, bool withFile)
+void TMainform::RecordStep(const QString &text, const TemplateState &before, bool withFile,
+                           int mergeKey)
 {
     m_penIndexCommitted = cboxPenWidth->currentIndex();
     if (m_restoring) {
@@ -124,9 +126,11 @@ void TMainform::RecordStep(const QString &text, const TemplateState &before, boo
     if (!StatesDiffer(before, after, withFile)) {
         return;
     }
-    m_undoStack->push(new TemplateStepCommand(
+    auto *step = new TemplateStepCommand(
         text, before, std::move(after), withFile,
-        [this](const TemplateState &s, bool file) { RestoreTemplateState(s, file); }));
+        [this](const TemplateState &s, bool file) { RestoreTemplateState(s, file); });
+    step->setMergeKey(mergeKey);
+    m_undoStack->push(step);
 }
 
 void TMainform::FinishDragStep()
@@ -141,12 +145,17 @@ void TMainform::FinishDragStep()
         for (int32_t i = 1; i <= std::clamp<int32_t>(m_table.BranchCount, 0, MaxBranches); ++i) {
             const TBranch &was = before.table.Branches[static_cast<size_t>(i)];
             TBranch &row = m_table.Branches[static_cast<size_t>(i)];
-            if (row.screenStart == was.screenStart && row.screenEnd == was.screenEnd) {
+            // A row given exact values meanwhile (a snapped drag) keeps them.
+            if (row.moved && row.screenStart == was.screenStart && row.screenEnd == was.screenEnd) {
                 row.moved = was.moved;
             }
         }
     }
     RecordStep(m_dragText, before);
+    // A row back in place has its exact values again, which the values window shows.
+    if (m_values && m_values->isVisible()) {
+        m_values->refresh();
+    }
 }
 
 void TMainform::KeepSavedNameInHistory()
