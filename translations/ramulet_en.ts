@@ -333,7 +333,7 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <source>枝の値</source>
-        <translation>Branch values</translation>
+        <translation>Values</translation>
     </message>
     <message>
         <source>枝の値を数値で編集 (Ctrl+T)</source>

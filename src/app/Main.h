@@ -236,6 +236,8 @@ public:
 
 protected:
     bool event(QEvent *e) override;
+    // The editor's keys and Home, taken where they have something to do.
+    bool eventFilter(QObject *watched, QEvent *e) override;
     void closeEvent(QCloseEvent *e) override; // FormCloseQuery
     // Files dropped anywhere on the window (WMDropFiles): the first local file is opened.
     void dragEnterEvent(QDragEnterEvent *e) override;

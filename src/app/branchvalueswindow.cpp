@@ -141,13 +141,14 @@ BranchValuesWindow::BranchValuesWindow(const BranchTable &table, QWidget *parent
                             QAbstractItemView::SelectedClicked);
     m_grid->setItemDelegate(new CellDelegate(this));
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_grid->setWordWrap(false); // a value on one line, all 15 digits of it
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("BranchValuesMessage"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_grid);
     layout->addWidget(m_message);
-    resize(660, 330);
+    resize(880, 330); // room for "-0.353553390593274" in every column
 
     // Enter on a cell that is not being edited opens it.
     connect(m_grid, &QTableWidget::activated, m_grid,

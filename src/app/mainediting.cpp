@@ -11,8 +11,13 @@
 #include "core/branchvalues.h"
 #include "core/segments.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QKeySequence>
 #include <QToolButton>
 
@@ -65,13 +70,47 @@ void TMainform::BuildEditing()
         connect(a, &QAction::triggered, this, slot);
     };
     add("actBranchValues", QKeySequence(Qt::CTRL | Qt::Key_T), &TMainform::SBValuesClick);
-    for (const NudgeKey &n : NudgeKeys) {
-        add("actNudge", QKeySequence(n.key), [this, n] { NudgeSelected(n.right, n.up); });
-    }
-    add("actDeleteBranch", QKeySequence(Qt::Key_Delete), &TMainform::DeleteSelected);
     add("actCancelDrag", QKeySequence(Qt::Key_Escape), &TMainform::CancelDrag);
-    add("actDefaultView", QKeySequence(Qt::Key_Home), &TMainform::DefaultView);
+    // The arrows, Delete and Home are taken only when they have something to do (see
+    // eventFilter): otherwise they stay with the side bar's controls as before.
+    qApp->installEventFilter(this);
 }
+
+bool TMainform::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() != QEvent::KeyPress) {
+        return QMainWindow::eventFilter(watched, e);
+    }
+    auto *target = qobject_cast<QWidget *>(watched);
+    // Keys for this window, not for a list or a text field that uses them itself.
+    if (!target || target->window() != this || qobject_cast<QComboBox *>(target) ||
+        qobject_cast<QAbstractSpinBox *>(target) || qobject_cast<QLineEdit *>(target)) {
+        return QMainWindow::eventFilter(watched, e);
+    }
+    const auto *key = static_cast<QKeyEvent *>(e);
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::NoModifier && key->key() == Qt::Key_Home && !editMode() && !m_mouseIsDown) {
+        DefaultView();
+        return true;
+    }
+    const bool editing =
+        editMode() && !m_mouseIsDown && !m_dragBefore && m_editor.hasSelection();
+    if (!editing || (mods != Qt::NoModifier && mods != Qt::ShiftModifier)) {
+        return QMainWindow::eventFilter(watched, e);
+    }
+    if (key->key() == Qt::Key_Delete && mods == Qt::NoModifier) {
+        DeleteSelected();
+        return true;
+    }
+    for (const NudgeKey &n : NudgeKeys) {
+        if (QKeyCombination(mods, Qt::Key(key->key())) == n.key) {
+            NudgeSelected(n.right, n.up);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
 
 ViewState TMainform::EditorDefaultView() const
 {
