@@ -1,5 +1,6 @@
 // ramulet-render: grows a template headlessly and writes what the window would show.
 
+#include "cli/animate.h"
 #include "core/branches.h"
 #include "core/numeric.h"
 #include "core/segments.h"
@@ -66,6 +67,7 @@ struct Options {
     std::string outputPath;   // -o: the tree picture
     PictureFormat format = PictureFormat::None; // --format; None: by the extension
     bool smooth = false;      // --smooth
+    AnimateOptions animate;   // --animate and its timing
 };
 
 // The deepest depth that --depth auto takes unless --max-depth says otherwise: deeper trees
@@ -90,7 +92,7 @@ bool ParseInt(std::string_view text, long lo, long hi, int32_t &out)
 
 int UsageError(const std::string &message)
 {
-    std::fprintf(stderr, "ramulet-render: %s\n\n%s", message.c_str(), kUsage);
+    std::fprintf(stderr, "ramulet-render: %s\n\n%s%s", message.c_str(), kUsage, kAnimateUsage);
     return 1;
 }
 
@@ -188,13 +190,18 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
         };
         if (arg == "-h" || arg == "--help") {
             std::fputs(kUsage, stdout);
+            std::fputs(kAnimateUsage, stdout);
             return 0;
         }
         if (arg == "--version") {
             std::puts("ramulet-render (Ramulet 2.3)");
             return 0;
         }
-        if (arg == "--depth") {
+        if (const auto taken = TakeAnimateArgument(argc, argv, i, opt.animate)) {
+            if (!taken->empty()) {
+                return UsageError(*taken);
+            }
+        } else if (arg == "--depth") {
             const auto v = value(arg);
             if (!v) {
                 return 1;
@@ -281,7 +288,12 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
         }
     }
 
-    if (!opt.outputPath.empty() && opt.format == PictureFormat::None &&
+    if (const std::string e = CheckAnimateOptions(opt.animate, opt.outputPath,
+                                                  opt.format != PictureFormat::None, opt.dumpSegments);
+        !e.empty()) {
+        return UsageError(e);
+    }
+    if (!opt.animate.active && !opt.outputPath.empty() && opt.format == PictureFormat::None &&
         PictureFormatForPath(QString::fromLocal8Bit(opt.outputPath.c_str())) ==
             PictureFormat::None) {
         return UsageError("the output file must end in .svg, .png or .pdf (or give --format)");
@@ -289,7 +301,7 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
     if (opt.format != PictureFormat::None && opt.outputPath.empty()) {
         return UsageError("--format needs an output file (-o)");
     }
-    if (opt.smooth &&
+    if (opt.smooth && !opt.animate.active &&
         (opt.outputPath.empty() ||
          (opt.format != PictureFormat::None
               ? opt.format
@@ -322,6 +334,7 @@ int main(int argc, char **argv)
 
     // The window's loading path: the file's model values (or the default template), then
     // the screen points for this view size in the default view, then the growth.
+    const std::optional<int32_t> penOption = opt.penIndex; // before a file fills it in
     BranchTable table;
     TemplateSettings settings; // what a file without settings leaves: the defaults
     ViewState view;
@@ -379,6 +392,10 @@ int main(int argc, char **argv)
     if (opt.dumpSegments && !DumpSegments(store)) {
         std::fprintf(stderr, "ramulet-render: cannot write the segments to standard output\n");
         return 2;
+    }
+    if (opt.animate.active) {
+        return RunAnimate(opt.animate, {table, settings, view, opt.depth, opt.fit, opt.smooth,
+                                        *opt.penIndex, penOption, opt.outputPath});
     }
     if (!opt.outputPath.empty()) {
         return WritePicture(opt, store, view, settings);

@@ -19,26 +19,24 @@ struct Polar {
     long double length = 0.0L;
 };
 
-Polar ToPolar(const TPointE &v)
-{
+Polar ToPolar(const TPointE &v) {
     return {std::atan2(-v.x, v.y), std::hypot(v.x, v.y)};
 }
 
-TPointE FromPolar(long double angle, long double length)
-{
+TPointE FromPolar(long double angle, long double length) {
     return {-length * std::sin(angle), length * std::cos(angle)};
 }
 
-long double Lerp(long double a, long double b, long double t) { return a + (b - a) * t; }
+long double Lerp(long double a, long double b, long double t) {
+    return a + (b - a) * t;
+}
 
 // The angle the shorter way round from `from` to `to`, in [-pi, pi].
-long double AngleStep(long double from, long double to)
-{
+long double AngleStep(long double from, long double to) {
     return std::remainder(to - from, 2.0L * kPi);
 }
 
-long double LengthBetween(long double a, long double b, long double t)
-{
+long double LengthBetween(long double a, long double b, long double t) {
     if (a > 0.0L && b > 0.0L && std::isfinite(a) && std::isfinite(b)) {
         return std::exp(Lerp(std::log(a), std::log(b), t));
     }
@@ -46,8 +44,7 @@ long double LengthBetween(long double a, long double b, long double t)
 }
 
 // The row blend of two rows both templates have.
-void BlendRow(const TBranch &ra, const TBranch &rb, long double t, TBranch &out)
-{
+void BlendRow(const TBranch &ra, const TBranch &rb, long double t, TBranch &out) {
     Polar pa = ToPolar(ra.V);
     Polar pb = ToPolar(rb.V);
     // A row of no length has no direction of its own: it takes the other end's.
@@ -69,8 +66,7 @@ void BlendRow(const TBranch &ra, const TBranch &rb, long double t, TBranch &out)
 }
 
 // A row only one template has, `scale` (0..1) of its length.
-void ScaleRow(const TBranch &r, long double scale, TBranch &out)
-{
+void ScaleRow(const TBranch &r, long double scale, TBranch &out) {
     const Polar p = ToPolar(r.V);
     out.kind = r.kind;
     out.P = r.P;
@@ -79,8 +75,7 @@ void ScaleRow(const TBranch &r, long double scale, TBranch &out)
 
 } // namespace
 
-BranchTable InterpolateTemplates(const BranchTable &a, const BranchTable &b, long double t)
-{
+BranchTable InterpolateTemplates(const BranchTable &a, const BranchTable &b, long double t) {
     if (!(t > 0.0L)) {
         return a;
     }
@@ -111,8 +106,7 @@ BranchTable InterpolateTemplates(const BranchTable &a, const BranchTable &b, lon
     return out;
 }
 
-uint32_t InterpolateColor(uint32_t a, uint32_t b, long double t)
-{
+uint32_t InterpolateColor(uint32_t a, uint32_t b, long double t) {
     if (!(t > 0.0L)) {
         return a & 0xFFFFFFu;
     }
