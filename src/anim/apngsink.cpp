@@ -6,6 +6,7 @@
 #include "anim/sinkutil.h"
 
 #include <cstring>
+#include <optional>
 #include <zlib.h>
 
 namespace ramulet {
@@ -24,6 +25,26 @@ void PutU32(QByteArray &out, uint32_t v) {
 void PutU16(QByteArray &out, uint16_t v) {
     const char b[2] = {char(v >> 8), char(v)};
     out.append(b, 2);
+}
+
+// The changed rectangle of a frame for blending over the frame before: the pixels that did
+// not change made fully transparent, which packs far smaller. Nullopt when a changed pixel is
+// not opaque: blended over, it would mix with the pixel below instead of replacing it.
+std::optional<QImage> OverPatch(const QImage &rgba, const QImage &before, const QRect &rect) {
+    QImage patch = rgba.copy(rect);
+    for (int y = 0; y < rect.height(); ++y) {
+        auto *p = reinterpret_cast<uint32_t *>(patch.scanLine(y));
+        const auto *b =
+            reinterpret_cast<const uint32_t *>(before.constScanLine(y + rect.top())) + rect.left();
+        for (int x = 0; x < rect.width(); ++x) {
+            if (p[x] == b[x]) {
+                p[x] = 0;
+            } else if ((p[x] >> 24) != 0xFFu) { // RGBA bytes: alpha is the word's top byte
+                return std::nullopt;
+            }
+        }
+    }
+    return patch;
 }
 
 } // namespace
@@ -113,8 +134,13 @@ bool ApngSink::add(const QImage &frame, QString *error) {
     // Frame i is shown from i / fps seconds: a delay of 1 / fps.
     PutU16(fctl, 1);
     PutU16(fctl, static_cast<uint16_t>(m_stream.fps));
-    fctl.append("\x00\x00", 2); // dispose: none; blend: source (the rectangle replaces)
-    const QByteArray pixels = compressRect(rgba, rect);
+    const std::optional<QImage> patch =
+        m_previous.isNull() ? std::nullopt : OverPatch(rgba, m_previous, rect);
+    // Dispose: none; blend: over the frame before with its unchanged pixels transparent, or
+    // source (the rectangle replaces what was there).
+    fctl.append(patch ? "\x00\x01" : "\x00\x00", 2);
+    const QByteArray pixels =
+        patch ? compressRect(*patch, patch->rect()) : compressRect(rgba, rect);
     bool ok = !pixels.isEmpty() && chunk("fcTL", fctl);
     if (ok && m_frames == 0) {
         ok = chunk("IDAT", pixels);

@@ -6,9 +6,11 @@
 // the still picture pixel for pixel.
 
 #include "core/branches.h"
+#include "core/drawsettings.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
 #include "view/picture.h"
+#include "view/record.h"
 
 #include <QImage>
 #include <QSize>

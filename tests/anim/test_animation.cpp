@@ -3,6 +3,8 @@
 #include "anim/frames.h"
 #include "common/testsupport.h"
 #include "io/templatefile.h"
+#include "view/pictureoutput.h"
+#include "view/record.h"
 
 #include <QDir>
 #include <QImageReader>
