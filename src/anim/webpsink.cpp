@@ -50,13 +50,13 @@ bool WebpSink::begin(const AnimationStream &stream, QString *error) {
 }
 
 bool WebpSink::add(const QImage &frame, QString *error) {
-    // Lossless; the fastest method: the frames are flat colours and a few edges, which the
-    // encoder's cheapest search already packs well, and the encoder also keeps only what
-    // changed from the frame before.
+    // Lossless, method 1: on these frames (flat colour, thin bands) it makes files a sixth
+    // the size of method 0's for a fifth more time; the higher methods gain little more. The
+    // encoder also keeps only what changed from the frame before.
     WebPConfig config;
     WebPConfigInit(&config);
     config.lossless = 1;
-    config.method = 0;
+    config.method = 1;
     config.quality = 25.0f;
     const QImage straight = frame.convertToFormat(QImage::Format_ARGB32);
     WebPPicture picture;

@@ -94,6 +94,8 @@ QMessageBox *MakeWarningBox(QWidget *parent, const QString &text, bool question)
 // window) on a screen exactly 600 pixels high.
 QSize InitialClientSize(int screenHeight);
 
+struct AnimationSource;
+
 // The window's questions and dialogs, replaceable so that tests can answer them.
 struct DialogHooks {
     std::function<void()> beep;                                     // information beep
@@ -108,6 +110,8 @@ struct DialogHooks {
     // The gallery of examples, given their paths: the chosen one, or an empty text when
     // cancelled.
     std::function<QString(const QStringList &examples)> chooseExample;
+    // The animation dialog, given what the tree view shows.
+    std::function<void(const AnimationSource &)> animation;
 };
 
 class TMainform : public QMainWindow {
@@ -220,6 +224,8 @@ public:
     // The gallery of example templates (button SBGallery, Ctrl+Shift+O): the chosen example
     // is opened with LoadFromFile, as a file from the open dialog is.
     void SBGalleryClick();
+    // The animation dialog "アニメーション" (Ctrl+Shift+N).
+    void AnimationClick();
 
 protected:
     bool event(QEvent *e) override;
