@@ -7,4 +7,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 lupdate=$(command -v lupdate || echo /usr/lib/qt6/bin/lupdate)
 "$lupdate" -silent -I src -locations none -no-obsolete src/app src/editor -ts translations/ramulet_en.ts
-"$lupdate" -silent -I src -locations none -no-obsolete src/io src/view -ts translations/ramulet_ja.ts
+"$lupdate" -silent -I src -locations none -no-obsolete src/io src/view src/anim -ts translations/ramulet_ja.ts

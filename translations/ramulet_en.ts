@@ -2,6 +2,117 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>ramulet::AnimationDialog</name>
+    <message>
+        <source>アニメーション</source>
+        <translation>Animation</translation>
+    </message>
+    <message>
+        <source>成長</source>
+        <translation>Grow</translation>
+    </message>
+    <message>
+        <source>揺れ</source>
+        <translation>Sway</translation>
+    </message>
+    <message>
+        <source>変形</source>
+        <translation>Morph</translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>ファイル...</source>
+        <translation>File...</translation>
+    </message>
+    <message>
+        <source>変形先</source>
+        <translation>Into</translation>
+    </message>
+    <message>
+        <source>長さ (秒)</source>
+        <translation>Length (seconds)</translation>
+    </message>
+    <message>
+        <source>コマ/秒</source>
+        <translation>Frames per second</translation>
+    </message>
+    <message>
+        <source>大きさ</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>なめらか</source>
+        <translation>Smooth</translation>
+    </message>
+    <message>
+        <source>繰り返す</source>
+        <translation>Loop</translation>
+    </message>
+    <message>
+        <source>GIF アニメーション (*.gif)</source>
+        <translation>Animated GIF (*.gif)</translation>
+    </message>
+    <message>
+        <source>WebP アニメーション (*.webp)</source>
+        <translation>Animated WebP (*.webp)</translation>
+    </message>
+    <message>
+        <source>APNG (*.png)</source>
+        <translation>APNG (*.png)</translation>
+    </message>
+    <message>
+        <source>PNG 連番 (フォルダー)</source>
+        <translation>Numbered PNG frames (folder)</translation>
+    </message>
+    <message>
+        <source>MP4 動画 (*.mp4)</source>
+        <translation>MP4 video (*.mp4)</translation>
+    </message>
+    <message>
+        <source>WebM 動画 (*.webm)</source>
+        <translation>WebM video (*.webm)</translation>
+    </message>
+    <message>
+        <source>形式</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>書き出し...</source>
+        <translation>Export...</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>変形先のテンプレート</source>
+        <translation>Template to morph into</translation>
+    </message>
+    <message>
+        <source>このファイルは開けません</source>
+        <translation>This file cannot be opened.</translation>
+    </message>
+    <message>
+        <source>PNG 連番を書き出すフォルダー</source>
+        <translation>Folder for the PNG frames</translation>
+    </message>
+    <message>
+        <source>アニメーションの書き出し</source>
+        <translation>Export the animation</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>ramulet::BranchValuesWindow</name>
     <message>
         <source>枝の値</source>

@@ -2,6 +2,37 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
 <context>
+    <name>ramulet::Animation</name>
+    <message>
+        <source>cannot write %1: the format is not known</source>
+        <translation>%1 に書き込めません: 形式が分かりません</translation>
+    </message>
+    <message>
+        <source>not all of it could be written (the disk may be full)</source>
+        <translation>全部は書き込めませんでした (ディスクがいっぱいかもしれません)</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>%1 に書き込めません: %2</translation>
+    </message>
+    <message>
+        <source>the folder could not be made</source>
+        <translation>フォルダーを作れませんでした</translation>
+    </message>
+    <message>
+        <source>the ffmpeg program failed</source>
+        <translation>ffmpeg プログラムが失敗しました</translation>
+    </message>
+    <message>
+        <source>the ffmpeg program could not be started</source>
+        <translation>ffmpeg プログラムを起動できませんでした</translation>
+    </message>
+    <message>
+        <source>the WebP encoder could not be started</source>
+        <translation>WebP エンコーダーを開始できませんでした</translation>
+    </message>
+</context>
+<context>
     <name>ramulet::TemplateFile</name>
     <message>
         <source>no file name was given</source>

@@ -98,6 +98,8 @@ QMessageBox *MakeWarningBox(QWidget *parent, const QString &text, bool question)
 // window) on a screen exactly 600 pixels high.
 QSize InitialClientSize(int screenHeight);
 
+struct AnimationSource;
+
 // The window's questions and dialogs, replaceable so that tests can answer them.
 struct DialogHooks {
     std::function<void()> beep;                                     // information beep
@@ -112,6 +114,8 @@ struct DialogHooks {
     // The gallery of examples, given their paths: the chosen one, or an empty text when
     // cancelled.
     std::function<QString(const QStringList &examples)> chooseExample;
+    // The animation dialog, given what the tree view shows.
+    std::function<void(const AnimationSource &)> animation;
 };
 
 class TMainform : public QMainWindow {
@@ -224,6 +228,8 @@ public:
     // The gallery of example templates (button SBGallery, Ctrl+Shift+O): the chosen example
     // is opened with LoadFromFile, as a file from the open dialog is.
     void SBGalleryClick();
+    // The animation dialog "アニメーション" (Ctrl+Shift+N).
+    void AnimationClick();
 
     // Precise editing and navigation: the branch values window (its button SBValues and
     // Ctrl+T), the editor's keys on the selected branch (arrows nudge its end point, Delete,

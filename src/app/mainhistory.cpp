@@ -96,6 +96,8 @@ void TMainform::BuildShortcuts()
     add("actExport", {QKeySequence(Qt::CTRL | Qt::Key_E)}, &TMainform::SBExportClick);
     add("actGallery", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
         &TMainform::SBGalleryClick);
+    add("actAnimation", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)},
+        &TMainform::AnimationClick);
 }
 
 void TMainform::setExportHooks(ExportHooks hooks) { m_exportHooks = std::move(hooks); }

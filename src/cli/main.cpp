@@ -1,5 +1,6 @@
 // ramulet-render: grows a template headlessly and writes what the window would show.
 
+#include "cli/animate.h"
 #include "core/branches.h"
 #include "core/numeric.h"
 #include "core/segments.h"
@@ -58,7 +59,7 @@ void PrintUsage(FILE *to)
 {
     const std::string usage = kUsage;
     const size_t help = usage.find("  -h, --help");
-    const std::string text = usage.substr(0, help) + VariationUsage + usage.substr(help);
+    const std::string text = usage.substr(0, help) + VariationUsage + kAnimateUsage + usage.substr(help);
     std::fputs(text.c_str(), to);
 }
 
@@ -79,6 +80,7 @@ struct Options {
     std::string outputPath;   // -o: the tree picture
     PictureFormat format = PictureFormat::None; // --format; None: by the extension
     bool smooth = false;      // --smooth
+    AnimateOptions animate;   // --animate and its timing
     VariationRequest variation; // --variation and its options
 };
 
@@ -218,7 +220,11 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
             std::puts("ramulet-render (Ramulet 2.3)");
             return 0;
         }
-        if (arg == "--depth") {
+        if (const auto taken = TakeAnimateArgument(argc, argv, i, opt.animate)) {
+            if (!taken->empty()) {
+                return UsageError(*taken);
+            }
+        } else if (arg == "--depth") {
             const auto v = value(arg);
             if (!v) {
                 return 1;
@@ -305,7 +311,12 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
         }
     }
 
-    if (!opt.outputPath.empty() && opt.format == PictureFormat::None &&
+    if (const std::string e = CheckAnimateOptions(opt.animate, opt.outputPath,
+                                                  opt.format != PictureFormat::None, opt.dumpSegments);
+        !e.empty()) {
+        return UsageError(e);
+    }
+    if (!opt.animate.active && !opt.outputPath.empty() && opt.format == PictureFormat::None &&
         PictureFormatForPath(PathFromBytes(QByteArray::fromStdString(opt.outputPath))) ==
             PictureFormat::None) {
         return UsageError("the output file must end in .svg, .png or .pdf (or give --format)");
@@ -313,7 +324,7 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
     if (opt.format != PictureFormat::None && opt.outputPath.empty()) {
         return UsageError("--format needs an output file (-o)");
     }
-    if (opt.smooth &&
+    if (opt.smooth && !opt.animate.active &&
         (opt.outputPath.empty() ||
          (opt.format != PictureFormat::None
               ? opt.format
@@ -352,6 +363,7 @@ int main(int argc, char **argv)
 
     // The window's loading path: the file's model values (or the default template), then
     // the screen points for this view size in the default view, then the growth.
+    const std::optional<int32_t> penOption = opt.penIndex; // before a file fills it in
     BranchTable table;
     TemplateSettings settings; // what a file without settings leaves: the defaults
     ViewState view;
@@ -410,6 +422,10 @@ int main(int argc, char **argv)
     if (opt.dumpSegments && !DumpSegments(store)) {
         std::fprintf(stderr, "ramulet-render: cannot write the segments to standard output\n");
         return 2;
+    }
+    if (opt.animate.active) {
+        return RunAnimate(opt.animate, {table, settings, view, opt.depth, opt.fit, opt.smooth,
+                                        *opt.penIndex, penOption, opt.outputPath});
     }
     if (!opt.outputPath.empty()) {
         return WritePicture(opt, store, view, settings);

@@ -142,7 +142,7 @@ private slots:
             const char *file;
             QStringList folders;
         } sets[] = {{"ramulet_en.ts", {"src/app", "src/editor"}},
-                    {"ramulet_ja.ts", {"src/io", "src/view"}}};
+                    {"ramulet_ja.ts", {"src/io", "src/view", "src/anim"}}};
         for (const auto &set : sets) {
             const QString copy = dir.filePath(QLatin1String(set.file));
             QVERIFY(QFile::copy(source + "/translations/" + QLatin1String(set.file), copy));
