@@ -34,16 +34,6 @@
 <context>
     <name>ramulet::TMainform</name>
     <message>
-        <source>ファイルを読み込めません。
-%1
-
-理由: %2</source>
-        <translation>The file cannot be read.
-%1
-
-Reason: %2</translation>
-    </message>
-    <message>
         <source>ファイルに書き込めません。
 %1
 
@@ -239,6 +229,97 @@ Do you want to replace it?</translation>
     <message>
         <source>木をなめらかに描く (Ctrl+Shift+A)</source>
         <translation>Draw the tree smooth, antialiased (Ctrl+Shift+A)</translation>
+    </message>
+</context>
+<context>
+    <name>ramulet::TemplateFile</name>
+    <message>
+        <source>%1 行目: %2 が入るところに「%3」があります</source>
+        <translation>line %1: expected %2, found '%3'</translation>
+    </message>
+    <message>
+        <source>幹の %1 (数値)</source>
+        <translation>the trunk's %1 (a number)</translation>
+    </message>
+    <message>
+        <source>枝 %1 の %2 (数値)</source>
+        <translation>%2 of branch %1 (a number)</translation>
+    </message>
+    <message>
+        <source>幹の種類 (1, -1, 0 のどれか)</source>
+        <translation>the trunk's kind (1, -1 or 0)</translation>
+    </message>
+    <message>
+        <source>枝 %1 の種類 (1, -1, 0 のどれか)</source>
+        <translation>the kind of branch %1 (1, -1 or 0)</translation>
+    </message>
+    <message>
+        <source>背景色 (整数)</source>
+        <translation>the background colour (a whole number)</translation>
+    </message>
+    <message>
+        <source>先端の色 (整数)</source>
+        <translation>the tip colour (a whole number)</translation>
+    </message>
+    <message>
+        <source>幹の色 (整数)</source>
+        <translation>the trunk colour (a whole number)</translation>
+    </message>
+    <message>
+        <source>幹の太さの設定 (整数)</source>
+        <translation>the pen width setting (a whole number)</translation>
+    </message>
+    <message>
+        <source>ファイルが幹の行の前で終わっています</source>
+        <translation>the file ends before the trunk's row</translation>
+    </message>
+    <message>
+        <source>%1 行目: 幹の長さが 0 です</source>
+        <translation>line %1: the trunk has zero length</translation>
+    </message>
+    <message>
+        <source>%1 行目: 幹が長すぎます</source>
+        <translation>line %1: the trunk is too long</translation>
+    </message>
+    <message>
+        <source>空のファイルです</source>
+        <translation>the file is empty</translation>
+    </message>
+    <message>
+        <source>テキストファイルではありません</source>
+        <translation>it is not a text file</translation>
+    </message>
+    <message>
+        <source>1 行目: 先頭にバイト順マーク (BOM) が付いています</source>
+        <translation>line 1: it begins with a byte-order mark (BOM)</translation>
+    </message>
+    <message>
+        <source>Ramulet のテンプレートではありません (1 行目:「%1」)</source>
+        <translation>it is not a Ramulet template (line 1: '%1')</translation>
+    </message>
+    <message>
+        <source>Ramulet の新しい版 (%1) のファイルです</source>
+        <translation>it was written by a newer version of Ramulet (%1)</translation>
+    </message>
+    <message>
+        <source>枝の数 (0..20 の整数)</source>
+        <translation>the number of branches (a whole number 0..20)</translation>
+    </message>
+    <message>
+        <source>ファイル名がありません</source>
+        <translation>no file name was given</translation>
+    </message>
+    <message>
+        <source>フォルダーです</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>普通のファイルではありません</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>全部は書き込めませんでした (ディスクがいっぱいかもしれません)</source>
+        <translation>not all of it could be written (the disk may be full)</translation>
     </message>
 </context>
 </TS>

@@ -2,25 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
 <context>
-    <name>ramulet::TemplateFile</name>
-    <message>
-        <source>no file name was given</source>
-        <translation>ファイル名がありません</translation>
-    </message>
-    <message>
-        <source>it is a folder</source>
-        <translation>フォルダーです</translation>
-    </message>
-    <message>
-        <source>it is not a regular file</source>
-        <translation>普通のファイルではありません</translation>
-    </message>
-    <message>
-        <source>not all of it could be written (the disk may be full)</source>
-        <translation>全部は書き込めませんでした (ディスクがいっぱいかもしれません)</translation>
-    </message>
-</context>
-<context>
     <name>ramulet::TreePicture</name>
     <message>
         <source>not all of it could be written (the disk may be full)</source>

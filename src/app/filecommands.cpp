@@ -47,11 +47,10 @@ DrawSettings ToDrawSettings(const TemplateSettings &file)
     return s;
 }
 
-QString UnreadableFileMessage(const QString &path, const QString &reason)
+QString OpenRefusalMessage(const QString &path, const QString &reason)
 {
-    return WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform",
-                                        "ファイルを読み込めません。\n%1\n\n理由: %2"))
-        .arg(QDir::toNativeSeparators(path), reason);
+    return WindowText(FileRefusal) + QLatin1Char('\n') + QDir::toNativeSeparators(path) +
+           QLatin1Char('\n') + reason;
 }
 
 QString UnwritableFileMessage(const QString &path, const QString &reason)
@@ -97,10 +96,8 @@ void TMainform::LoadFromFile(const QString &path)
     const LoadResult result = ReadTemplateFile(path);
     switch (result.status) {
     case LoadStatus::Refused:
-        Warn(tr(FileRefusal));
-        return;
     case LoadStatus::Unreadable:
-        Warn(UnreadableFileMessage(path, result.reason));
+        Warn(OpenRefusalMessage(path, result.reason));
         return;
     case LoadStatus::Accepted: {
         // One undoable step, which brings back the template, the settings, the file name
