@@ -2,6 +2,58 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>ramulet::CommandLine</name>
+    <message>
+        <source>使い方: ramulet [オプション] [テンプレート.rm2]
+自己相似の木をテンプレートから描きます。
+
+  テンプレート.rm2  起動時に開くテンプレート。引数は間に何も入れずにつないで
+                    一つのファイル名にするので、空白を含む名前は引用符で囲みます
+  -h, --help        この説明を表示して終了します
+  --version         版を表示して終了します
+  --                これより後はオプションではなくファイル名です
+Qt の標準のオプション (-platform, -style など) も使えます。
+
+環境変数:
+  LANGUAGE, LC_ALL, LC_MESSAGES, LANG
+                    ウィンドウの言語。LANGUAGE の最初の項目、なければ設定されて
+                    いる最初の変数の言語が ja, C, POSIX か、どれも設定されて
+                    いなければ日本語、ほかの言語なら英語です
+</source>
+        <translation>Usage: ramulet [OPTIONS] [TEMPLATE.rm2]
+Draws self-similar trees from a template.
+
+  TEMPLATE.rm2      a template to open at start; the arguments are joined with
+                    nothing between them into one file name, so quote a name
+                    with blanks
+  -h, --help        show this help and exit
+  --version         show the version and exit
+  --                what follows is a file name, not an option
+Qt's own options (-platform, -style, ...) are taken too.
+
+Environment:
+  LANGUAGE, LC_ALL, LC_MESSAGES, LANG
+                    the window's language: Japanese when the first entry of
+                    LANGUAGE, else the first of the others that is set, is ja,
+                    C or POSIX, or when none is set; English for any other
+</translation>
+    </message>
+    <message>
+        <source>Ramulet %1 (Qt %2)
+</source>
+        <translation>Ramulet %1 (Qt %2)
+</translation>
+    </message>
+    <message>
+        <source>ramulet: 知らないオプション「%1」です (ファイル名なら -- の後に書きます)
+
+</source>
+        <translation>ramulet: unknown option '%1' (write a file name after --)
+
+</translation>
+    </message>
+</context>
+<context>
     <name>ramulet::GalleryDialog</name>
     <message>
         <source>見本</source>
@@ -235,11 +287,11 @@ Do you want to replace it?</translation>
     <name>ramulet::TemplateFile</name>
     <message>
         <source>%1 行目: %2 が入るところに「%3」があります</source>
-        <translation>line %1: expected %2, found '%3'</translation>
+        <translation>line %1: expected %2, found &apos;%3&apos;</translation>
     </message>
     <message>
         <source>幹の %1 (数値)</source>
-        <translation>the trunk's %1 (a number)</translation>
+        <translation>the trunk&apos;s %1 (a number)</translation>
     </message>
     <message>
         <source>枝 %1 の %2 (数値)</source>
@@ -247,7 +299,7 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <source>幹の種類 (1, -1, 0 のどれか)</source>
-        <translation>the trunk's kind (1, -1 or 0)</translation>
+        <translation>the trunk&apos;s kind (1, -1 or 0)</translation>
     </message>
     <message>
         <source>枝 %1 の種類 (1, -1, 0 のどれか)</source>
@@ -271,7 +323,7 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <source>ファイルが幹の行の前で終わっています</source>
-        <translation>the file ends before the trunk's row</translation>
+        <translation>the file ends before the trunk&apos;s row</translation>
     </message>
     <message>
         <source>%1 行目: 幹の長さが 0 です</source>
@@ -295,7 +347,7 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <source>Ramulet のテンプレートではありません (1 行目:「%1」)</source>
-        <translation>it is not a Ramulet template (line 1: '%1')</translation>
+        <translation>it is not a Ramulet template (line 1: &apos;%1&apos;)</translation>
     </message>
     <message>
         <source>Ramulet の新しい版 (%1) のファイルです</source>
