@@ -4,7 +4,8 @@
 #include "benchscene.h"
 
 #include "view/coverage.h"
-#include "view/picture.h"
+#include "view/pictureoutput.h"
+#include "view/record.h"
 
 #include <QBuffer>
 #include <QImage>

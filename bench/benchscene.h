@@ -8,7 +8,7 @@
 #include "core/parallel.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
-#include "view/picture.h"
+#include "view/record.h"
 
 #include <QImage>
 #include <QPainter>

@@ -10,7 +10,8 @@
 #include "core/viewstate.h"
 #include "editor/editorcontroller.h"
 #include "editor/livetree.h"
-#include "view/picture.h"
+#include "view/pictureoutput.h"
+#include "view/record.h"
 #include "app/exportpicture.h"
 #include "app/undo.h"
 

@@ -3,7 +3,7 @@
 // Writing the tree picture to a file from the window: the save dialog's filters, the
 // extension rule, the size of a PNG and the small dialog that asks for it.
 
-#include "view/picture.h"
+#include "view/pictureoutput.h"
 
 #include <QDialog>
 #include <QSize>

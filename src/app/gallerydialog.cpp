@@ -6,7 +6,8 @@
 #include "core/viewstate.h"
 #include "io/examples.h"
 #include "io/templatefile.h"
-#include "view/picture.h"
+#include "view/pictureoutput.h"
+#include "view/record.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>

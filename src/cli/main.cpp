@@ -5,7 +5,8 @@
 #include "core/segments.h"
 #include "core/viewstate.h"
 #include "io/templatefile.h"
-#include "view/picture.h"
+#include "view/pictureoutput.h"
+#include "view/record.h"
 
 #include <QGuiApplication>
 #include <QString>

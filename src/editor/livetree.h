@@ -10,7 +10,7 @@
 #include "core/branches.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
-#include "view/picture.h"
+#include "view/record.h"
 
 #include <QImage>
 

@@ -6,7 +6,7 @@
 #include "core/segments.h"
 #include "editor/editordraw.h"
 #include "editor/livetree.h"
-#include "view/picture.h"
+#include "view/record.h"
 
 #include "common/testsupport.h"
 

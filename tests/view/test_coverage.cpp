@@ -3,7 +3,7 @@
 #include "core/segments.h"
 #include "core/viewstate.h"
 #include "view/coverage.h"
-#include "view/picture.h"
+#include "view/record.h"
 #include "view/rasterize.h"
 
 #include <QDir>

@@ -3,7 +3,8 @@
 #include "core/parallel.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
-#include "view/picture.h"
+#include "view/pictureoutput.h"
+#include "view/record.h"
 #include "view/rasterize.h"
 
 #include <QBuffer>
