@@ -373,6 +373,194 @@ Do you want to replace it?</translation>
         <source>木をなめらかに描く (Ctrl+Shift+A)</source>
         <translation>Draw the tree smooth, antialiased (Ctrl+Shift+A)</translation>
     </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>編集(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>開く(&amp;O)...</source>
+        <translation>&amp;Open...</translation>
+    </message>
+    <message>
+        <source>テンプレートのファイルを開く</source>
+        <translation>Open a template file</translation>
+    </message>
+    <message>
+        <source>見本(&amp;X)...</source>
+        <translation>E&amp;xamples...</translation>
+    </message>
+    <message>
+        <source>見本のテンプレートを開く</source>
+        <translation>Open an example template</translation>
+    </message>
+    <message>
+        <source>上書き保存(&amp;S)</source>
+        <translation>&amp;Save</translation>
+    </message>
+    <message>
+        <source>今のファイルに記録する (ファイルがなければ名前を聞く)</source>
+        <translation>Save to the current file (asks for a name when there is none)</translation>
+    </message>
+    <message>
+        <source>名前を付けて保存(&amp;A)...</source>
+        <translation>Save &amp;As...</translation>
+    </message>
+    <message>
+        <source>名前を付けてテンプレートを記録する</source>
+        <translation>Save the template under a name</translation>
+    </message>
+    <message>
+        <source>画像の書き出し(&amp;E)...</source>
+        <translation>&amp;Export Picture...</translation>
+    </message>
+    <message>
+        <source>木の絵を SVG, PNG, PDF のファイルに書き出す</source>
+        <translation>Write the tree picture to an SVG, PNG or PDF file</translation>
+    </message>
+    <message>
+        <source>画像のコピー(&amp;C)</source>
+        <translation>&amp;Copy Picture</translation>
+    </message>
+    <message>
+        <source>木の絵をクリップボードにコピーする</source>
+        <translation>Copy the tree picture to the clipboard</translation>
+    </message>
+    <message>
+        <source>終了(&amp;Q)</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>プログラムを終了する</source>
+        <translation>Quit the program</translation>
+    </message>
+    <message>
+        <source>元に戻す(&amp;U)</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>最後の編集を取り消す</source>
+        <translation>Undo the last edit</translation>
+    </message>
+    <message>
+        <source>やり直し(&amp;R)</source>
+        <translation>&amp;Redo</translation>
+    </message>
+    <message>
+        <source>取り消した編集をやり直す</source>
+        <translation>Redo the edit undone</translation>
+    </message>
+    <message>
+        <source>枝の追加(&amp;B)</source>
+        <translation>Add &amp;Branch</translation>
+    </message>
+    <message>
+        <source>テンプレートに枝を 1 本加える</source>
+        <translation>Add a branch to the template</translation>
+    </message>
+    <message>
+        <source>初期化(&amp;I)</source>
+        <translation>&amp;Reset</translation>
+    </message>
+    <message>
+        <source>最初のテンプレートに戻す</source>
+        <translation>Go back to the default template</translation>
+    </message>
+    <message>
+        <source>テンプレートの編集画面を表示する</source>
+        <translation>Show the template editor</translation>
+    </message>
+    <message>
+        <source>プレビュー(&amp;L)</source>
+        <translation>&amp;Live Tree</translation>
+    </message>
+    <message>
+        <source>なめらか(&amp;M)</source>
+        <translation>S&amp;mooth</translation>
+    </message>
+    <message>
+        <source>絵をなめらかに描く (Ctrl+Shift+A)</source>
+        <translation>Draw the pictures smooth (Ctrl+Shift+A)</translation>
+    </message>
+    <message>
+        <source>自動サイズ調整(&amp;F)</source>
+        <translation>&amp;Fit to View</translation>
+    </message>
+    <message>
+        <source>木の全体を画面に合わせる</source>
+        <translation>Fit the whole tree into the view</translation>
+    </message>
+    <message>
+        <source>拡大(&amp;I)</source>
+        <translation>Zoom &amp;In</translation>
+    </message>
+    <message>
+        <source>木の画面の中央を拡大する</source>
+        <translation>Zoom in about the middle of the tree view</translation>
+    </message>
+    <message>
+        <source>縮小(&amp;O)</source>
+        <translation>Zoom &amp;Out</translation>
+    </message>
+    <message>
+        <source>木の画面の中央を縮小する</source>
+        <translation>Zoom out about the middle of the tree view</translation>
+    </message>
+    <message>
+        <source>標準の表示(&amp;D)</source>
+        <translation>&amp;Default View</translation>
+    </message>
+    <message>
+        <source>木の画面の拡大と移動を元に戻す</source>
+        <translation>Undo the zoom and moves of the tree view</translation>
+    </message>
+    <message>
+        <source>キーボードショートカット(&amp;K)</source>
+        <translation>&amp;Keyboard Shortcuts</translation>
+    </message>
+    <message>
+        <source>ショートカットとマウスの操作の一覧</source>
+        <translation>List the shortcuts and mouse gestures</translation>
+    </message>
+    <message>
+        <source>Ramulet について(&amp;A)</source>
+        <translation>&amp;About Ramulet</translation>
+    </message>
+    <message>
+        <source>版とライセンス</source>
+        <translation>Version and licence</translation>
+    </message>
+    <message>
+        <source>編集画面</source>
+        <translation>Editor</translation>
+    </message>
+    <message>
+        <source>木の画面</source>
+        <translation>Tree view</translation>
+    </message>
+    <message>
+        <source>キーボードショートカット</source>
+        <translation>Keyboard Shortcuts</translation>
+    </message>
+    <message>
+        <source>Ramulet について</source>
+        <translation>About Ramulet</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;Ramulet %1&lt;/h3&gt;&lt;p&gt;枝のテンプレートから自己相似の木を描くプログラム&lt;/p&gt;&lt;p&gt;ライセンス: GPL-3.0-or-later&lt;/p&gt;&lt;p&gt;Qt %2&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Ramulet %1&lt;/h3&gt;&lt;p&gt;Draws self-similar trees from a branch template.&lt;/p&gt;&lt;p&gt;Licence: GPL-3.0-or-later&lt;/p&gt;&lt;p&gt;Qt %2&lt;/p&gt;</translation>
+    </message>
 </context>
 <context>
     <name>ramulet::TemplateFile</name>

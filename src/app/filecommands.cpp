@@ -7,6 +7,7 @@
 #include "app/pictureview.h"
 #include "io/paths.h"
 #include "io/templatefile.h"
+#include "app/saveplaces.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -147,7 +148,9 @@ void TMainform::SBSaveClick()
     if (m_mouseIsDown) {
         return;
     }
-    const QString chosen = ChooseSaveFile(m_fileName);
+    // Pre-filled with the current file name; a file in a folder the user cannot write (an
+    // installed example) is proposed under its name in the documents folder.
+    const QString chosen = ChooseSaveFile(ProposedSavePath(m_fileName, DocumentsFolder(), m_writable));
     if (chosen.isEmpty()) {
         return;
     }
@@ -162,6 +165,11 @@ void TMainform::SBSaveClick()
             }
         }
     }
+    WriteTemplateTo(target);
+}
+
+bool TMainform::WriteTemplateTo(const QString &target)
+{
     // The file holds what the editor shows: a drag made since the last growth too. The moved
     // rows keep their pixel points, so this changes nothing the user sees and is no step.
     NormalizeMovedRows(m_table);
@@ -170,12 +178,13 @@ void TMainform::SBSaveClick()
                            &reason)) {
         // The old file is intact; the current file name and the caption stay as they were.
         Warn(UnwritableFileMessage(target, reason));
-        return;
+        return false;
     }
     SetCurrentFile(target);
     // An undo and a redo around this save show the name the template was saved under.
     KeepSavedNameInHistory();
     undoStack()->setClean();
+    return true;
 }
 
 QString TMainform::ChooseSaveFile(const QString &preset)

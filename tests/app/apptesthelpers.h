@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTest>

@@ -177,7 +177,7 @@ private slots:
         QCOMPARE(saveDialogTitle(), QStringLiteral("Save As"));
 
         // At the design size every text of the side bar fits its control.
-        w->resize(DesignClientWidth, DesignClientHeight);
+        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
         QTRY_COMPARE(w->editorView()->size(), QSize(636, 634));
         auto *side = w->findChild<QScrollArea *>("ScrollBox1");
         const int inner = side->viewport()->width();
