@@ -649,8 +649,16 @@ Do you want to replace it?</translation>
         <translation>it is not a regular file</translation>
     </message>
     <message>
-        <source>全部は書き込めませんでした (ディスクがいっぱいかもしれません)</source>
-        <translation>not all of it could be written (the disk may be full)</translation>
+        <source>1 MiB を超えて続くファイルで、どのテンプレートよりはるかに長いです</source>
+        <translation>the file goes on past 1 MiB, far longer than any template</translation>
+    </message>
+    <message>
+        <source>ファイルでもパイプでも文字デバイスでもありません</source>
+        <translation>it is neither a file, a pipe nor a character device</translation>
+    </message>
+    <message>
+        <source>読んでいるプログラムのないパイプです</source>
+        <translation>it is a pipe that no program is reading</translation>
     </message>
 </context>
 </TS>

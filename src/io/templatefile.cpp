@@ -1,10 +1,12 @@
 #include "io/templatefile.h"
 
+#include "core/outputfile.h"
+#include "io/paths.h"
+
 #include <QFile>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QSaveFile>
 #include <QTranslator>
 
 #include <algorithm>
@@ -13,8 +15,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <locale.h>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace ramulet {
@@ -66,17 +72,24 @@ QString Printable(std::string_view bytes)
     return out;
 }
 
+// The most bytes the reader takes from one file: far above any real template (under 3 KB),
+// so that an endless or huge file (a device, /proc, a sparse file of zeros with no line end)
+// is refused at once instead of holding the reader.
+constexpr size_t kByteBudget = size_t{1} << 20;
+
 // The bytes of a file, from memory or read from a device in chunks. A byte 26 (Ctrl-Z) ends
-// the file. A device's read error ends it too and is remembered. It counts the lines it has
-// passed and keeps the file's first raw bytes (past a Ctrl-Z too), which tell a text from
-// other data when the file is refused.
+// the file. A device's read error ends it too and is remembered, and so does reaching the
+// byte budget with more bytes to come. It counts the lines it has passed and keeps the file's
+// first raw bytes (past a Ctrl-Z too), which tell a text from other data when the file is
+// refused.
 class Input {
 public:
     static constexpr qsizetype kSniffed = 1024; // first bytes kept for the text test
 
     explicit Input(const QByteArray &bytes)
-        : data_(bytes.constData()), size_(static_cast<size_t>(bytes.size())),
-          first_(bytes.left(kSniffed))
+        : data_(bytes.constData()),
+          size_(std::min(static_cast<size_t>(bytes.size()), kByteBudget)),
+          more_(static_cast<size_t>(bytes.size()) > kByteBudget), first_(bytes.left(kSniffed))
     {
     }
     explicit Input(QIODevice &device) : device_(&device), buffer_(kChunk) {}
@@ -119,6 +132,7 @@ public:
 
     bool failed() const { return failed_; }
     QString error() const { return error_; }
+    bool overBudget() const { return overBudget_; }
 
 private:
     static constexpr qint64 kChunk = 64 * 1024;
@@ -126,9 +140,17 @@ private:
     bool refill()
     {
         if (device_ == nullptr) {
+            overBudget_ = more_;
             return false;
         }
-        const qint64 n = device_->read(buffer_.data(), kChunk);
+        taken_ += size_;
+        if (taken_ >= kByteBudget) {
+            char probe = 0;
+            overBudget_ = device_->read(&probe, 1) > 0;
+            return false;
+        }
+        const qint64 n = device_->read(
+            buffer_.data(), std::min(kChunk, static_cast<qint64>(kByteBudget - taken_)));
         if (n < 0) {
             failed_ = true;
             error_ = device_->errorString();
@@ -149,6 +171,9 @@ private:
     const char *data_ = nullptr;
     size_t size_ = 0;
     size_t pos_ = 0;
+    size_t taken_ = 0; // bytes of the chunks before the current one
+    bool more_ = false; // bytes past the budget in memory
+    bool overBudget_ = false;
     bool ended_ = false;
     QIODevice *device_ = nullptr;
     std::vector<char> buffer_;
@@ -576,6 +601,37 @@ LoadResult Reader::Read()
     return result;
 }
 
+// A file that the reader stopped reading at the byte budget.
+LoadResult TooLarge()
+{
+    LoadResult r;
+    r.status = LoadStatus::Refused;
+    r.problem = LoadProblem::TooLarge;
+    r.reason = Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                        "1 MiB を超えて続くファイルで、どのテンプレートよりはるかに長いです"));
+    r.message = r.reason;
+    return r;
+}
+
+// Why `file` could not be written, in the window's language where it is ours.
+QString OutputFailure(const OutputFile &file)
+{
+    switch (file.LastFailure()) {
+    case OutputFile::Failure::Folder:
+        return Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "フォルダーです"));
+    case OutputFile::Failure::NotWritable:
+        return Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                        "ファイルでもパイプでも文字デバイスでもありません"));
+    case OutputFile::Failure::NoReader:
+        return Reason(
+            QT_TRANSLATE_NOOP("ramulet::TemplateFile", "読んでいるプログラムのないパイプです"));
+    case OutputFile::Failure::None:
+    case OutputFile::Failure::System:
+        break;
+    }
+    return QString::fromLocal8Bit(file.Error().c_str());
+}
+
 LoadResult Unreadable(const QString &name, const QString &reason)
 {
     LoadResult r;
@@ -601,7 +657,8 @@ void SetReasonTranslator(const QTranslator *translator)
 LoadResult ParseTemplate(const QByteArray &bytes)
 {
     Input in(bytes);
-    return Reader(in).Read();
+    LoadResult r = Reader(in).Read();
+    return in.overBudget() ? TooLarge() : r;
 }
 
 LoadResult ReadTemplate(QIODevice &device, const QString &name)
@@ -612,7 +669,7 @@ LoadResult ReadTemplate(QIODevice &device, const QString &name)
     if (in.failed()) {
         return Unreadable(name, in.error());
     }
-    return r;
+    return in.overBudget() ? TooLarge() : r;
 }
 
 LoadResult ReadTemplateFile(const QString &path)
@@ -621,18 +678,31 @@ LoadResult ReadTemplateFile(const QString &path)
         return Unreadable(
             path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "ファイル名がありません")));
     }
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        return Unreadable(path,
-                          Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "フォルダーです")));
+    // Opened without blocking, so that a pipe without a writer cannot hold the open; what is
+    // opened is then looked at, not the name, which could change meanwhile.
+    const int fd = open(PathToBytes(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        return Unreadable(path, QString::fromLocal8Bit(std::strerror(errno)));
     }
-    // A pipe or a device could block the window or never end; a template is a plain file.
-    if (info.exists() && !info.isFile()) {
+    struct stat st {};
+    const bool statted = fstat(fd, &st) == 0;
+    if (!statted || !S_ISREG(st.st_mode)) {
+        const int err = errno;
+        close(fd);
+        if (!statted) {
+            return Unreadable(path, QString::fromLocal8Bit(std::strerror(err)));
+        }
+        if (S_ISDIR(st.st_mode)) {
+            return Unreadable(
+                path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "フォルダーです")));
+        }
+        // A pipe or a device could block the window or never end; a template is a plain file.
         return Unreadable(
             path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "普通のファイルではありません")));
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        close(fd);
         return Unreadable(path, file.errorString());
     }
     return ReadTemplate(file, path);
@@ -756,31 +826,10 @@ bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *er
         }
         return false;
     };
-    if (QFileInfo(path).isDir()) {
-        return fail(Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "フォルダーです")));
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return fail(file.errorString());
-    }
-    // QSaveFile buffers the text; a failure of the final flush (disk full, size limit) is
-    // not reported by commit(), so flush here and look.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        // A short write (a full disk, a file size limit) may leave no error of its own.
-        const bool unexplained = file.error() == QFileDevice::NoError ||
-                                 file.errorString().isEmpty() ||
-                                 file.errorString() == QLatin1String("Unknown error");
-        const QString writeError =
-            unexplained
-                ? Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
-                                           "全部は書き込めませんでした (ディスクがいっぱいかもしれません)"))
-                : file.errorString();
-        file.cancelWriting();
-        file.commit(); // discards the temporary file
-        return fail(writeError);
-    }
-    if (!file.commit()) {
-        return fail(file.errorString());
+    OutputFile file;
+    if (!file.Open(PathToBytes(path)) || !file.Write(bytes.constData(), size_t(bytes.size())) ||
+        !file.Commit()) {
+        return fail(OutputFailure(file));
     }
     return true;
 }
