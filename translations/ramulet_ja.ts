@@ -33,29 +33,6 @@
     </message>
 </context>
 <context>
-    <name>ramulet::TemplateFile</name>
-    <message>
-        <source>no file name was given</source>
-        <translation>ファイル名がありません</translation>
-    </message>
-    <message>
-        <source>it is a folder</source>
-        <translation>フォルダーです</translation>
-    </message>
-    <message>
-        <source>it is not a regular file</source>
-        <translation>普通のファイルではありません</translation>
-    </message>
-    <message>
-        <source>it is neither a file, a pipe nor a character device</source>
-        <translation>ファイルでも、パイプでも、キャラクターデバイスでもありません</translation>
-    </message>
-    <message>
-        <source>it is a pipe that no program is reading</source>
-        <translation>どのプログラムも読んでいないパイプです</translation>
-    </message>
-</context>
-<context>
     <name>ramulet::TreePicture</name>
     <message>
         <source>cannot write %1: %2</source>

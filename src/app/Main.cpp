@@ -21,6 +21,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -128,7 +129,23 @@ QMessageBox *MakeWarningBox(QWidget *parent, const QString &text, bool question)
         box->setDefaultButton(QMessageBox::Ok);
         box->setEscapeButton(QMessageBox::Ok);
     }
+    // A line is not broken where the screen has room for it: Japanese text would otherwise
+    // break anywhere, even before its last character.
+    if (auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
+        int widest = 0;
+        for (const QString &line : text.split(QLatin1Char('\n'))) {
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+        }
+        const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+        const int room = screen ? screen->availableGeometry().width() * 3 / 4 : widest;
+        label->setMinimumWidth(std::min(widest + 2, room));
+    }
     return box;
+}
+
+QSize TMainform::WindowSizeFor(QSize client) const
+{
+    return client + QSize(0, menuBar()->sizeHint().height());
 }
 
 QSize InitialClientSize(int screenHeight)
@@ -457,13 +474,15 @@ void TMainform::FormCreate()
     }
 
     // Hints reach DisplayHint through event(): every control's status tip is routed there.
+    BuildMenuBar();
 
+    // The menu bar comes on top of the client area, which keeps its size.
     const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize client = InitialClientSize(screen ? screen->geometry().height() : 0);
-    resize(client);
+    const QSize outer = WindowSizeFor(InitialClientSize(screen ? screen->geometry().height() : 0));
+    resize(outer);
     if (screen) {
         const QRect avail = screen->availableGeometry();
-        move(avail.center() - QPoint(client.width() / 2, client.height() / 2));
+        move(avail.center() - QPoint(outer.width() / 2, outer.height() / 2));
     }
 
     m_store = std::make_unique<Tseglines>();

@@ -13,6 +13,7 @@
 #include "view/pictureoutput.h"
 #include "view/record.h"
 #include "app/exportpicture.h"
+#include "app/saveplaces.h"
 #include "app/undo.h"
 
 #include <QCursor>
@@ -26,6 +27,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -116,6 +119,8 @@ struct DialogHooks {
     std::function<QString(const QStringList &examples)> chooseExample;
     // The animation dialog, given what the tree view shows.
     std::function<void(const AnimationSource &)> animation;
+    // Help's windows: a title and a rich text to show.
+    std::function<void(const QString &title, const QString &text)> inform;
 };
 
 class TMainform : public QMainWindow {
@@ -168,6 +173,21 @@ public:
     void ApplyLoadedTemplate(const LoadedTemplate &loaded, const QString &path);
     void SBSaveClick();
     void SBloadClick();
+    // Ctrl+S: writes straight to the current file when there is one and it can be written,
+    // otherwise asks as SBSaveClick does (which Ctrl+Shift+S and the save button run).
+    void SaveInPlace();
+    // Whether a file or folder can be written; tests replace it.
+    void setWritableTest(WritableTest test) { m_writable = std::move(test); }
+
+    // The menu bar (mainmenu.cpp). Windows of their own put their edit commands into the Edit
+    // menu here, before the reset.
+    void AddEditMenuItem(QAction *action);
+    // The window size whose client area below the menu bar is `client`.
+    QSize WindowSizeFor(QSize client) const;
+    // Help: every shortcut of the window and the mouse gestures of both views, as rich text.
+    QString ShortcutsText() const;
+    void ShowShortcuts();
+    void ShowAbout();
 
     // Rebuilds both views for the current size of the image panel and regrows the tree.
     void FormResize();
@@ -269,6 +289,22 @@ private:
     void OpenCommandLine();
     QString ChooseOpenFile();
     QString ChooseSaveFile(const QString &preset);
+    // Writes the template to `target`; a failure is shown and changes nothing.
+    bool WriteTemplateTo(const QString &target);
+    WritableTest m_writable = IsWritable;
+    // The menu bar.
+    void BuildMenuBar();
+    void BuildMenuActions();
+    // A window action with its shortcut (none when empty): runs `run` unless a view holds the
+    // mouse or `canRun` says no; `canRun` also decides whether its menu item is enabled.
+    QAction *AddWindowAction(const QString &name, const QKeySequence &key,
+                             std::function<void()> run, std::function<bool()> canRun = {});
+    void RefreshMenus();
+    void ZoomAtCentre(MouseButton button);
+    void ShowInformation(const QString &title, const QString &richText);
+    std::vector<std::pair<QAction *, std::function<bool()>>> m_menuChecks;
+    QMenu *m_editMenu = nullptr;
+    QAction *m_editMenuPlace = nullptr;
 
     // Model and state.
     BranchTable &m_table;

@@ -7,6 +7,7 @@
 #include "app/pictureview.h"
 #include "io/paths.h"
 #include "io/templatefile.h"
+#include "app/saveplaces.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -47,11 +48,10 @@ DrawSettings ToDrawSettings(const TemplateSettings &file)
     return s;
 }
 
-QString UnreadableFileMessage(const QString &path, const QString &reason)
+QString OpenRefusalMessage(const QString &path, const QString &reason)
 {
-    return WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform",
-                                        "ファイルを読み込めません。\n%1\n\n理由: %2"))
-        .arg(QDir::toNativeSeparators(path), reason);
+    return WindowText(FileRefusal) + QLatin1Char('\n') + QDir::toNativeSeparators(path) +
+           QLatin1Char('\n') + reason;
 }
 
 QString UnwritableFileMessage(const QString &path, const QString &reason)
@@ -95,10 +95,8 @@ void TMainform::LoadFromFile(const QString &path)
     const LoadResult result = ReadTemplateFile(path);
     switch (result.status) {
     case LoadStatus::Refused:
-        Warn(tr(FileRefusal));
-        return;
     case LoadStatus::Unreadable:
-        Warn(UnreadableFileMessage(path, result.reason));
+        Warn(OpenRefusalMessage(path, result.reason));
         return;
     case LoadStatus::Accepted: {
         // One undoable step, which brings back the template, the settings, the file name
@@ -148,7 +146,9 @@ void TMainform::SBSaveClick()
     if (m_mouseIsDown) {
         return;
     }
-    const QString chosen = ChooseSaveFile(m_fileName);
+    // Pre-filled with the current file name; a file in a folder the user cannot write (an
+    // installed example) is proposed under its name in the documents folder.
+    const QString chosen = ChooseSaveFile(ProposedSavePath(m_fileName, DocumentsFolder(), m_writable));
     if (chosen.isEmpty()) {
         return;
     }
@@ -163,6 +163,11 @@ void TMainform::SBSaveClick()
             }
         }
     }
+    WriteTemplateTo(target);
+}
+
+bool TMainform::WriteTemplateTo(const QString &target)
+{
     // The file holds what the editor shows: a drag made since the last growth too. The moved
     // rows keep their pixel points, so this changes nothing the user sees and is no step.
     NormalizeMovedRows(m_table);
@@ -171,12 +176,13 @@ void TMainform::SBSaveClick()
                            &reason)) {
         // The old file is intact; the current file name and the caption stay as they were.
         Warn(UnwritableFileMessage(target, reason));
-        return;
+        return false;
     }
     SetCurrentFile(target);
     // An undo and a redo around this save show the name the template was saved under.
     KeepSavedNameInHistory();
     undoStack()->setClean();
+    return true;
 }
 
 QString TMainform::ChooseSaveFile(const QString &preset)

@@ -27,9 +27,11 @@ inline constexpr const char *FileRefusal =
 // A file's drawing settings as the window keeps them.
 DrawSettings ToDrawSettings(const TemplateSettings &file);
 
-// A file that could not be opened or read, or could not be written: the path and the
-// system's reason.
-QString UnreadableFileMessage(const QString &path, const QString &reason);
+// A file that is refused or could not be read: the warning's own first line, then the
+// file's path and the reason, each on a line of its own.
+QString OpenRefusalMessage(const QString &path, const QString &reason);
+
+// A file that could not be written: the path and the system's reason.
 QString UnwritableFileMessage(const QString &path, const QString &reason);
 
 // The question before a save replaces an existing file whose name got ".rm2" appended.

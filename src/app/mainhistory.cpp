@@ -91,7 +91,7 @@ void TMainform::BuildShortcuts()
     connect(m_undoStack, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
     connect(m_undoStack, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
     add("actOpen", {QKeySequence(Qt::CTRL | Qt::Key_O)}, &TMainform::SBloadClick);
-    add("actSave", {QKeySequence(Qt::CTRL | Qt::Key_S)}, &TMainform::SBSaveClick);
+    add("actSave", {QKeySequence(Qt::CTRL | Qt::Key_S)}, &TMainform::SaveInPlace);
     add("actCopy", {QKeySequence(Qt::CTRL | Qt::Key_C)}, &TMainform::SpeedButton17Click);
     add("actExport", {QKeySequence(Qt::CTRL | Qt::Key_E)}, &TMainform::SBExportClick);
     add("actGallery", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
@@ -280,7 +280,9 @@ void TMainform::SBExportClick()
             shownFormat = f;
         }
     }
-    const QString preset = ExportPreset(m_lastExport, m_fileName, shownFormat);
+    // Next to the template, unless its folder cannot be written (an installed example).
+    const QString preset = ProposedSavePath(ExportPreset(m_lastExport, m_fileName, shownFormat),
+                                            DocumentsFolder(), m_writable);
     QString filter = m_exportFilter;
     QString chosen;
     if (m_exportHooks.chooseFile) {

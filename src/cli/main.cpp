@@ -13,6 +13,7 @@
 
 #include <QGuiApplication>
 #include <QString>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cerrno>
@@ -51,6 +52,8 @@ constexpr const char *kUsage =
     "  --smooth             draw the PNG picture smooth (antialiased, thin lines fade), as\n"
     "                       the window's Smooth check box; SVG and PDF are vector pictures\n"
     "  --save FILE          write the template as loaded, in the .rm2 format\n"
+    "  --allow-partial      grow a depth the window does not offer (its tree does not fit the\n"
+    "                       store) as far as the store holds, and draw what fits\n"
     "  -h, --help           show this help\n"
     "  --version            show the version\n";
 
@@ -81,6 +84,7 @@ struct Options {
     PictureFormat format = PictureFormat::None; // --format; None: by the extension
     bool smooth = false;      // --smooth
     AnimateOptions animate;   // --animate and its timing
+    bool allowPartial = false; // --allow-partial
     VariationRequest variation; // --variation and its options
 };
 
@@ -281,6 +285,8 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
             opt.fit = true;
         } else if (arg == "--smooth") {
             opt.smooth = true;
+        } else if (arg == "--allow-partial") {
+            opt.allowPartial = true;
         } else if (arg == "-o" || arg == "--output") {
             const auto v = value(arg);
             if (!v) {
@@ -346,6 +352,12 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
         opt.width = *opt.longSide;
         opt.height = *opt.longSide;
     }
+    if (opt.outputPath.empty() && !opt.dumpSegments && opt.savePath.empty()) {
+        std::fputs("ramulet-render: nothing to write: give -o FILE.png (or .svg, .pdf), "
+                   "--dump-segments or --save FILE; --help lists every option\n",
+                   stderr);
+        return 1;
+    }
     return std::nullopt;
 }
 
@@ -359,6 +371,11 @@ int main(int argc, char **argv)
     Options opt;
     if (const std::optional<int> done = ParseArguments(argc, argv, opt)) {
         return *done;
+    }
+    // The reader's reasons are written in Japanese; this program reports in English.
+    QTranslator english;
+    if (english.load(QStringLiteral(":/i18n/ramulet_en.qm"))) {
+        SetReasonTranslator(&english);
     }
 
     // The window's loading path: the file's model values (or the default template), then
@@ -398,6 +415,17 @@ int main(int argc, char **argv)
         opt.depth = DeepestOfferedDepth(table, opt.maxDepth.value_or(kAutoDepthLimit));
     }
 
+    // The depth buttons stop where the tree no longer fits the store; deeper, the growth
+    // would stop part way and the picture show only the part grown first.
+    if (!DepthUsable(EstimateSegmentCount(table, opt.depth)) && !opt.allowPartial) {
+        std::fprintf(stderr,
+                     "ramulet-render: depth %d is not offered for this template: its tree may "
+                     "not fit the store of %d segments; the deepest depth offered is %d "
+                     "(--allow-partial draws what fits)\n",
+                     opt.depth, MaxSegIndex + 1, DeepestOfferedDepth(table, MaxDepth));
+        return 1;
+    }
+
     // Saved before the growth, which re-derives the rows from their pixel points.
     if (!opt.savePath.empty()) {
         QString error;
@@ -419,6 +447,12 @@ int main(int argc, char **argv)
         }
     }
 
+    if (store.Full()) {
+        std::fprintf(stderr,
+                     "ramulet-render: warning: the tree was cut: the store is full at %d "
+                     "segments, so depth %d is drawn only in part\n",
+                     store.Count(), opt.depth);
+    }
     if (opt.dumpSegments && !DumpSegments(store)) {
         std::fprintf(stderr, "ramulet-render: cannot write the segments to standard output\n");
         return 2;

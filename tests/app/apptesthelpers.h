@@ -7,6 +7,8 @@
 #include "app/pictureview.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTest>
@@ -31,6 +33,18 @@ struct DialogLog {
     bool answerYes = false;
     std::optional<QColor> colorAnswer;
 };
+
+// The warnings hold exactly one refusal to open `path`: the warning's own first line, then
+// the path, then the reason.
+inline bool IsOpenRefusal(const QStringList &warnings, const QString &path)
+{
+    if (warnings.size() != 1) {
+        return false;
+    }
+    const QStringList lines = warnings.first().split(QLatin1Char('\n'));
+    return lines.size() == 3 && lines[0] == QStringLiteral("このファイルは開けません") &&
+           lines[1] == QDir::toNativeSeparators(path) && !lines[2].trimmed().isEmpty();
+}
 
 inline std::unique_ptr<TMainform> MakeShownWindow(DialogLog &log)
 {

@@ -89,7 +89,7 @@ private slots:
         log = DialogLog();
         w = MakeShownWindow(log);
         QVERIFY(w);
-        w->resize(DesignClientWidth, DesignClientHeight);
+        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
         QTRY_COMPARE(w->treeView()->size(), QSize(636, 634));
         fileAnswer.clear();
         filterAnswer.clear();

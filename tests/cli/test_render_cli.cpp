@@ -174,6 +174,56 @@ private slots:
         QCOMPARE(image.size(), png);
     }
 
+    // A depth the depth buttons do not offer is refused, naming the deepest one offered;
+    // --allow-partial draws what fits and says that the tree was cut. With nothing to write,
+    // a one-line hint.
+    void depthBeyondTheStore_data()
+    {
+        QTest::addColumn<QStringList>("args"); // -o PICTURE is added when "picture" is set
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("err"); // in standard error; empty: nothing there
+        const QString fern = QStringLiteral(RAMULET_EXAMPLES_DIR "/fern.rm2");
+        QTest::addRow("deeper than offered") << QStringList{"--depth", "16", fern} << true << 1
+                                             << QByteArray("the deepest depth offered is 10");
+        QTest::addRow("deeper, partial") << QStringList{"--depth", "16", "--allow-partial", fern}
+                                         << true << 0 << QByteArray("the tree was cut");
+        QTest::addRow("deeper, dump") << QStringList{"--depth", "11", "--dump-segments", fern}
+                                      << false << 1 << QByteArray("offered is 10");
+        QTest::addRow("deepest offered") << QStringList{"--depth", "10", fern} << true << 0
+                                         << QByteArray();
+        QTest::addRow("partial, but all fits")
+            << QStringList{"--depth", "10", "--allow-partial", fern} << true << 0 << QByteArray();
+        QTest::addRow("nothing to write") << QStringList{} << false << 1
+                                          << QByteArray("nothing to write: give -o");
+        QTest::addRow("nothing to write from a file")
+            << QStringList{"--depth", "3", fern} << false << 1 << QByteArray("-o FILE");
+    }
+    void depthBeyondTheStore()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, picture);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, err);
+        QTemporaryDir dir;
+        const QString png = dir.filePath(QStringLiteral("tree.png"));
+        if (picture) {
+            args << "-o" << png;
+        }
+        const Run r = Render(args);
+        QCOMPARE(r.exitCode, exitCode);
+        if (err.isEmpty()) {
+            QVERIFY2(r.err.isEmpty(), r.err.constData());
+        } else {
+            QVERIFY2(r.err.contains(err), r.err.constData());
+            QCOMPARE(r.err.count('\n'), 1); // one line, no usage text
+        }
+        QCOMPARE(QFile::exists(png), picture && exitCode == 0);
+        if (args.contains("--dump-segments")) {
+            QVERIFY(r.out.isEmpty());
+        }
+    }
+
     void helpAndVersion()
     {
         QCOMPARE(Render({"--help"}).exitCode, 0);
