@@ -232,6 +232,7 @@ void TMainform::BuildControls()
     BuildLiveTree();
     BuildSmooth();
     BuildGallery();
+    BuildVariations();
 
     // Wiring.
     connect(ImagePanel, &BevelPanel::resized, this, [this] { ResizeViews(false); });

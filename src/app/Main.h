@@ -49,6 +49,7 @@ class BevelPanel;
 class ColorSwatch;
 class PictureView;
 class ThumbnailCache;
+class VariationDialog;
 struct LoadedTemplate;
 
 // Cursor identifiers of the views.
@@ -71,6 +72,8 @@ inline constexpr QRect UndoButtonRect{107, 40, 29, 29};
 inline constexpr QRect RedoButtonRect{107, 72, 29, 29};
 // The gallery button in the credits panel Panel4.
 inline constexpr QRect GalleryButtonRect{10, 84, 83, 27};
+// The variations button below it.
+inline constexpr QRect VariationButtonRect{10, 112, 90, 27};
 
 // Texts of the window, in the program's own language; the window shows them through tr().
 // The caption is the same in every language.
@@ -108,6 +111,8 @@ struct DialogHooks {
     // The gallery of examples, given their paths: the chosen one, or an empty text when
     // cancelled.
     std::function<QString(const QStringList &examples)> chooseExample;
+    // Runs the variations dialog (modally); true when it was accepted.
+    std::function<bool(VariationDialog &dialog)> runVariations;
 };
 
 class TMainform : public QMainWindow {
@@ -220,6 +225,9 @@ public:
     // The gallery of example templates (button SBGallery, Ctrl+Shift+O): the chosen example
     // is opened with LoadFromFile, as a file from the open dialog is.
     void SBGalleryClick();
+    // Variations of the template (button SBVariation, Ctrl+Shift+V): the centre the dialog
+    // is accepted with becomes the template, one undoable step "バリエーション".
+    void SBVariationClick();
 
 protected:
     bool event(QEvent *e) override;
@@ -353,6 +361,8 @@ private:
     void BuildGallery();
     QString ChooseExample(const QStringList &examples);
     QToolButton *SBGallery = nullptr;
+    void BuildVariations();
+    QToolButton *SBVariation = nullptr;
     ThumbnailCache *m_thumbnails = nullptr; // kept for the run: the gallery opens at once
 };
 

@@ -95,6 +95,8 @@ void TMainform::BuildShortcuts()
     add("actExport", {QKeySequence(Qt::CTRL | Qt::Key_E)}, &TMainform::SBExportClick);
     add("actGallery", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
         &TMainform::SBGalleryClick);
+    add("actVariation", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)},
+        &TMainform::SBVariationClick);
 }
 
 void TMainform::setExportHooks(ExportHooks hooks) { m_exportHooks = std::move(hooks); }
