@@ -680,6 +680,14 @@ Do you want to replace it?</translation>
         <source>枝の値を数値で編集 (Ctrl+T)</source>
         <translation>Edit the branch values as numbers (Ctrl+T)</translation>
     </message>
+    <message>
+        <source>バリエーション</source>
+        <translation type="unfinished">Variations</translation>
+    </message>
+    <message>
+        <source>いまのテンプレートの変化形から選ぶ (Ctrl+Shift+V)</source>
+        <translation type="unfinished">Choose from variations of the template (Ctrl+Shift+V)</translation>
+    </message>
 </context>
 <context>
     <name>ramulet::TemplateFile</name>
@@ -777,7 +785,62 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <source>読んでいるプログラムのないパイプです</source>
-        <translation>it is a pipe that no program is reading</translation>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ramulet::VariationDialog</name>
+    <message>
+        <source>バリエーション</source>
+        <translation>Variations</translation>
+    </message>
+    <message>
+        <source>いまのテンプレート</source>
+        <translation>The current template</translation>
+    </message>
+    <message>
+        <source>対称を保つ</source>
+        <translation>Keep symmetry</translation>
+    </message>
+    <message>
+        <source>枝の数を保つ</source>
+        <translation>Keep the number of branches</translation>
+    </message>
+    <message>
+        <source>色も変える</source>
+        <translation>Change colours too</translation>
+    </message>
+    <message>
+        <source>ランダム</source>
+        <translation>Random</translation>
+    </message>
+    <message>
+        <source>戻る</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>使う</source>
+        <translation>Use</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>控えめ</source>
+        <translation>Subtle</translation>
+    </message>
+    <message>
+        <source>大胆</source>
+        <translation>Wild</translation>
+    </message>
+    <message>
+        <source>シード %1</source>
+        <translation>Seed %1</translation>
+    </message>
+    <message>
+        <source>ランダム %1</source>
+        <translation>Random %1</translation>
     </message>
 </context>
 </TS>

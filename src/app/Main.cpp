@@ -251,6 +251,7 @@ void TMainform::BuildControls()
     BuildSmooth();
     BuildGallery();
     BuildEditing();
+    BuildVariations();
 
     // Wiring.
     connect(ImagePanel, &BevelPanel::resized, this, [this] { ResizeViews(false); });

@@ -54,6 +54,7 @@ class ColorSwatch;
 struct RowValues;
 class PictureView;
 class ThumbnailCache;
+class VariationDialog;
 struct LoadedTemplate;
 
 // Cursor identifiers of the views.
@@ -76,8 +77,10 @@ inline constexpr QRect UndoButtonRect{107, 40, 29, 29};
 inline constexpr QRect RedoButtonRect{107, 72, 29, 29};
 // The gallery button in the credits panel Panel4.
 inline constexpr QRect GalleryButtonRect{10, 84, 83, 27};
-// The branch values window's button, below the gallery's.
-inline constexpr QRect ValuesButtonRect{10, 114, 83, 27};
+// The branch values window's button, right of the gallery's.
+inline constexpr QRect ValuesButtonRect{96, 84, 44, 27};
+// The variations button below the gallery's.
+inline constexpr QRect VariationButtonRect{10, 112, 90, 27};
 
 // Texts of the window, in the program's own language; the window shows them through tr().
 // The caption is the same in every language.
@@ -121,6 +124,8 @@ struct DialogHooks {
     std::function<void(const AnimationSource &)> animation;
     // Help's windows: a title and a rich text to show.
     std::function<void(const QString &title, const QString &text)> inform;
+    // Runs the variations dialog (modally); true when it was accepted.
+    std::function<bool(VariationDialog &dialog)> runVariations;
 };
 
 class TMainform : public QMainWindow {
@@ -259,6 +264,9 @@ public:
     BranchValuesWindow *branchValues() const { return m_values; }
     void CImgMouseWheel(ShiftState shift, int x, int y, int eighths);
     void CImgDblClick(MouseButton button, ShiftState shift, int x, int y);
+    // Variations of the template (button SBVariation, Ctrl+Shift+V): the centre the dialog
+    // is accepted with becomes the template, one undoable step "バリエーション".
+    void SBVariationClick();
 
 protected:
     bool event(QEvent *e) override;
@@ -412,6 +420,8 @@ private:
     void BuildGallery();
     QString ChooseExample(const QStringList &examples);
     QToolButton *SBGallery = nullptr;
+    void BuildVariations();
+    QToolButton *SBVariation = nullptr;
     ThumbnailCache *m_thumbnails = nullptr; // kept for the run: the gallery opens at once
     // Precise editing and navigation (mainediting.cpp).
     void BuildEditing();

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFont>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -42,13 +43,16 @@ constexpr NudgeKey NudgeKeys[] = {
 
 void TMainform::BuildEditing()
 {
-    // A flat text button like the gallery's, below it.
+    // A flat text button like the gallery's, right of it, in a smaller size of its font so
+    // that its text fits the strip.
     SBValues = new QToolButton(Panel4);
     SBValues->setObjectName(QStringLiteral("SBValues"));
     SBValues->setGeometry(ValuesButtonRect);
     SBValues->setAutoRaise(true);
     SBValues->setFocusPolicy(Qt::NoFocus);
-    SBValues->setFont(SBInit->font());
+    QFont font = SBInit->font();
+    font.setPixelSize(13);
+    SBValues->setFont(font);
     SBValues->setText(tr("枝の値"));
     SBValues->setStatusTip(tr("枝の値を数値で編集 (Ctrl+T)"));
     SBValues->raise();

@@ -98,6 +98,8 @@ void TMainform::BuildShortcuts()
         &TMainform::SBGalleryClick);
     add("actAnimation", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)},
         &TMainform::AnimationClick);
+    add("actVariation", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)},
+        &TMainform::SBVariationClick);
 }
 
 void TMainform::setExportHooks(ExportHooks hooks) { m_exportHooks = std::move(hooks); }
