@@ -3,6 +3,7 @@
 #include "core/branches.h"
 #include "core/numeric.h"
 #include "core/segments.h"
+#include "cli/variationargs.h"
 #include "core/viewstate.h"
 #include "io/templatefile.h"
 #include "view/pictureoutput.h"
@@ -50,6 +51,15 @@ constexpr const char *kUsage =
     "  -h, --help           show this help\n"
     "  --version            show the version\n";
 
+// The usage with the variation options before the help and version lines.
+void PrintUsage(FILE *to)
+{
+    const std::string usage = kUsage;
+    const size_t help = usage.find("  -h, --help");
+    const std::string text = usage.substr(0, help) + VariationUsage + usage.substr(help);
+    std::fputs(text.c_str(), to);
+}
+
 struct Options {
     int32_t depth = 1;
     bool autoDepth = false;               // --depth auto
@@ -67,6 +77,7 @@ struct Options {
     std::string outputPath;   // -o: the tree picture
     PictureFormat format = PictureFormat::None; // --format; None: by the extension
     bool smooth = false;      // --smooth
+    VariationRequest variation; // --variation and its options
 };
 
 // The deepest depth that --depth auto takes unless --max-depth says otherwise: deeper trees
@@ -91,7 +102,8 @@ bool ParseInt(std::string_view text, long lo, long hi, int32_t &out)
 
 int UsageError(const std::string &message)
 {
-    std::fprintf(stderr, "ramulet-render: %s\n\n%s", message.c_str(), kUsage);
+    std::fprintf(stderr, "ramulet-render: %s\n\n", message.c_str());
+    PrintUsage(stderr);
     return 1;
 }
 
@@ -177,8 +189,17 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
             }
             return std::string_view(argv[++i]);
         };
+        std::string variationError;
+        const VariationArgument variationArg =
+            ReadVariationArgument(argc, argv, i, opt.variation, variationError);
+        if (variationArg == VariationArgument::Wrong) {
+            return UsageError(variationError);
+        }
+        if (variationArg == VariationArgument::Taken) {
+            continue;
+        }
         if (arg == "-h" || arg == "--help") {
-            std::fputs(kUsage, stdout);
+            PrintUsage(stdout);
             return 0;
         }
         if (arg == "--version") {
@@ -288,6 +309,9 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
              PictureFormat::Png)) {
         return UsageError("--smooth goes with a PNG picture (-o FILE.png or --format png)");
     }
+    if (const std::string wrong = CheckVariationRequest(opt.variation); !wrong.empty()) {
+        return UsageError(wrong);
+    }
     if (opt.maxDepth && !opt.autoDepth) {
         return UsageError("--max-depth goes with --depth auto");
     }
@@ -342,6 +366,7 @@ int main(int argc, char **argv)
     if (!opt.penIndex) {
         opt.penIndex = 2;
     }
+    ApplyVariation(opt.variation, table, settings, view);
     if (opt.autoDepth) {
         opt.depth = DeepestOfferedDepth(table, opt.maxDepth.value_or(kAutoDepthLimit));
     }
