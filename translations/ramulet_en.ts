@@ -2,6 +2,97 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>ramulet::BranchValuesWindow</name>
+    <message>
+        <source>枝の値</source>
+        <translation>Branch values</translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>角度</source>
+        <translation>Angle</translation>
+    </message>
+    <message>
+        <source>長さ</source>
+        <translation>Length</translation>
+    </message>
+    <message>
+        <source>幹に沿った枝の付け根（幹の長さ単位）</source>
+        <translation>Where the branch starts along the trunk (in trunk lengths)</translation>
+    </message>
+    <message>
+        <source>幹の向きからの角度（度、左回りが正）</source>
+        <translation>Angle from the trunk&apos;s direction (degrees, counter-clockwise positive)</translation>
+    </message>
+    <message>
+        <source>枝の長さ（幹の長さ単位）</source>
+        <translation>Length of the branch (in trunk lengths)</translation>
+    </message>
+    <message>
+        <source>正像</source>
+        <translation>Upright</translation>
+    </message>
+    <message>
+        <source>鏡像</source>
+        <translation>Mirrored</translation>
+    </message>
+    <message>
+        <source>線分</source>
+        <translation>Segment</translation>
+    </message>
+    <message>
+        <source>幹</source>
+        <translation>Trunk</translation>
+    </message>
+    <message>
+        <source>値を入力してください</source>
+        <translation>Enter a value</translation>
+    </message>
+    <message>
+        <source>%1 文字目が数値にも式にもなっていません</source>
+        <translation>Character %1 is not part of a number or expression</translation>
+    </message>
+    <message>
+        <source>%1 文字目に値がありません</source>
+        <translation>A value is missing at character %1</translation>
+    </message>
+    <message>
+        <source>括弧が閉じていません</source>
+        <translation>A parenthesis is not closed</translation>
+    </message>
+    <message>
+        <source>括弧が深すぎます</source>
+        <translation>Too many nested parentheses</translation>
+    </message>
+    <message>
+        <source>値が大きすぎます</source>
+        <translation>The value is too large</translation>
+    </message>
+    <message>
+        <source>0 で割っています</source>
+        <translation>Division by zero</translation>
+    </message>
+    <message>
+        <source>負の数の平方根はとれません</source>
+        <translation>No square root of a negative number</translation>
+    </message>
+    <message>
+        <source>種類は「正像」「鏡像」「線分」のどれかです</source>
+        <translation>The kind is one of Upright, Mirrored and Segment</translation>
+    </message>
+    <message>
+        <source>長さは 0 以上です</source>
+        <translation>The length cannot be negative</translation>
+    </message>
+</context>
+<context>
     <name>ramulet::GalleryDialog</name>
     <message>
         <source>見本</source>

@@ -10,6 +10,12 @@ BranchTable &ProgramTemplate()
     return table;
 }
 
+bool HasUnitTrunk(const BranchTable &t)
+{
+    const TBranch &trunk = t.Branches[0];
+    return trunk.P.x == 0.0L && trunk.P.y == 0.0L && trunk.V.x == 0.0L && trunk.V.y == 1.0L;
+}
+
 void SetDefaultTemplate(BranchTable &t, const ViewState &view)
 {
     TBranch &trunk = t.Branches[0];
@@ -90,8 +96,7 @@ void Normalize(BranchTable &t, bool movedOnly)
     // The trunk of every template the program makes, (0, 0) to (0, 1): its frame is model
     // space itself and the exact values are kept bit for bit (the arithmetic below would give
     // the same numbers but could turn a negative zero into a positive one).
-    const bool identity = trunk.P.x == 0.0L && trunk.P.y == 0.0L && trunk.V.x == 0.0L &&
-                          trunk.V.y == 1.0L;
+    const bool identity = HasUnitTrunk(t);
     for (int32_t i = 1; i <= t.BranchCount; ++i) {
         TBranch &row = t.Branches[static_cast<size_t>(i)];
         if (row.moved) {

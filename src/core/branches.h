@@ -45,6 +45,10 @@ struct BranchTable {
 // The table of the running program.
 BranchTable &ProgramTemplate();
 
+// Whether the trunk runs from (0, 0) to (0, 1), as in every template the program makes: its
+// frame is then model space itself.
+bool HasUnitTrunk(const BranchTable &t);
+
 // Writes the default template (trunk (0,0)-(0,1) and two mirrored branches at 45 degrees
 // from its end) and the screen points of its rows in `view`. The window adds its own steps
 // (swatches, file name, caption, edit mode) around this.

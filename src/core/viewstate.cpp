@@ -1,6 +1,9 @@
 #include "core/viewstate.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 
 namespace ramulet {
 
@@ -67,19 +70,79 @@ ClickEffect ViewState::ApplyClick(int32_t x, int32_t y, MouseButton button, Shif
         return ClickEffect::Recentred;
     }
     ViewOrigin = {x, y};
-    const long double root2 = std::sqrt(2.0L);
     if (button == MouseButton::Left) {
+        ScaleBy(1.0L);
+        return ClickEffect::ZoomedIn;
+    }
+    ScaleBy(-1.0L);
+    return ClickEffect::ZoomedOut;
+}
+
+// One √2 step in (direction > 0) or out, clamped to the zoom limits.
+void ViewState::ScaleBy(long double direction)
+{
+    const long double root2 = std::sqrt(2.0L);
+    if (direction > 0.0L) {
         ViewScale = ViewScale * root2;
         if (ViewScale > MaxScale) {
             ViewScale = MaxScale;
         }
-        return ClickEffect::ZoomedIn;
+    } else {
+        ViewScale = ViewScale / root2;
+        if (ViewScale < MinScale) {
+            ViewScale = MinScale;
+        }
     }
-    ViewScale = ViewScale / root2;
-    if (ViewScale < MinScale) {
-        ViewScale = MinScale;
+}
+
+void ViewState::ZoomAt(int32_t x, int32_t y, int notches)
+{
+    if (notches == 0) {
+        return;
     }
-    return ClickEffect::ZoomedOut;
+    ViewCenter = ScreenToModel({x, y});
+    ViewOrigin = {x, y};
+    // Step by step, so that n notches are exactly n clicks; beyond the limits nothing moves.
+    const int steps = std::min(std::abs(notches), 256);
+    for (int i = 0; i < steps; ++i) {
+        ScaleBy(notches > 0 ? 1.0L : -1.0L);
+    }
+}
+
+void TreeViewGesture::press(TPixel at, const ViewState &view)
+{
+    m_press = at;
+    m_originAtPress = view.ViewOrigin;
+    m_active = true;
+    m_panning = false;
+}
+
+bool TreeViewGesture::move(TPixel at, ViewState &view)
+{
+    if (!m_active) {
+        return false;
+    }
+    const int64_t dx = int64_t{at.x} - m_press.x;
+    const int64_t dy = int64_t{at.y} - m_press.y;
+    if (!m_panning && std::llabs(dx) <= ClickSlop && std::llabs(dy) <= ClickSlop) {
+        return false;
+    }
+    m_panning = true;
+    constexpr int64_t lo = std::numeric_limits<int32_t>::min();
+    constexpr int64_t hi = std::numeric_limits<int32_t>::max();
+    const TPixel origin{static_cast<int32_t>(std::clamp(m_originAtPress.x + dx, lo, hi)),
+                        static_cast<int32_t>(std::clamp(m_originAtPress.y + dy, lo, hi))};
+    if (origin == view.ViewOrigin) {
+        return false;
+    }
+    view.ViewOrigin = origin;
+    return true;
+}
+
+void TreeViewGesture::clear()
+{
+    m_active = false;
+    m_panning = false;
 }
 
 } // namespace ramulet

@@ -65,6 +65,38 @@ struct ViewState {
     // the middle button or a shift state of exactly {Shift} or exactly {Ctrl}, otherwise zoom
     // about the pixel, in for the left button and out for the others.
     ClickEffect ApplyClick(int32_t x, int32_t y, MouseButton button, ShiftState shift);
+
+    // The wheel at pixel (x, y): `notches` zoom steps about the pixel, each exactly a left
+    // click's √2 (a right click's for negative notches), so the model point under the
+    // mouse stays under it.
+    void ZoomAt(int32_t x, int32_t y, int notches);
+
+private:
+    void ScaleBy(long double direction);
+};
+
+// A press, moves and a release of the mouse in the tree view: a click while the mouse stays
+// within ClickSlop pixels of the press (along both axes), a pan of the view once it goes
+// further. Panning moves ViewOrigin with the mouse; ViewScale and ViewCenter stay.
+class TreeViewGesture {
+public:
+    static constexpr int32_t ClickSlop = 4;
+
+    // A press at `at` in `view` (whose origin the pan moves from).
+    void press(TPixel at, const ViewState &view);
+    // A move to `at`: returns whether `view` changed (the gesture is, or just became, a pan).
+    bool move(TPixel at, ViewState &view);
+    // Whether the gesture has become a pan; its release is then no click.
+    bool panning() const { return m_panning; }
+    bool active() const { return m_active; }
+    // Forget the gesture (the release, or a refusal).
+    void clear();
+
+private:
+    TPixel m_press;
+    TPixel m_originAtPress;
+    bool m_active = false;
+    bool m_panning = false;
 };
 
 } // namespace ramulet

@@ -1,6 +1,7 @@
 #include "editor/editorcontroller.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 
@@ -89,6 +90,9 @@ EditorRepaint EditorController::mouseMove(int32_t x, int32_t y)
         const HitResult hit = HitTest(m_table, x, y);
         PointIndex = hit.point;
         LineIndex = hit.line;
+        if (hit.point != -1 || hit.line != -1) {
+            SelectedIndex = hit.point != -1 ? hit.point : hit.line;
+        }
         if (LineIndex != -1) {
             m_cursor = EditorCursor::Line;
         } else if (PointIndex != -1) {
@@ -143,19 +147,122 @@ EditorRepaint EditorController::mouseMove(int32_t x, int32_t y)
     return out;
 }
 
+EditorRepaint EditorController::mouseMove(int32_t x, int32_t y, bool snap, const ViewState &view)
+{
+    if (snap && m_mouseIsDown && m_dragRow != -1 && validRow(m_dragRow)) {
+        return snappedDragStep(x, y, view);
+    }
+    return mouseMove(x, y);
+}
+
+EditorRepaint EditorController::snappedDragStep(int32_t x, int32_t y, const ViewState &view)
+{
+    TBranch &r = Row(m_table, m_dragRow);
+    const TBranch &trunk = Row(m_table, 0);
+    // The trunk's frame on screen (y up), as the normalisation of moved rows takes it.
+    const long double gx = static_cast<long double>(trunk.screenEnd.x) - trunk.screenStart.x;
+    const long double gy = -(static_cast<long double>(trunk.screenEnd.y) - trunk.screenStart.y);
+    const long double L = gx * gx + gy * gy;
+    if (L == 0.0L) {
+        return mouseMove(x, y);
+    }
+    const long double ux = gx / L;
+    const long double uy = gy / L;
+    long double position = m_dragValuesP.y;
+    TPointE v = m_dragValuesV;
+    if (PointIndex == m_dragRow) {
+        // The mouse against the branch's start pixel, in trunk lengths of the trunk's frame.
+        const long double vx = static_cast<long double>(x) - r.screenStart.x;
+        const long double vy = -(static_cast<long double>(y) - r.screenStart.y);
+        const TPointE raw{uy * vx - ux * vy, ux * vx + uy * vy};
+        // Whole multiples of 15 degrees are exact; lengths are twentieths.
+        const long double angle = std::nearbyint(AngleDegrees(raw) / 15.0L) * 15.0L;
+        v = VectorFromAngle(angle, SnapToSteps(VectorLength(raw), 20.0L));
+    } else {
+        // The slide's start as specified (mouse y less the grab offset, kept on the trunk).
+        int64_t y0 = int64_t{y} - DragOffsetY;
+        if (y0 < trunk.screenEnd.y) {
+            y0 = trunk.screenEnd.y;
+        } else if (y0 > trunk.screenStart.y) {
+            y0 = trunk.screenStart.y;
+        }
+        const long double px = static_cast<long double>(r.screenStart.x) - trunk.screenStart.x;
+        const long double py = -(static_cast<long double>(y0) - trunk.screenStart.y);
+        position = SnapToSteps(ux * px + uy * py, 20.0L);
+    }
+    SetRowValues(m_table, m_dragRow, position, v, view);
+    const EditorRepaint out{true,
+                            PointIndex == m_dragRow ? HighlightKind::Point : HighlightKind::Branch,
+                            m_dragRow};
+    HighlightShown = true;
+    return out;
+}
+
 void EditorController::mouseDown(MouseButton button, int32_t /*x*/, int32_t y)
 {
     if (button != MouseButton::Left) {
         m_mouseIsDown = false;
+        m_dragRow = -1;
         return;
     }
     if (validRow(LineIndex)) {
         DragOffsetY = Saturate32(int64_t{y} - Row(m_table, LineIndex).screenStart.y);
     }
     m_mouseIsDown = true;
+    m_dragRow = validRow(PointIndex) ? PointIndex : (validRow(LineIndex) ? LineIndex : -1);
+    if (m_dragRow != -1) {
+        m_dragStart = Row(m_table, m_dragRow);
+        const BranchTable values = NormalizedCopy(m_table);
+        m_dragValuesP = Row(values, m_dragRow).P;
+        m_dragValuesV = Row(values, m_dragRow).V;
+    }
 }
 
-void EditorController::mouseUp() { m_mouseIsDown = false; }
+bool EditorController::cancelDrag()
+{
+    if (!m_mouseIsDown) {
+        return false;
+    }
+    m_mouseIsDown = false;
+    const int32_t row = m_dragRow;
+    m_dragRow = -1;
+    if (!validRow(row)) {
+        return false;
+    }
+    Row(m_table, row) = m_dragStart;
+    HighlightShown = false;
+    return true;
+}
+
+bool EditorController::nudgeSelected(int right, int up, const ViewState &view)
+{
+    if (m_mouseIsDown || !validRow(SelectedIndex)) {
+        return false;
+    }
+    const BranchTable values = NormalizedCopy(m_table);
+    const TBranch &row = Row(values, SelectedIndex);
+    const TPointE v{NudgeByHundredths(row.V.x, right), NudgeByHundredths(row.V.y, up)};
+    SetRowValues(m_table, SelectedIndex, row.P.y, v, view);
+    HighlightShown = false;
+    return true;
+}
+
+bool EditorController::deleteSelected()
+{
+    if (m_mouseIsDown || !validRow(SelectedIndex)) {
+        return false;
+    }
+    DeleteBranch(m_table, SelectedIndex);
+    clearHover();
+    SelectedIndex = -1;
+    return true;
+}
+
+void EditorController::mouseUp()
+{
+    m_mouseIsDown = false;
+    m_dragRow = -1;
+}
 
 EditorCursor EditorController::cursor() const { return m_cursor; }
 

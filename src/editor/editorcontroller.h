@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/branches.h"
+#include "core/branchvalues.h"
 #include "core/numeric.h"
 #include "core/viewstate.h"
 
@@ -53,9 +54,18 @@ public:
     int32_t DragOffsetY = 0; // at the left press: mouse y minus the row's screenStart.y
     bool HighlightShown = false; // cleared by the window on every repaint, set after a mark
 
+    // The branch that the keys act on: the last one hovered, or chosen by the window; -1 none.
+    // It may name a row that no longer exists (after an undo); the keys then do nothing.
+    int32_t SelectedIndex = -1;
+
     // A move to editor pixel (x, y): a hover (hit test; a repaint with a mark over an item,
     // one repaint to erase a stale mark, none otherwise) or a drag step.
     EditorRepaint mouseMove(int32_t x, int32_t y);
+    // The same move; with `snap` (Shift held) a drag step puts exact values in the row
+    // instead of pixels: an end point at angles in steps of 15 degrees and lengths in steps of
+    // 0.05 trunk lengths, a slide at positions in steps of 0.05. The row's pixel points are
+    // then drawn from those values in `view` (the editor's default view).
+    EditorRepaint mouseMove(int32_t x, int32_t y, bool snap, const ViewState &view);
     // A non-left press ends any drag; a left press starts one, whatever is under the mouse.
     void mouseDown(MouseButton button, int32_t x, int32_t y);
     // Any release clears the flag only; nothing is redrawn.
@@ -80,8 +90,28 @@ public:
     // Forgets the hover state (after a reset or a load); the cursor returns to the arrow.
     void clearHover();
 
+    // Escape during a drag: the dragged branch gets back the row it had at the press (pixel
+    // points, values and mark) and the drag ends. Returns whether a drag was under way.
+    bool cancelDrag();
+    // The arrow keys: the selected branch's end point moves by `right` and `up` hundredths of
+    // a trunk length in the trunk's frame; the row then holds exact values (see
+    // NudgeByHundredths) drawn in `view`. Nothing during a drag. Returns whether it moved.
+    bool nudgeSelected(int right, int up, const ViewState &view);
+    // The Delete key: removes the selected branch (nothing during a drag) and forgets the
+    // hover and the selection. Returns whether a branch was deleted.
+    bool deleteSelected();
+    // Whether SelectedIndex names a branch in use.
+    bool hasSelection() const { return validRow(SelectedIndex); }
+
 private:
     bool validRow(int32_t row) const;
+    EditorRepaint snappedDragStep(int32_t x, int32_t y, const ViewState &view);
+
+    // The dragged row as it was at the left press, and the values the growth took from it.
+    int32_t m_dragRow = -1;
+    TBranch m_dragStart;
+    TPointE m_dragValuesP{};
+    TPointE m_dragValuesV{};
 
     BranchTable &m_table;
     bool &m_mouseIsDown;

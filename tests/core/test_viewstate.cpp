@@ -155,6 +155,64 @@ private slots:
         QVERIFY(v.ViewScale >= ViewState::MinScale && v.ViewScale > 0);
     }
 
+    // The wheel is the click's zoom: n notches at a pixel give the view of n clicks there.
+    void wheelIsClicks_data()
+    {
+        QTest::addColumn<int>("notches");
+        QTest::addRow("one in") << 1;
+        QTest::addRow("three in") << 3;
+        QTest::addRow("two out") << -2;
+        QTest::addRow("none") << 0;
+    }
+    void wheelIsClicks()
+    {
+        QFETCH(int, notches);
+        ViewState wheel = DefaultView();
+        ViewState clicks = wheel;
+        wheel.ZoomAt(100, 200, notches);
+        for (int i = 0; i < std::abs(notches); ++i) {
+            clicks.ApplyClick(100, 200, notches > 0 ? MouseButton::Left : MouseButton::Right, 0);
+        }
+        QVERIFY(wheel.ViewScale == clicks.ViewScale);
+        QCOMPARE(wheel.ViewOrigin, clicks.ViewOrigin);
+        QVERIFY(wheel.ViewCenter == clicks.ViewCenter);
+    }
+
+    // A press and release within 4 pixels is a click; further, the view follows the mouse.
+    void gesture_data()
+    {
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("dy");
+        QTest::addColumn<bool>("pans");
+        QTest::addRow("still") << 0 << 0 << false;
+        QTest::addRow("4 right and 4 up is a click") << 4 << -4 << false;
+        QTest::addRow("5 left pans") << -5 << 0 << true;
+        QTest::addRow("5 down pans") << 2 << 5 << true;
+        QTest::addRow("far") << 300 << -250 << true;
+    }
+    void gesture()
+    {
+        QFETCH(int, dx);
+        QFETCH(int, dy);
+        QFETCH(bool, pans);
+        ViewState v = DefaultView();
+        v.ApplyClick(100, 200, MouseButton::Left, 0);
+        const ViewState before = v;
+        TreeViewGesture g;
+        g.press({400, 300}, v);
+        g.move({400 + dx / 2, 300 + dy / 2}, v);
+        QCOMPARE(g.move({400 + dx, 300 + dy}, v) || g.panning(), pans);
+        QCOMPARE(g.panning(), pans);
+        QVERIFY(v.ViewScale == before.ViewScale);
+        QVERIFY(v.ViewCenter == before.ViewCenter);
+        const TPixel origin = pans ? TPixel{100 + dx, 200 + dy} : TPixel{100, 200};
+        QCOMPARE(v.ViewOrigin, origin);
+        // Once panning, a return to the press point is a pan back, not a click.
+        g.move({400, 300}, v);
+        QCOMPARE(v.ViewOrigin, (TPixel{100, 200}));
+        QCOMPARE(g.panning(), pans);
+    }
+
     void zeroSizeViewKeepsGeometry()
     {
         ViewState v = DefaultView();

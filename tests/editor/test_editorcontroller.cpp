@@ -1,4 +1,5 @@
 #include "core/branches.h"
+#include "core/branchvalues.h"
 #include "core/viewstate.h"
 #include "editor/editorcontroller.h"
 #include "editor/editordraw.h"
@@ -453,6 +454,123 @@ private slots:
 
     // Random presses, moves and releases of every button, in and far outside the view,
     // mixed with commands: the table and the hover state stay valid throughout.
+    // Shift during a drag puts exact values in the row: the end point at 15 degrees and
+    // twentieths of the trunk, a slide at twentieths of the trunk; the pixels follow them.
+    void snappedDrags_data()
+    {
+        QTest::addColumn<bool>("endPoint");
+        QTest::addColumn<int>("mouseX");
+        QTest::addColumn<int>("mouseY");
+        QTest::addColumn<double>("angle");
+        QTest::addColumn<double>("length");
+        QTest::addColumn<double>("position");
+        // View600: 180 pixels per trunk length, the trunk's tip at (300, 390). Branch 1
+        // starts there; 0.6 at 30 degrees ends 54 px left and 93.5 px up.
+        QTest::addRow("near 30 degrees, 0.6") << true << 247 << 298 << 30.0 << 0.6 << 1.0;
+        QTest::addRow("near -90, 0.25") << true << 346 << 393 << -90.0 << 0.25 << 1.0;
+        QTest::addRow("straight back") << true << 301 << 480 << 180.0 << 0.5 << 1.0;
+        // Grabbing branch 1's line at (320, 370), 20 px above its start: the start lands on
+        // the nearest twentieth of the trunk.
+        QTest::addRow("slide to 0.65") << false << 900 << 430 << -45.0 << 0.0 << 0.65;
+        QTest::addRow("slide kept on the trunk") << false << 320 << 9000 << -45.0 << 0.0 << 0.0;
+    }
+    void snappedDrags()
+    {
+        QFETCH(bool, endPoint);
+        QFETCH(int, mouseX);
+        QFETCH(int, mouseY);
+        QFETCH(double, angle);
+        QFETCH(double, length);
+        QFETCH(double, position);
+        const ViewState view = View600();
+        BranchTable t;
+        SetDefaultTemplate(t, view); // branch 1 from (300, 390) to (390, 300)
+        bool down = false;
+        EditorController c(t, down);
+        const TPixel grab = endPoint ? TPixel{390, 300} : TPixel{320, 370};
+        c.mouseMove(grab.x, grab.y);
+        c.mouseDown(MouseButton::Left, grab.x, grab.y);
+        const EditorRepaint r = c.mouseMove(mouseX, mouseY, true, view);
+        QVERIFY(r.repaint);
+        QCOMPARE(r.row, 1);
+        const TBranch &row = t.Branches[1];
+        QVERIFY(!row.moved);
+        QVERIFY(row.P.y == SnapToSteps(position, 20.0L));
+        const TPointE v = endPoint ? VectorFromAngle(angle, SnapToSteps(length, 20.0L))
+                                   : TPointE{0.5L, 0.5L};
+        QVERIFY(row.V == v);
+        QCOMPARE(row.screenEnd, view.ModelToScreen({row.P.x + v.x, row.P.y + v.y}));
+        // The growth takes the values as they are.
+        const BranchTable grown = NormalizedCopy(t);
+        QVERIFY(grown.Branches[1].V == v);
+        // A step without Shift is the specified drag again.
+        c.mouseMove(mouseX, mouseY + 1, false, view);
+        if (endPoint) {
+            QCOMPARE(row.screenEnd, (TPixel{mouseX, mouseY + 1}));
+            QVERIFY(row.moved);
+        }
+    }
+
+    void escapeRestoresTheDragStart()
+    {
+        const ViewState view = View600();
+        BranchTable t;
+        SetDefaultTemplate(t, view);
+        const TBranch before = t.Branches[2];
+        bool down = false;
+        EditorController c(t, down);
+        c.mouseMove(210, 300);
+        c.mouseDown(MouseButton::Left, 210, 300);
+        c.mouseMove(150, 250);
+        c.mouseMove(100, 200, true, view);
+        QVERIFY(!(t.Branches[2].V == before.V));
+        QVERIFY(c.cancelDrag());
+        QVERIFY(!down);
+        QCOMPARE(t.Branches[2].screenEnd, before.screenEnd);
+        QVERIFY(t.Branches[2].V == before.V && !t.Branches[2].moved);
+        // The drag is over: a move only hovers.
+        c.mouseMove(50, 50);
+        QCOMPARE(t.Branches[2].screenEnd, before.screenEnd);
+        QVERIFY(!c.cancelDrag());
+    }
+
+    void keysActOnTheSelectedBranch_data()
+    {
+        QTest::addColumn<int>("right");
+        QTest::addColumn<int>("up");
+        QTest::addColumn<QString>("x");
+        QTest::addColumn<QString>("y");
+        QTest::addRow("right") << 1 << 0 << "0.51" << "0.5";
+        QTest::addRow("shift+down") << 0 << -10 << "0.5" << "0.4";
+        QTest::addRow("left") << -1 << 0 << "0.49" << "0.5";
+    }
+    void keysActOnTheSelectedBranch()
+    {
+        QFETCH(int, right);
+        QFETCH(int, up);
+        QFETCH(QString, x);
+        QFETCH(QString, y);
+        const ViewState view = View600();
+        BranchTable t;
+        SetDefaultTemplate(t, view);
+        bool down = false;
+        EditorController c(t, down);
+        QVERIFY(!c.nudgeSelected(right, up, view)); // nothing hovered yet
+        c.mouseMove(390, 300); // branch 1's end point
+        c.mouseMove(10, 10);   // away: it stays selected
+        QCOMPARE(c.SelectedIndex, 1);
+        QVERIFY(c.nudgeSelected(right, up, view));
+        QVERIFY(t.Branches[1].V.x == std::strtold(x.toLatin1().constData(), nullptr));
+        QVERIFY(t.Branches[1].V.y == std::strtold(y.toLatin1().constData(), nullptr));
+        QVERIFY(!t.Branches[1].moved);
+        QCOMPARE(t.Branches[1].screenEnd,
+                 view.ModelToScreen({t.Branches[1].V.x, 1.0L + t.Branches[1].V.y}));
+        QVERIFY(c.deleteSelected());
+        QCOMPARE(t.BranchCount, 1);
+        QVERIFY(t.Branches[1].V.x == -0.5L); // branch 2 moved down
+        QVERIFY(!c.deleteSelected());
+    }
+
     void randomEventsKeepTheStateValid()
     {
         const ViewState v = View600();
