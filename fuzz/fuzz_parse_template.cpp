@@ -1,6 +1,8 @@
 // libFuzzer target for the template reader: any bytes must give a result without a fault,
-// and an accepted template must be one the program can use and write back stably.
+// and an accepted template must be one the program can use and write back stably. The same
+// bytes taken as a file name must travel through the program's texts unchanged.
 
+#include "io/paths.h"
 #include "io/templatefile.h"
 
 #include <QBuffer>
@@ -27,6 +29,10 @@ void Check(bool ok, const char *what)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+
+    // Any bytes, taken as a file name, come back as the same bytes.
+    Check(PathToBytes(PathFromBytes(bytes)) == bytes.toStdString(), "a file name changed");
+
     const LoadResult r = ParseTemplate(bytes);
 
     // The device reader must agree with the reader on bytes.

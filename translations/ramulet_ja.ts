@@ -16,16 +16,16 @@
         <translation>普通のファイルではありません</translation>
     </message>
     <message>
-        <source>not all of it could be written (the disk may be full)</source>
-        <translation>全部は書き込めませんでした (ディスクがいっぱいかもしれません)</translation>
+        <source>it is neither a file, a pipe nor a character device</source>
+        <translation>ファイルでも、パイプでも、キャラクターデバイスでもありません</translation>
+    </message>
+    <message>
+        <source>it is a pipe that no program is reading</source>
+        <translation>どのプログラムも読んでいないパイプです</translation>
     </message>
 </context>
 <context>
     <name>ramulet::TreePicture</name>
-    <message>
-        <source>not all of it could be written (the disk may be full)</source>
-        <translation>全部は書き込めませんでした (ディスクがいっぱいかもしれません)</translation>
-    </message>
     <message>
         <source>cannot write %1: %2</source>
         <translation>%1 に書き込めません: %2</translation>
@@ -41,6 +41,26 @@
     <message>
         <source>the extension is not one of .svg, .png, .pdf</source>
         <translation>拡張子が .svg, .png, .pdf のどれでもありません</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>フォルダーです</translation>
+    </message>
+    <message>
+        <source>it is neither a file, a pipe nor a character device</source>
+        <translation>ファイルでも、パイプでも、キャラクターデバイスでもありません</translation>
+    </message>
+    <message>
+        <source>it is a pipe that no program is reading</source>
+        <translation>どのプログラムも読んでいないパイプです</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>メモリーが足りません</translation>
+    </message>
+    <message>
+        <source>the image is empty</source>
+        <translation>画像が空です</translation>
     </message>
 </context>
 </TS>

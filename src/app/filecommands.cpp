@@ -74,11 +74,9 @@ std::optional<QString> FirstLocalFile(const QMimeData *data)
         return std::nullopt;
     }
     for (const QUrl &url : data->urls()) {
-        if (url.isLocalFile()) {
-            const QString path = url.toLocalFile();
-            if (!path.isEmpty()) {
-                return path;
-            }
+        const QString path = PathFromLocalUrl(url);
+        if (!path.isEmpty()) {
+            return path;
         }
     }
     return std::nullopt;

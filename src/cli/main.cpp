@@ -5,6 +5,7 @@
 #include "core/segments.h"
 #include "cli/variationargs.h"
 #include "core/viewstate.h"
+#include "io/paths.h"
 #include "io/templatefile.h"
 #include "view/pictureoutput.h"
 #include "view/renderpipeline.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -125,7 +127,7 @@ bool DumpSegments(const Tseglines &store)
 int WritePicture(const Options &opt, RenderPipeline &pipeline, const ViewState &view,
                  const TemplateSettings &file)
 {
-    const QString path = QString::fromLocal8Bit(opt.outputPath.c_str());
+    const QString path = PathFromBytes(QByteArray::fromStdString(opt.outputPath));
     const PictureFormat format =
         opt.format != PictureFormat::None ? opt.format : PictureFormatForPath(path);
     std::unique_ptr<QGuiApplication> app;
@@ -148,7 +150,7 @@ int WritePicture(const Options &opt, RenderPipeline &pipeline, const ViewState &
     QString error;
     if (!WriteTreePicture(*picture, path, format, QSize(view.viewWidth, view.viewHeight),
                           &error, opt.smooth)) {
-        std::fprintf(stderr, "ramulet-render: %s\n", error.toLocal8Bit().constData());
+        std::fprintf(stderr, "ramulet-render: %s\n", PathToBytes(error).c_str());
         return 2;
     }
     return 0;
@@ -294,7 +296,7 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
     }
 
     if (!opt.outputPath.empty() && opt.format == PictureFormat::None &&
-        PictureFormatForPath(QString::fromLocal8Bit(opt.outputPath.c_str())) ==
+        PictureFormatForPath(PathFromBytes(QByteArray::fromStdString(opt.outputPath))) ==
             PictureFormat::None) {
         return UsageError("the output file must end in .svg, .png or .pdf (or give --format)");
     }
@@ -305,7 +307,7 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
         (opt.outputPath.empty() ||
          (opt.format != PictureFormat::None
               ? opt.format
-              : PictureFormatForPath(QString::fromLocal8Bit(opt.outputPath.c_str()))) !=
+              : PictureFormatForPath(PathFromBytes(QByteArray::fromStdString(opt.outputPath)))) !=
              PictureFormat::Png)) {
         return UsageError("--smooth goes with a PNG picture (-o FILE.png or --format png)");
     }
@@ -330,6 +332,9 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
 
 int main(int argc, char **argv)
 {
+    // A write past a file size limit (ulimit -f) then fails with its error, which is reported
+    // with exit status 2 and no partial file, instead of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     Options opt;
     if (const std::optional<int> done = ParseArguments(argc, argv, opt)) {
         return *done;
@@ -344,15 +349,15 @@ int main(int argc, char **argv)
     view.ResetView();
     SetDefaultTemplate(table, view);
     if (!opt.templatePath.empty()) {
-        const QString path = QString::fromLocal8Bit(opt.templatePath.c_str());
+        const QString path = PathFromBytes(QByteArray::fromStdString(opt.templatePath));
         LoadResult loaded = ReadTemplateFile(path);
         if (loaded.status == LoadStatus::Refused) {
             std::fprintf(stderr, "ramulet-render: %s: this file cannot be opened: %s\n",
-                         opt.templatePath.c_str(), loaded.message.toLocal8Bit().constData());
+                         opt.templatePath.c_str(), PathToBytes(loaded.message).c_str());
             return 2;
         }
         if (loaded.status == LoadStatus::Unreadable) {
-            std::fprintf(stderr, "ramulet-render: %s\n", loaded.message.toLocal8Bit().constData());
+            std::fprintf(stderr, "ramulet-render: %s\n", PathToBytes(loaded.message).c_str());
             return 2;
         }
         table = loaded.data.table;
@@ -374,9 +379,9 @@ int main(int argc, char **argv)
     // Saved before the growth, which re-derives the rows from their pixel points.
     if (!opt.savePath.empty()) {
         QString error;
-        if (!WriteTemplateFile(QString::fromLocal8Bit(opt.savePath.c_str()),
+        if (!WriteTemplateFile(PathFromBytes(QByteArray::fromStdString(opt.savePath)),
                                FormatTemplate(table, settings), &error)) {
-            std::fprintf(stderr, "ramulet-render: %s\n", error.toLocal8Bit().constData());
+            std::fprintf(stderr, "ramulet-render: %s\n", PathToBytes(error).c_str());
             return 2;
         }
     }

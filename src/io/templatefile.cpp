@@ -1,10 +1,12 @@
 #include "io/templatefile.h"
 
+#include "core/outputfile.h"
+#include "io/paths.h"
+
 #include <QFile>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -12,8 +14,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <locale.h>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace ramulet {
@@ -65,12 +71,20 @@ QString Printable(std::string_view bytes)
     return out;
 }
 
+// The most bytes the reader takes from one file: far above any real template (under 3 KB),
+// so that an endless or huge file (a device, /proc, a sparse file of zeros with no line end)
+// is refused at once instead of holding the reader.
+constexpr size_t kByteBudget = size_t{1} << 20;
+
 // The bytes of a file, from memory or read from a device in chunks. A byte 26 (Ctrl-Z) ends
-// the file. A device's read error ends it too and is remembered.
+// the file. A device's read error ends it too and is remembered, and so does reaching the
+// byte budget with more bytes to come.
 class Input {
 public:
     explicit Input(const QByteArray &bytes)
-        : data_(bytes.constData()), size_(static_cast<size_t>(bytes.size()))
+        : data_(bytes.constData()),
+          size_(std::min(static_cast<size_t>(bytes.size()), kByteBudget)),
+          more_(static_cast<size_t>(bytes.size()) > kByteBudget)
     {
     }
     explicit Input(QIODevice &device) : device_(&device), buffer_(kChunk) {}
@@ -95,6 +109,7 @@ public:
 
     bool failed() const { return failed_; }
     QString error() const { return error_; }
+    bool overBudget() const { return overBudget_; }
 
 private:
     static constexpr qint64 kChunk = 64 * 1024;
@@ -102,9 +117,17 @@ private:
     bool refill()
     {
         if (device_ == nullptr) {
+            overBudget_ = more_;
             return false;
         }
-        const qint64 n = device_->read(buffer_.data(), kChunk);
+        taken_ += size_;
+        if (taken_ >= kByteBudget) {
+            char probe = 0;
+            overBudget_ = device_->read(&probe, 1) > 0;
+            return false;
+        }
+        const qint64 n = device_->read(
+            buffer_.data(), std::min(kChunk, static_cast<qint64>(kByteBudget - taken_)));
         if (n < 0) {
             failed_ = true;
             error_ = device_->errorString();
@@ -122,6 +145,9 @@ private:
     const char *data_ = nullptr;
     size_t size_ = 0;
     size_t pos_ = 0;
+    size_t taken_ = 0; // bytes of the chunks before the current one
+    bool more_ = false; // bytes past the budget in memory
+    bool overBudget_ = false;
     bool ended_ = false;
     QIODevice *device_ = nullptr;
     std::vector<char> buffer_;
@@ -389,6 +415,34 @@ QString Reason(const char *text)
     return QCoreApplication::translate("ramulet::TemplateFile", text);
 }
 
+// A file that the reader stopped reading at the byte budget.
+LoadResult TooLarge()
+{
+    LoadResult r;
+    r.status = LoadStatus::Refused;
+    r.message = QStringLiteral("the file goes on past 1 MiB, far longer than any template");
+    return r;
+}
+
+// Why `file` could not be written, in the window's language where it is ours.
+QString OutputFailure(const OutputFile &file)
+{
+    switch (file.LastFailure()) {
+    case OutputFile::Failure::Folder:
+        return Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "it is a folder"));
+    case OutputFile::Failure::NotWritable:
+        return Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                        "it is neither a file, a pipe nor a character device"));
+    case OutputFile::Failure::NoReader:
+        return Reason(
+            QT_TRANSLATE_NOOP("ramulet::TemplateFile", "it is a pipe that no program is reading"));
+    case OutputFile::Failure::None:
+    case OutputFile::Failure::System:
+        break;
+    }
+    return QString::fromLocal8Bit(file.Error().c_str());
+}
+
 LoadResult Unreadable(const QString &name, const QString &reason)
 {
     LoadResult r;
@@ -409,7 +463,8 @@ void AppendInt(QByteArray &out, int32_t v)
 LoadResult ParseTemplate(const QByteArray &bytes)
 {
     Input in(bytes);
-    return Reader(in).Read();
+    LoadResult r = Reader(in).Read();
+    return in.overBudget() ? TooLarge() : r;
 }
 
 LoadResult ReadTemplate(QIODevice &device, const QString &name)
@@ -420,7 +475,7 @@ LoadResult ReadTemplate(QIODevice &device, const QString &name)
     if (in.failed()) {
         return Unreadable(name, in.error());
     }
-    return r;
+    return in.overBudget() ? TooLarge() : r;
 }
 
 LoadResult ReadTemplateFile(const QString &path)
@@ -429,18 +484,31 @@ LoadResult ReadTemplateFile(const QString &path)
         return Unreadable(
             path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "no file name was given")));
     }
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        return Unreadable(path,
-                          Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "it is a folder")));
+    // Opened without blocking, so that a pipe without a writer cannot hold the open; what is
+    // opened is then looked at, not the name, which could change meanwhile.
+    const int fd = open(PathToBytes(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        return Unreadable(path, QString::fromLocal8Bit(std::strerror(errno)));
     }
-    // A pipe or a device could block the window or never end; a template is a plain file.
-    if (info.exists() && !info.isFile()) {
+    struct stat st {};
+    const bool statted = fstat(fd, &st) == 0;
+    if (!statted || !S_ISREG(st.st_mode)) {
+        const int err = errno;
+        close(fd);
+        if (!statted) {
+            return Unreadable(path, QString::fromLocal8Bit(std::strerror(err)));
+        }
+        if (S_ISDIR(st.st_mode)) {
+            return Unreadable(
+                path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "it is a folder")));
+        }
+        // A pipe or a device could block the window or never end; a template is a plain file.
         return Unreadable(
             path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "it is not a regular file")));
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        close(fd);
         return Unreadable(path, file.errorString());
     }
     return ReadTemplate(file, path);
@@ -564,31 +632,10 @@ bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *er
         }
         return false;
     };
-    if (QFileInfo(path).isDir()) {
-        return fail(Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "it is a folder")));
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return fail(file.errorString());
-    }
-    // QSaveFile buffers the text; a failure of the final flush (disk full, size limit) is
-    // not reported by commit(), so flush here and look.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        // A short write (a full disk, a file size limit) may leave no error of its own.
-        const bool unexplained = file.error() == QFileDevice::NoError ||
-                                 file.errorString().isEmpty() ||
-                                 file.errorString() == QLatin1String("Unknown error");
-        const QString writeError =
-            unexplained
-                ? Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
-                                           "not all of it could be written (the disk may be full)"))
-                : file.errorString();
-        file.cancelWriting();
-        file.commit(); // discards the temporary file
-        return fail(writeError);
-    }
-    if (!file.commit()) {
-        return fail(file.errorString());
+    OutputFile file;
+    if (!file.Open(PathToBytes(path)) || !file.Write(bytes.constData(), size_t(bytes.size())) ||
+        !file.Commit()) {
+        return fail(OutputFailure(file));
     }
     return true;
 }

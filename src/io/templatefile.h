@@ -62,7 +62,8 @@ LoadResult ParseTemplate(const QByteArray &bytes);
 // `name` and the reason.
 LoadResult ReadTemplate(QIODevice &device, const QString &name);
 
-// Opens `path`, reads and parses it.
+// Opens `path`, reads and parses it. Only a regular file is read, and at most 1 MiB of it: a
+// file that goes on past that is refused.
 LoadResult ReadTemplateFile(const QString &path);
 
 // A real as the file writes it: exactly 23 characters, e.g. ' 1.50000000000000E+0002',
@@ -75,7 +76,8 @@ std::string FormatReal(long double v);
 QByteArray FormatTemplate(const BranchTable &t, const TemplateSettings &s);
 
 // Writes `bytes` to `path` through a temporary file that replaces the target only once it
-// is complete, so a failure leaves any old file intact. On failure returns false and, when
+// is complete, so a failure leaves any old file intact; a pipe or a device is written
+// directly and never replaced (core/outputfile.h). On failure returns false and, when
 // `error` is given, sets it to a message naming the file and the reason; `reason`, when
 // given, gets the reason alone.
 bool WriteTemplateFile(const QString &path, const QByteArray &bytes, QString *error,

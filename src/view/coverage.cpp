@@ -787,6 +787,11 @@ private:
 
 } // namespace
 
+void RasterizeTreePictureSmoothRows(QImage &image, const TreePicture &pic, raster::Rows rows)
+{
+    raster::Traverse<CoverageKernel>(image, pic, RasterOrder::FrontToBack, rows);
+}
+
 bool RasterizeTreePictureSmooth(QImage &image, const TreePicture &pic)
 {
     const QImage::Format f = image.format();

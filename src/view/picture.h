@@ -50,6 +50,9 @@ public:
     };
 
     int32_t pictureHeight() const { return m_pictureHeight; }
+    // The width in pixels of the view the picture was recorded for: its thinnest lines are
+    // one pixel of that view wide in the SVG.
+    int32_t viewWidth() const { return m_viewWidth; }
     // The background rectangle (0, 0)-(8500, PictureHeight + 500), absent when the background
     // is white so that the picture stays transparent.
     bool hasBackground() const { return m_hasBackground; }
@@ -80,6 +83,7 @@ public:
 private:
     friend class PictureRecorder;
     int32_t m_pictureHeight = 0;
+    int32_t m_viewWidth = 0;
     bool m_hasBackground = false;
     TColor m_backColor = White;
     std::vector<PenRun> m_runs;

@@ -1,14 +1,16 @@
 #include "view/pictureoutput.h"
 
+#include "core/outputfile.h"
+#include "core/pathbytes.h"
+#include "view/pngwriter.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QMimeData>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <charconv>
@@ -75,6 +77,8 @@ QByteArray TreePictureToSvg(const TreePicture &pic)
         out.append("\"/>\n");
     }
     out.append("<g fill=\"none\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n");
+    const QByteArray onePixel = QByteArray::number(
+        static_cast<double>(PictureWidth) / (pic.viewWidth() > 0 ? pic.viewWidth() : 800), 'g', 6);
     const auto &lines = pic.lines();
     for (const TreePicture::PenRun &run : pic.runs()) {
         for (uint32_t start = 0; start < run.count; start += SvgLinesPerPath) {
@@ -82,8 +86,11 @@ QByteArray TreePictureToSvg(const TreePicture &pic)
             out.append("<path stroke=\"");
             AppendHexColor(out, run.color);
             if (run.width <= 0) {
-                // One device pixel whatever the scale, as on the screen.
-                out.append("\" stroke-width=\"1\" vector-effect=\"non-scaling-stroke");
+                // The thinnest line: one pixel of the view the picture was made for, in
+                // picture units, so that it shows at that size in every renderer (SVG 1.1
+                // has no non-scaling stroke, and librsvg ignores it).
+                out.append("\" stroke-width=\"");
+                out.append(onePixel);
             } else {
                 out.append("\" stroke-width=\"");
                 AppendInt(out, run.width);
@@ -159,16 +166,23 @@ bool PdfBytes(const TreePicture &pic, QSize pageSize, QByteArray &bytes)
     return painter.end();
 }
 
-// Why a write to `file` failed. A short write (a full disk, a file size limit) may leave no
-// error of its own behind.
-QString WriteFailure(const QFileDevice &file)
+// Why `file` could not be written, in the window's language where it is ours.
+QString OutputFailure(const OutputFile &file)
 {
-    if (file.error() == QFileDevice::NoError || file.errorString().isEmpty() ||
-        file.errorString() == QLatin1String("Unknown error")) {
+    switch (file.LastFailure()) {
+    case OutputFile::Failure::Folder:
+        return Reason(QT_TRANSLATE_NOOP("ramulet::TreePicture", "it is a folder"));
+    case OutputFile::Failure::NotWritable:
         return Reason(QT_TRANSLATE_NOOP("ramulet::TreePicture",
-                                        "not all of it could be written (the disk may be full)"));
+                                        "it is neither a file, a pipe nor a character device"));
+    case OutputFile::Failure::NoReader:
+        return Reason(
+            QT_TRANSLATE_NOOP("ramulet::TreePicture", "it is a pipe that no program is reading"));
+    case OutputFile::Failure::None:
+    case OutputFile::Failure::System:
+        break;
     }
-    return file.errorString();
+    return QString::fromLocal8Bit(file.Error().c_str());
 }
 
 } // namespace
@@ -189,26 +203,16 @@ bool WriteTreePicture(const TreePicture &pic, const QString &path, PictureFormat
         }
         return false;
     };
-    // The whole file is made in memory first, then written in one piece.
+    // SVG and PDF are made in memory first (they are small), so that a failure to make them
+    // leaves the file alone; a PNG, which may be of any size, is drawn and written in bands.
+    const PictureFormat chosen = format != PictureFormat::None ? format : PictureFormatForPath(path);
     QByteArray bytes;
-    switch (format != PictureFormat::None ? format : PictureFormatForPath(path)) {
+    switch (chosen) {
     case PictureFormat::Svg:
         bytes = TreePictureToSvg(pic);
         break;
-    case PictureFormat::Png: {
-        const QImage image = TreePictureToImage(pic, pngSize, smooth);
-        if (image.isNull()) {
-            return fail(
-                Reason(QT_TRANSLATE_NOOP("ramulet::TreePicture", "the image is too large")));
-        }
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "png");
-        if (!writer.write(image)) {
-            return fail(writer.errorString());
-        }
+    case PictureFormat::Png:
         break;
-    }
     case PictureFormat::Pdf:
         if (!PdfBytes(pic, pngSize, bytes)) {
             return fail(Reason(
@@ -220,20 +224,23 @@ bool WriteTreePicture(const TreePicture &pic, const QString &path, PictureFormat
                                              "the extension is not one of .svg, .png, .pdf")));
     }
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return fail(file.errorString());
+    // Written through a temporary file that replaces the old one only when complete, or
+    // straight into a pipe or a device, which is never replaced (core/outputfile.h).
+    OutputFile file;
+    if (!file.Open(EncodePathBytes(std::u16string_view(
+            reinterpret_cast<const char16_t *>(path.utf16()), static_cast<size_t>(path.size()))))) {
+        return fail(OutputFailure(file));
     }
-    // QSaveFile's commit() does not notice a short write or a failed final flush, so both are
-    // checked here; the temporary file is then dropped and the old file stays as it was.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = WriteFailure(file);
-        file.cancelWriting();
-        file.commit();
-        return fail(reason);
+    if (chosen == PictureFormat::Png) {
+        QString reason;
+        if (!WritePicturePng(pic, PictureImageSize(pic, pngSize), smooth, file, &reason)) {
+            return fail(reason);
+        }
+    } else if (!file.Write(bytes.constData(), static_cast<size_t>(bytes.size()))) {
+        return fail(OutputFailure(file));
     }
-    if (!file.commit()) {
-        return fail(file.errorString());
+    if (!file.Commit()) {
+        return fail(OutputFailure(file));
     }
     return true;
 }

@@ -14,7 +14,8 @@ class QMimeData;
 
 namespace ramulet {
 
-// The picture as SVG: view box 8000 x PictureHeight, no background element when white.
+// The picture as SVG 1.1: view box 8000 x PictureHeight, no background element when white;
+// a line of the thinnest pen 8000 / (view width) units wide, one pixel of the view.
 QByteArray TreePictureToSvg(const TreePicture &pic);
 
 // The picture stretched over a new ARGB image of `size`, classic or smooth; transparent where
@@ -23,8 +24,11 @@ QImage TreePictureToImage(const TreePicture &pic, QSize size, bool smooth = fals
 
 // Writes the picture to `path` as .svg, .png (of pngSize pixels) or .pdf (a page of pngSize
 // points), chosen by the extension (any letter case). Only the PNG is drawn smooth when
-// `smooth` is set: SVG and PDF are vector pictures either way. Writes through QSaveFile, so a failure
-// leaves no partial file and any old file intact. On failure returns false and sets *error.
+// `smooth` is set: SVG and PDF are vector pictures either way. The PNG is drawn and written a
+// band of rows at a time (view/pngwriter.h), so its memory stays bounded at any size. A
+// regular file is written through a temporary file, so a failure leaves no partial file and
+// any old file intact; a pipe or a device is written into, never replaced
+// (core/outputfile.h). On failure returns false and sets *error.
 bool WriteTreePicture(const TreePicture &pic, const QString &path, QSize pngSize,
                       QString *error, bool smooth = false);
 

@@ -287,4 +287,24 @@ bool RasterizeTreePicture(QImage &image, const TreePicture &pic, RasterOrder ord
     return true;
 }
 
+bool RasterizePictureRows(QImage &image, const TreePicture &pic, bool smooth, int top, int bottom)
+{
+    const QImage::Format f = image.format();
+    if (f != QImage::Format_ARGB32_Premultiplied && f != QImage::Format_RGB32) {
+        return false;
+    }
+    top = std::max(top, 0);
+    bottom = std::min(bottom, image.height());
+    if (image.isNull() || pic.pictureHeight() <= 0 || top >= bottom) {
+        return true;
+    }
+    if (smooth) {
+        RasterizeTreePictureSmoothRows(image, pic, raster::Rows{top, bottom});
+    } else {
+        raster::Traverse<ClassicKernel>(image, pic, RasterOrder::Automatic,
+                                        raster::Rows{top, bottom});
+    }
+    return true;
+}
+
 } // namespace ramulet

@@ -26,4 +26,11 @@ inline constexpr double MaxBackToFrontPixels = 4096.0 * 4096.0;
 bool RasterizeTreePicture(QImage &image, const TreePicture &pic,
                           RasterOrder order = RasterOrder::Automatic);
 
+// Only the rows [top, bottom) of what RasterizeTreePicture, or RasterizeTreePictureSmooth when
+// `smooth` is set, draws on `image`, every pixel as the whole drawing gives it. Nothing outside
+// those rows is read or written, so `image` may be a view (QImage over external memory) of
+// an image of which only those rows exist: a picture of any size is drawn band by band.
+// ARGB32_Premultiplied and RGB32 only; false, drawing nothing, for any other format.
+bool RasterizePictureRows(QImage &image, const TreePicture &pic, bool smooth, int top, int bottom);
+
 } // namespace ramulet

@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace ramulet::raster {
@@ -104,11 +105,16 @@ inline constexpr int SplitRowsAt = 64;
 // How many bands of rows. Each band passes over every run, so no more than the threads.
 inline constexpr int RowBands = 2;
 
+// Draws the picture stretched over the whole of `image`, or only over its rows `window` when
+// one is given: every pixel of those rows as the whole image would have it, nothing outside
+// them touched (so `image` may be a view of memory that holds those rows alone).
 template <class Kernel>
-void Traverse(QImage &image, const TreePicture &pic, RasterOrder order)
+void Traverse(QImage &image, const TreePicture &pic, RasterOrder order,
+              std::optional<Rows> window = std::nullopt)
 {
     const int w = image.width();
     const int h = image.height();
+    const Rows all = window.value_or(Rows{0, h});
     const double sx = static_cast<double>(w) / PictureWidth;
     const double sy = static_cast<double>(h) / pic.pictureHeight();
     const double widthScale = (sx + sy) / 2.0;
@@ -214,8 +220,9 @@ void Traverse(QImage &image, const TreePicture &pic, RasterOrder order)
         }
     };
 
-    if (pic.segmentCount() < SplitLinesAt || h < SplitRowsAt || !HelperThreadEnabled()) {
-        drawRows({0, h});
+    const int rowCount = all.bottom - all.top;
+    if (pic.segmentCount() < SplitLinesAt || rowCount < SplitRowsAt || !HelperThreadEnabled()) {
+        drawRows(all);
         return;
     }
     // The rows split into bands of about the same number of lines each (by a sample of their
@@ -224,20 +231,33 @@ void Traverse(QImage &image, const TreePicture &pic, RasterOrder order)
     const size_t stride = std::max<size_t>(1, lines.size() / 4096);
     for (size_t i = 0; i < lines.size(); i += stride) {
         const double mid = (static_cast<double>(lines[i].y1()) + lines[i].y2()) * 0.5 * sy;
-        sample.push_back(static_cast<int>(std::clamp(mid, 0.0, static_cast<double>(h))));
+        if (mid >= all.top && mid < all.bottom) {
+            sample.push_back(static_cast<int>(mid));
+        }
+    }
+    if (sample.empty()) {
+        sample.push_back(all.top + rowCount / 2);
     }
     int edges[RowBands + 1];
-    edges[0] = 0;
-    edges[RowBands] = h;
+    edges[0] = all.top;
+    edges[RowBands] = all.bottom;
     for (int b = 1; b < RowBands; ++b) {
         const auto at = sample.begin() +
                         static_cast<std::ptrdiff_t>(sample.size() * static_cast<size_t>(b) / RowBands);
         std::nth_element(sample.begin(), at, sample.end());
         const int quantile = *at;
         // Every band at least a few rows, in order.
-        edges[b] = std::clamp(quantile, edges[b - 1] + 4, h - 4 * (RowBands - b));
+        edges[b] = std::clamp(quantile, edges[b - 1] + 4, all.bottom - 4 * (RowBands - b));
     }
     RunJobs(RowBands, [&](int b) { drawRows({edges[b], edges[b + 1]}); });
 }
 
 } // namespace ramulet::raster
+
+namespace ramulet {
+
+// The smooth kernel's traversal over the rows `rows` alone (view/coverage.cpp); the image is
+// premultiplied ARGB32 or RGB32.
+void RasterizeTreePictureSmoothRows(QImage &image, const TreePicture &pic, raster::Rows rows);
+
+} // namespace ramulet

@@ -389,6 +389,7 @@ void PictureRecorder::RecordInto(TreePicture &pic, const Tseglines &store, const
                                  const std::function<void(int)> *grow)
 {
     pic.m_pictureHeight = view.PictureHeight;
+    pic.m_viewWidth = view.viewWidth;
     pic.m_backColor = s.BackColor & 0xFFFFFFu;
     pic.m_hasBackground = pic.m_backColor != White;
     pic.m_pens.clear();

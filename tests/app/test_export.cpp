@@ -18,6 +18,9 @@
 #include <QUndoStack>
 #include <QXmlStreamReader>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 using namespace ramulet;
 using namespace ramulet_test;
 
@@ -388,6 +391,41 @@ private slots:
         QVERIFY(QFileInfo(dir->filePath(QStringLiteral("folder.svg"))).isDir());
         QVERIFY(QDir(dir->filePath(QStringLiteral("folder.svg"))).isEmpty());
         QCOMPARE(ReadAll(dir->filePath(QStringLiteral("plain.txt"))), QByteArray("text"));
+    }
+
+    // A pipe or a device under the chosen name is written into and stays what it was; a
+    // pipe that no program reads is refused with a message instead of blocking the window.
+    void exportIntoSpecialFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("device");
+        QTest::addRow("svg onto a null device") << "p.svg" << true;
+        QTest::addRow("png onto a null device") << "p.png" << true;
+        QTest::addRow("pdf onto a null device") << "p.pdf" << true;
+        QTest::addRow("svg into a pipe nobody reads") << "p.svg" << false;
+    }
+    void exportIntoSpecialFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, device);
+        const QByteArray target = QFile::encodeName(dir->filePath(name));
+        if (device) {
+            if (mknod(target.constData(), S_IFCHR | 0600, makedev(1, 3)) != 0) {
+                QSKIP("device nodes cannot be made here");
+            }
+        } else {
+            QCOMPARE(mkfifo(target.constData(), 0600), 0);
+        }
+        fileAnswer = dir->filePath(name);
+        widthAnswer = 200;
+        QTest::mouseClick(button("SBExport"), Qt::LeftButton);
+        QCOMPARE(log.warnings.size(), device ? 0 : 1);
+        struct stat st {};
+        QCOMPARE(lstat(target.constData(), &st), 0);
+        QVERIFY(device ? S_ISCHR(st.st_mode) : S_ISFIFO(st.st_mode));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
+                                             QDir::NoDotAndDotDot),
+                 QStringList{name});
     }
 
     void appendedNameThatExistsIsAskedFor_data()

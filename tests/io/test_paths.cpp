@@ -1,11 +1,14 @@
 // The path helpers of the command-line opening route.
 
 #include "io/paths.h"
+#include "io/templatefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 using namespace ramulet;
 
@@ -32,6 +35,38 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QString, joined);
         QCOMPARE(JoinArguments(args), joined);
+    }
+
+    // Any name the file system holds travels through the program's texts and back as the
+    // same bytes: saved under it, read from it, and found by the long-name lookup.
+    void nameBytesRoundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addRow("Latin-1 byte") << QByteArray("caf\xe9.rm2");
+        QTest::addRow("UTF-8") << QByteArray("caf\xc3\xa9 \xe6\x9c\xa8.rm2");
+        QTest::addRow("four-byte UTF-8") << QByteArray("\xf0\x9f\x8c\xb3.rm2");
+        QTest::addRow("encoded surrogate") << QByteArray("a\xed\xa0\x80.rm2");
+        QTest::addRow("overlong slash") << QByteArray("b\xc0\xaf.rm2");
+        QTest::addRow("cut sequence") << QByteArray("c\xe6\x9c.rm2");
+        QTest::addRow("high bytes") << QByteArray("\xff\xfe\x80.rm2");
+    }
+    void nameBytesRoundTrip()
+    {
+        QFETCH(QByteArray, name);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray folder = QFile::encodeName(QFileInfo(dir.path()).canonicalFilePath());
+        const QByteArray full = folder + '/' + name;
+        const QString path = PathFromBytes(full);
+        QCOMPARE(QByteArray::fromStdString(PathToBytes(path)), full);
+
+        QString error;
+        QVERIFY2(WriteTemplateFile(path, FormatTemplate(BranchTable{}, {}), &error), qPrintable(error));
+        QVERIFY(access(full.constData(), F_OK) == 0); // the very bytes, not a look-alike
+        QCOMPARE(ReadTemplateFile(path).status, LoadStatus::Refused); // read: a zero trunk
+        QCOMPARE(LongPathName(path), path);
+        const QUrl url(QStringLiteral("file://") + QString::fromLatin1(full.toPercentEncoding("/")));
+        QCOMPARE(PathFromLocalUrl(url), path);
     }
 
     void longPathName_data()

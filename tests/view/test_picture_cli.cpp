@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -78,7 +81,9 @@ private slots:
         QCOMPARE(Render({"--depth", "4", "--pen-index", "0", "-o", thin}).exitCode, 0);
         QVERIFY(ReadAll(plain).contains("stroke-width=\"40\""));
         QVERIFY(!ReadAll(thin).contains("stroke-width=\"40\""));
-        QVERIFY(ReadAll(thin).contains("non-scaling-stroke"));
+        // One pixel of the 636-pixel view, in picture units, for every renderer.
+        QVERIFY(ReadAll(thin).contains("stroke-width=\"12.5786\""));
+        QVERIFY(!ReadAll(thin).contains("vector-effect"));
         QVERIFY(ReadAll(plain) != ReadAll(fit));
     }
 
@@ -122,16 +127,23 @@ private slots:
     // A disk that fills up part-way, played by a file size limit of 20 KiB: the write fails
     // with exit 2, a message, and the old file as it was. The picture is larger than the limit
     // in every format.
+    // The template too, under a limit of no bytes at all. The program does not die
+    // of the limit's signal: it ignores it itself.
     void writeCutShortKeepsTheOldFile_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addRow("svg") << "tree.svg";
-        QTest::addRow("png") << "tree.png";
-        QTest::addRow("pdf") << "tree.pdf";
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("blocks"); // of 512 bytes
+        QTest::addRow("svg") << "tree.svg" << "-o" << "40";
+        QTest::addRow("png") << "tree.png" << "-o" << "40";
+        QTest::addRow("pdf") << "tree.pdf" << "-o" << "40";
+        QTest::addRow("template") << "tree.rm2" << "--save" << "0";
     }
     void writeCutShortKeepsTheOldFile()
     {
         QFETCH(QString, name);
+        QFETCH(QString, option);
+        QFETCH(QString, blocks);
         QTemporaryDir dir;
         const QString out = dir.filePath(name);
         {
@@ -139,16 +151,71 @@ private slots:
             QVERIFY(old.open(QIODevice::WriteOnly));
             old.write("old picture");
         }
-        // The signal of an oversized write is ignored, so that the write itself fails.
-        const QString script = QStringLiteral("trap '' XFSZ; ulimit -f 40; exec \"$0\" \"$@\"");
+        const QString script = QStringLiteral("ulimit -f %1; exec \"$0\" \"$@\"").arg(blocks);
         const Run r = ramulet::test::RunProgram(
             QStringLiteral("/bin/sh"), {"-c", script, QStringLiteral(RAMULET_RENDER), "--depth",
-                                        "14", "--size", "900x900", "-o", out});
+                                        "14", "--size", "900x900", option, out});
         QCOMPARE(r.exitCode, 2);
-        QVERIFY2(r.err.contains("cannot write") && !r.err.contains("Unknown error"),
+        QVERIFY2(r.err.contains("annot write") && r.err.contains("File too large"),
                  r.err.constData());
         QCOMPARE(ReadAll(out), QByteArray("old picture"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+                 QStringList{name});
+    }
+
+    // -o and --save onto a name that holds a pipe or a device: written into, never replaced
+    // by a regular file; a pipe nobody reads is refused at once (exit 2) instead of blocking.
+    void specialTargetsSurvive_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("exitCode");
+        QTest::addRow("svg into a read pipe") << "fifo" << "-o" << "p.svg" << 0;
+        QTest::addRow("png into a read pipe") << "fifo" << "-o" << "p.png" << 0;
+        QTest::addRow("template into a read pipe") << "fifo" << "--save" << "p.rm2" << 0;
+        QTest::addRow("svg into a lonely pipe") << "lonely fifo" << "-o" << "p.svg" << 2;
+        QTest::addRow("svg onto a null device") << "device" << "-o" << "p.svg" << 0;
+        QTest::addRow("png onto a null device") << "device" << "-o" << "p.png" << 0;
+        QTest::addRow("pdf onto a null device") << "device" << "-o" << "p.pdf" << 0;
+        QTest::addRow("template onto a null device") << "device" << "--save" << "p.rm2" << 0;
+    }
+    void specialTargetsSurvive()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, option);
+        QFETCH(QString, name);
+        QFETCH(int, exitCode);
+        QTemporaryDir dir;
+        const QString out = dir.filePath(name);
+        const QByteArray bytes = QFile::encodeName(out);
+        if (kind == QLatin1String("device")) {
+            if (mknod(bytes.constData(), S_IFCHR | 0600, makedev(1, 3)) != 0) {
+                QSKIP("device nodes cannot be made here");
+            }
+        } else {
+            QCOMPARE(mkfifo(bytes.constData(), 0600), 0);
+        }
+        // Opened without blocking before the program starts, so that it finds a reader; the
+        // small picture fits in the pipe's buffer.
+        const int reader =
+            kind == QLatin1String("fifo") ? open(bytes.constData(), O_RDONLY | O_NONBLOCK) : -1;
+        const Run r = Render({option, out});
+        QVERIFY2(r.exitCode == exitCode, r.err.constData());
+        struct stat st {};
+        QCOMPARE(lstat(bytes.constData(), &st), 0);
+        QVERIFY(kind == QLatin1String("device") ? S_ISCHR(st.st_mode) : S_ISFIFO(st.st_mode));
+        if (reader >= 0) {
+            QByteArray got(64 * 1024, '\0');
+            const ssize_t n = read(reader, got.data(), size_t(got.size()));
+            close(reader);
+            QVERIFY(n > 100);
+        }
+        if (exitCode != 0) {
+            QVERIFY2(r.err.contains("no program is reading"), r.err.constData());
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries |
+                                            QDir::Hidden | QDir::System),
                  QStringList{name});
     }
 
