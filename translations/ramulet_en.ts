@@ -682,11 +682,11 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <source>バリエーション</source>
-        <translation type="unfinished">Variations</translation>
+        <translation>Variations</translation>
     </message>
     <message>
         <source>いまのテンプレートの変化形から選ぶ (Ctrl+Shift+V)</source>
-        <translation type="unfinished">Choose from variations of the template (Ctrl+Shift+V)</translation>
+        <translation>Choose from variations of the template (Ctrl+Shift+V)</translation>
     </message>
 </context>
 <context>
@@ -785,7 +785,7 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <source>読んでいるプログラムのないパイプです</source>
-        <translation type="unfinished"></translation>
+        <translation>a pipe that no program reads</translation>
     </message>
 </context>
 <context>

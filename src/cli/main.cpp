@@ -9,7 +9,7 @@
 #include "io/paths.h"
 #include "io/templatefile.h"
 #include "view/pictureoutput.h"
-#include "view/record.h"
+#include "view/renderpipeline.h"
 
 #include <QGuiApplication>
 #include <QString>
@@ -127,10 +127,10 @@ bool DumpSegments(const Tseglines &store)
     return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
-// The window's render: ramp, recorded picture, then the file. PDF output goes through the
-// GUI module's font and page machinery, which needs an application object; the offscreen
+// The window's render of the grown tree, then the file. PDF output goes through the GUI
+// module's font and page machinery, which needs an application object; the offscreen
 // platform serves without a display.
-int WritePicture(const Options &opt, const Tseglines &store, const ViewState &view,
+int WritePicture(const Options &opt, RenderPipeline &pipeline, const ViewState &view,
                  const TemplateSettings &file)
 {
     const QString path = PathFromBytes(QByteArray::fromStdString(opt.outputPath));
@@ -144,14 +144,15 @@ int WritePicture(const Options &opt, const Tseglines &store, const ViewState &vi
         static char *argv[] = {name, nullptr};
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
-    DrawSettings s;
-    s.BackColor = static_cast<TColor>(file.BackColor);
-    s.TipColor = static_cast<TColor>(file.TipColor);
-    s.TrunkColor = static_cast<TColor>(file.TrunkColor);
-    s.PenWidthSetting = opt.penIndex.value_or(2) * 20;
-    ColorRampTable ramp{};
-    BuildColorRamp(ramp, s, opt.depth);
-    const auto picture = RecordTreePicture(store, view, s, ramp, opt.fit);
+    RenderRequest r;
+    r.depth = opt.depth;
+    r.view = view;
+    r.settings.BackColor = static_cast<TColor>(file.BackColor);
+    r.settings.TipColor = static_cast<TColor>(file.TipColor);
+    r.settings.TrunkColor = static_cast<TColor>(file.TrunkColor);
+    r.settings.PenWidthSetting = opt.penIndex.value_or(2) * 20;
+    r.fit = opt.fit;
+    const auto picture = pipeline.Record(r);
     QString error;
     if (!WriteTreePicture(*picture, path, format, QSize(view.viewWidth, view.viewHeight),
                           &error, opt.smooth)) {
@@ -181,17 +182,6 @@ QSize LongSideViewSize(const Tseglines &store, int32_t longSide)
         return {shortSide(spanX, spanY), longSide};
     }
     return {longSide, longSide};
-}
-
-// The window's way from the template to the tree for a view of w x h: the screen points in
-// the default view of that size, then the growth (which normalises from them).
-void PlaceAndGrow(BranchTable &table, ViewState &view, Tseglines &store, int32_t w, int32_t h,
-                  int32_t depth)
-{
-    view.SetViewSize(w, h);
-    view.ResetView();
-    UpdateAllScreenPoints(table, view);
-    GrowTree(table, store, depth);
 }
 
 // Reads the arguments into `opt`; a usage error prints its message and gives 1, --help and
@@ -436,21 +426,27 @@ int main(int argc, char **argv)
         }
     }
 
-    Tseglines store;
-    PlaceAndGrow(table, view, store, opt.width, opt.height, opt.depth);
+    // The window's way from the template to the tree: the screen points in the default view
+    // of the size, then the growth (which normalises from them).
+    RenderPipeline pipeline;
+    view = PlaceTemplate(table, opt.width, opt.height);
+    pipeline.Grow(table, opt.depth);
     if (opt.longSide) {
         // Grown once in a square view to learn the tree's proportions, then again, as the
         // window would, in a view of those proportions.
-        const QSize size = LongSideViewSize(store, *opt.longSide);
+        const QSize size = LongSideViewSize(pipeline.store(), *opt.longSide);
         if (size != QSize(opt.width, opt.height)) {
-            PlaceAndGrow(table, view, store, size.width(), size.height(), opt.depth);
+            view = PlaceTemplate(table, size.width(), size.height());
+            pipeline.Grow(table, opt.depth);
         }
     }
 
+    const Tseglines &store = pipeline.store();
     if (store.Full()) {
         std::fprintf(stderr,
                      "ramulet-render: warning: the tree was cut: the store is full at %d "
-                     "segments, so depth %d is drawn only in part\n",
+                     "segments, so depth %d is drawn only in part
+",
                      store.Count(), opt.depth);
     }
     if (opt.dumpSegments && !DumpSegments(store)) {
@@ -462,7 +458,7 @@ int main(int argc, char **argv)
                                         *opt.penIndex, penOption, opt.outputPath});
     }
     if (!opt.outputPath.empty()) {
-        return WritePicture(opt, store, view, settings);
+        return WritePicture(opt, pipeline, view, settings);
     }
     return 0;
 }
