@@ -688,6 +688,30 @@ Do you want to replace it?</translation>
         <source>いまのテンプレートの変化形から選ぶ (Ctrl+Shift+V)</source>
         <translation>Choose from variations of the template (Ctrl+Shift+V)</translation>
     </message>
+    <message>
+        <source>枝の値(&amp;V)...</source>
+        <translation>Branch &amp;Values...</translation>
+    </message>
+    <message>
+        <source>枝の値を数値で編集する</source>
+        <translation>Edit the branch values as numbers</translation>
+    </message>
+    <message>
+        <source>バリエーション(&amp;T)...</source>
+        <translation>Varia&amp;tions...</translation>
+    </message>
+    <message>
+        <source>いまのテンプレートの変化形から選ぶ</source>
+        <translation>Choose from variations of the template</translation>
+    </message>
+    <message>
+        <source>アニメーション(&amp;N)...</source>
+        <translation>A&amp;nimation...</translation>
+    </message>
+    <message>
+        <source>木が育つ・揺れる・変わるアニメーションを作る</source>
+        <translation>Make an animation of the tree growing, swaying or turning into another</translation>
+    </message>
 </context>
 <context>
     <name>ramulet::TemplateFile</name>

@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -69,6 +70,12 @@ const MenuItem kItems[] = {
      QT_TRANSLATE_NOOP("ramulet::TMainform", "取り消した編集をやり直す")},
     {"actAddBranch", EditMenu, QT_TRANSLATE_NOOP("ramulet::TMainform", "枝の追加(&B)"),
      QT_TRANSLATE_NOOP("ramulet::TMainform", "テンプレートに枝を 1 本加える"), true},
+    {"actBranchValues", EditMenu, QT_TRANSLATE_NOOP("ramulet::TMainform", "枝の値(&V)..."),
+     QT_TRANSLATE_NOOP("ramulet::TMainform", "枝の値を数値で編集する"), true},
+    {"actVariation", EditMenu, QT_TRANSLATE_NOOP("ramulet::TMainform", "バリエーション(&T)..."),
+     QT_TRANSLATE_NOOP("ramulet::TMainform", "いまのテンプレートの変化形から選ぶ")},
+    {"actAnimation", EditMenu, QT_TRANSLATE_NOOP("ramulet::TMainform", "アニメーション(&N)..."),
+     QT_TRANSLATE_NOOP("ramulet::TMainform", "木が育つ・揺れる・変わるアニメーションを作る")},
     {"actReset", EditMenu, QT_TRANSLATE_NOOP("ramulet::TMainform", "初期化(&I)"),
      QT_TRANSLATE_NOOP("ramulet::TMainform", "最初のテンプレートに戻す"), true},
     {"actEditMode", ViewMenu, QT_TRANSLATE_NOOP("ramulet::TMainform", "編集(&E)"),
@@ -231,6 +238,8 @@ QString TMainform::ShortcutsText() const
             keys << k.toString(QKeySequence::NativeText);
         }
         QString what = a->text();
+        // "元に戻す(&U)" is listed as "元に戻す", "&Undo" as "Undo".
+        what.remove(QRegularExpression(QStringLiteral("\\(&\\w\\)")));
         rows += row(keys.join(QStringLiteral(", ")), what.remove(QLatin1Char('&')).remove(QStringLiteral("...")));
     }
     rows += row(tr("編集画面"), Img1->statusTip());
