@@ -445,8 +445,7 @@ int main(int argc, char **argv)
     if (store.Full()) {
         std::fprintf(stderr,
                      "ramulet-render: warning: the tree was cut: the store is full at %d "
-                     "segments, so depth %d is drawn only in part
-",
+                     "segments, so depth %d is drawn only in part\n",
                      store.Count(), opt.depth);
     }
     if (opt.dumpSegments && !DumpSegments(store)) {
