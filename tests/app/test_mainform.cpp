@@ -732,7 +732,8 @@ private slots:
         for (QAction *m : menus) {
             check(m->menu());
         }
-        QCOMPARE(items, 7 + 4 + 7 + 16 + 2);
+        // Edit: undo, redo, add branch, branch values, variations, animation, reset.
+        QCOMPARE(items, 7 + 7 + 7 + 16 + 2);
         const auto *save = w->findChild<QAction *>("actSave");
         QCOMPARE(save->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
         QVERIFY(menus[0]->menu()->actions().contains(const_cast<QAction *>(save)));
