@@ -171,7 +171,7 @@ bool ApngSink::finish(QString *error) {
 void ApngSink::abandon() {
     if (m_file.isOpen()) {
         m_file.cancelWriting();
-        m_file.commit();
+        m_file.commit(); // drops the temporary file; a pipe or device is only closed
     }
 }
 

@@ -18,7 +18,7 @@ namespace {
 constexpr int kTransparent = 255; // the palette index of "as the frame before"
 
 int WriteToFile(GifFileType *gif, const GifByteType *bytes, int count) {
-    auto *file = static_cast<QSaveFile *>(gif->UserData);
+    auto *file = static_cast<SafeSaveFile *>(gif->UserData);
     return static_cast<int>(file->write(reinterpret_cast<const char *>(bytes), count));
 }
 
@@ -111,7 +111,7 @@ bool GifSink::putLoop() {
 
 bool GifSink::fail(QString *error) {
     QString reason = FileFailure(m_file);
-    if (m_gif && m_gif->Error != 0 && m_file.error() == QFileDevice::NoError) {
+    if (m_gif && m_gif->Error != 0 && !m_file.failed()) {
         reason = QString::fromLatin1(GifErrorString(m_gif->Error));
     }
     *error = CannotWrite(m_path, reason);
@@ -209,7 +209,7 @@ void GifSink::abandon() {
     }
     if (m_file.isOpen()) {
         m_file.cancelWriting();
-        m_file.commit();
+        m_file.commit(); // drops the temporary file; a pipe or device is only closed
     }
 }
 

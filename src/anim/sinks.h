@@ -3,10 +3,10 @@
 // The sinks behind MakeFrameSink, one class per format.
 
 #include "anim/encoders.h"
+#include "anim/outputdevice.h"
 
 #include <QImage>
 #include <QProcess>
-#include <QSaveFile>
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
@@ -32,7 +32,7 @@ private:
     uint8_t indexOf(uint32_t rgb);
 
     QString m_path;
-    QSaveFile m_file;
+    SafeSaveFile m_file;
     GifFileType *m_gif = nullptr;
     AnimationStream m_stream;
     std::vector<uint32_t> m_palette;
@@ -76,7 +76,7 @@ private:
     QByteArray compressRect(const QImage &rgba, const QRect &rect);
 
     QString m_path;
-    QSaveFile m_file;
+    SafeSaveFile m_file;
     AnimationStream m_stream;
     QImage m_previous; // straight RGBA
     uint32_t m_sequence = 0;

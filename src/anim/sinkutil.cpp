@@ -59,9 +59,8 @@ QRect ChangedRect(const QImage &a, const QImage &b) {
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-QString FileFailure(const QFileDevice &file) {
-    if (file.error() == QFileDevice::NoError || file.errorString().isEmpty() ||
-        file.errorString() == QLatin1String("Unknown error")) {
+QString FileFailure(const SafeSaveFile &file) {
+    if (!file.failed() || file.errorString().isEmpty()) {
         return QCoreApplication::translate("ramulet::Animation",
                                            "not all of it could be written (the disk may be full)");
     }

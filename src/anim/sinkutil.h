@@ -3,9 +3,10 @@
 // Pieces the animation sinks share: frames as plain pixels, the changed part of a frame, and
 // a file written through a temporary name.
 
+#include "anim/outputdevice.h"
+
 #include <QImage>
 #include <QRect>
-#include <QSaveFile>
 #include <QString>
 #include <cstdint>
 
@@ -23,7 +24,7 @@ QImage OverWhite(const QImage &frame);
 QRect ChangedRect(const QImage &a, const QImage &b);
 
 // The reason a write to `file` failed, for a message.
-QString FileFailure(const QFileDevice &file);
+QString FileFailure(const SafeSaveFile &file);
 
 // "cannot write PATH: REASON", the message of every failed export.
 QString CannotWrite(const QString &path, const QString &reason);

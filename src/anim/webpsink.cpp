@@ -87,7 +87,7 @@ bool WebpSink::finish(QString *error) {
         WebPDataClear(&data);
         return false;
     }
-    QSaveFile file(m_path);
+    SafeSaveFile file(m_path);
     ok = file.open(QIODevice::WriteOnly) &&
          file.write(reinterpret_cast<const char *>(data.bytes), qint64(data.size)) ==
              qint64(data.size) &&

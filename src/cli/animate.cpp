@@ -2,7 +2,9 @@
 
 #include "anim/encoders.h"
 #include "anim/exporter.h"
+#include "io/paths.h"
 
+#include <QByteArray>
 #include <QString>
 #include <atomic>
 #include <cerrno>
@@ -61,7 +63,7 @@ DrawSettings DrawSettingsOf(const TemplateSettings &file, int32_t penIndex) {
 // The morph's other template as the still picture of it would be drawn: its rows placed
 // in the same view, its colours and (unless --pen-index says) its pen width.
 bool LoadOther(const std::string &path, const AnimateInput &in, AnimationScene &scene) {
-    const LoadResult loaded = ReadTemplateFile(QString::fromLocal8Bit(path.c_str()));
+    const LoadResult loaded = ReadTemplateFile(PathFromBytes(QByteArray::fromStdString(path)));
     if (loaded.status != LoadStatus::Accepted) {
         if (loaded.status == LoadStatus::Refused) {
             std::fprintf(stderr, "ramulet-render: %s: this file cannot be opened: %s\n",
@@ -130,7 +132,7 @@ std::string CheckAnimateOptions(const AnimateOptions &opt, const std::string &ou
         return "--animate does not go with --format or --dump-segments";
     }
     const AnimationFormat format =
-        AnimationFormatForPath(QString::fromLocal8Bit(outputPath.c_str()));
+        AnimationFormatForPath(PathFromBytes(QByteArray::fromStdString(outputPath)));
     if (format == AnimationFormat::None) {
         return "with --animate the output must end in .gif, .webp, .png, .mp4, .webm or /";
     }
@@ -146,7 +148,7 @@ int RunAnimate(const AnimateOptions &opt, const AnimateInput &in) {
     job.seconds = opt.seconds;
     job.fps = opt.fps;
     job.loop = opt.loop;
-    job.path = QString::fromLocal8Bit(in.outputPath.c_str());
+    job.path = PathFromBytes(QByteArray::fromStdString(in.outputPath));
     AnimationScene &scene = job.scene;
     scene.table = in.table;
     scene.settings = DrawSettingsOf(in.settings, in.penIndex);
