@@ -8,6 +8,7 @@
 #include "view/pictureoutput.h"
 #include "view/pngwriter.h"
 #include "view/record.h"
+#include "view/renderpipeline.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -43,11 +44,15 @@ void BM_RenderView(benchmark::State &state)
     Scene &s = GetScene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     const bool fit = state.range(2) != 0;
     QImage image(636, 634, QImage::Format_ARGB32_Premultiplied);
-    PictureRecorder recorder;
+    RenderPipeline pipeline;
+    RenderRequest r;
+    r.depth = s.depth;
+    r.view = s.view;
+    r.settings = s.settings;
+    r.fit = fit;
     std::shared_ptr<const TreePicture> shown; // the window holds its picture until the next
     for (auto _ : state) {
-        BuildColorRamp(s.ramp, s.settings, s.depth);
-        auto pic = recorder.Record(*s.store, s.view, s.settings, s.ramp, fit);
+        auto pic = pipeline.Record(*s.store, r);
         ShowTreePicture(image, *pic, s.settings.BackColor);
         shown = std::move(pic);
         benchmark::DoNotOptimize(image.constBits());

@@ -2,26 +2,34 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
 <context>
-    <name>ramulet::TemplateFile</name>
+    <name>ramulet::Animation</name>
     <message>
-        <source>no file name was given</source>
-        <translation>ファイル名がありません</translation>
+        <source>cannot write %1: the format is not known</source>
+        <translation>%1 に書き込めません: 形式が分かりません</translation>
     </message>
     <message>
-        <source>it is a folder</source>
-        <translation>フォルダーです</translation>
+        <source>not all of it could be written (the disk may be full)</source>
+        <translation>全部は書き込めませんでした (ディスクがいっぱいかもしれません)</translation>
     </message>
     <message>
-        <source>it is not a regular file</source>
-        <translation>普通のファイルではありません</translation>
+        <source>cannot write %1: %2</source>
+        <translation>%1 に書き込めません: %2</translation>
     </message>
     <message>
-        <source>it is neither a file, a pipe nor a character device</source>
-        <translation>ファイルでも、パイプでも、キャラクターデバイスでもありません</translation>
+        <source>the folder could not be made</source>
+        <translation>フォルダーを作れませんでした</translation>
     </message>
     <message>
-        <source>it is a pipe that no program is reading</source>
-        <translation>どのプログラムも読んでいないパイプです</translation>
+        <source>the ffmpeg program failed</source>
+        <translation>ffmpeg プログラムが失敗しました</translation>
+    </message>
+    <message>
+        <source>the ffmpeg program could not be started</source>
+        <translation>ffmpeg プログラムを起動できませんでした</translation>
+    </message>
+    <message>
+        <source>the WebP encoder could not be started</source>
+        <translation>WebP エンコーダーを開始できませんでした</translation>
     </message>
 </context>
 <context>

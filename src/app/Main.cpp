@@ -1,9 +1,14 @@
 #include "app/Main.h"
 
 #include "app/bevelpanel.h"
+#include "app/controlactions.h"
+#include "app/editorkeys.h"
+#include "app/explorecommands.h"
 #include "app/glyphs.h"
+#include "app/menubar.h"
 #include "app/pictureview.h"
 #include "app/swatch.h"
+#include "app/valuespane.h"
 #include "io/paths.h"
 
 #include <QAction>
@@ -16,6 +21,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -58,6 +64,24 @@ QToolButton *TMainform::depthButton(int n) const
     return n >= 1 && n <= MaxDepth ? m_depthButtons[static_cast<size_t>(n)] : nullptr;
 }
 
+BranchValuesWindow *TMainform::branchValues() const { return m_values->window(); }
+
+QSize TMainform::WindowSizeFor(QSize client) const
+{
+    return client + QSize(0, menuBar()->sizeHint().height());
+}
+
+QString TMainform::ShortcutsText() const
+{
+    return ramulet::ShortcutsText(*m_actions, Img1->statusTip(), CImg->statusTip());
+}
+
+void TMainform::setWritableTest(const WritableTest &test)
+{
+    m_files->setWritableTest(test);
+    m_treePane->setWritableTest(test);
+}
+
 // ---------------------------------------------------------------------------------------
 // The parts and their wiring
 
@@ -73,6 +97,16 @@ void TMainform::BuildParts()
     m_files = std::make_unique<FileCommands>(
         m_doc, m_view, m_dialogs, [this] { return Idle(); }, [this] { ResetAll(); },
         [this] { DrawEditor(); });
+    m_values = new ValuesPane(m_doc, m_state, *m_editorPane, this,
+                              [this] { ShowChangedTemplate(false); });
+    m_explore = std::make_unique<ExploreCommands>(m_doc, m_state, m_view, m_dialogs, this);
+    m_keys = new EditorKeys(this, m_state, *m_editorPane, [this] {
+        if (m_treePane->DefaultView()) {
+            RenderPicture();
+        }
+    });
+    m_depthButtons = FindDepthButtons(this);
+    m_editorPane->setDepthButtons(m_depthButtons);
     connect(&m_doc, &TemplateDocument::settingsChanged, this, &TMainform::ShowSettings);
     connect(&m_doc, &TemplateDocument::fileNameChanged, this, &TMainform::SetCurrentFile);
     connect(&m_doc, &TemplateDocument::restored, this, &TMainform::ShowRestored);
@@ -84,6 +118,8 @@ void TMainform::WireControls()
     connect(CImg, &PictureView::mouseDown, this, &TMainform::CImgMouseDown);
     connect(CImg, &PictureView::mouseMove, this, &TMainform::CImgMouseMove);
     connect(CImg, &PictureView::mouseUp, this, &TMainform::CImgMouseUp);
+    connect(CImg, &PictureView::wheelTurned, this, &TMainform::CImgMouseWheel);
+    connect(CImg, &PictureView::doubleClicked, this, &TMainform::CImgDblClick);
     connect(Img1, &PictureView::mouseDown, this, &TMainform::Img1MouseDown);
     connect(Img1, &PictureView::mouseMove, this, &TMainform::Img1MouseMove);
     connect(Img1, &PictureView::mouseUp, this, &TMainform::Img1MouseUp);
@@ -99,6 +135,8 @@ void TMainform::WireControls()
     connect(SBUndo, &QToolButton::clicked, this, &TMainform::UndoClick);
     connect(SBRedo, &QToolButton::clicked, this, &TMainform::RedoClick);
     connect(SBGallery, &QToolButton::clicked, this, &TMainform::SBGalleryClick);
+    connect(SBValues, &QToolButton::clicked, this, &TMainform::SBValuesClick);
+    connect(SBVariation, &QToolButton::clicked, this, &TMainform::SBVariationClick);
     connect(shapeB, &ColorSwatch::released, this, &TMainform::shapeBMouseUp);
     connect(ShapeP, &ColorSwatch::released, this, &TMainform::ShapePMouseUp);
     connect(Shape1, &ColorSwatch::released, this, &TMainform::Shape1MouseUp);
@@ -119,16 +157,17 @@ void TMainform::WireControls()
 
 void TMainform::BuildActions()
 {
+    // Each part registers its own commands; the menus order them by their groups.
     m_actions = new WindowActions(this, [this] { return Idle(); });
-    m_doc.AddActions(*m_actions, this);
     m_files->AddActions(*m_actions);
-    m_treePane->AddActions(*m_actions);
-    m_actions->add(
-        "actPreview", QT_TR_NOOP("プレビュー"), {QKeySequence(Qt::CTRL | Qt::Key_L)},
-        ActionMenu::View, [this] { cboxPreview->toggle(); }, true);
-    m_actions->add(
-        "actSmooth", QT_TR_NOOP("なめらか"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
-        ActionMenu::View, [this] { cboxSmooth->toggle(); }, true);
+    m_doc.AddActions(*m_actions, this);
+    m_treePane->AddActions(*m_actions, [this] { RenderPicture(); });
+    m_editorPane->AddActions(*m_actions);
+    m_values->AddActions(*m_actions);
+    m_explore->AddActions(*m_actions);
+    AddControlActions(*m_actions, *this, m_depthButtons, m_state);
+    AddHelpActions(*m_actions, m_dialogs, [this] { return ShortcutsText(); });
+    BuildMenuBar(menuBar(), *m_actions, Label2->text());
 }
 
 void TMainform::FormCreate()
@@ -138,22 +177,21 @@ void TMainform::FormCreate()
     lblToday->setText(QStringLiteral("Aug.2004"));
     lblToday->adjustSize();
 
-    m_depthButtons = FindDepthButtons(this);
     for (QToolButton *b : m_depthButtons) {
         if (b != nullptr) {
             connect(b, &QToolButton::clicked, this, [this, b] { SpeedButton1Click(b); });
         }
     }
-    m_editorPane->setDepthButtons(m_depthButtons);
 
     // Hints reach DisplayHint through event(): every control's status tip is routed there.
 
+    // The menu bar comes on top of the client area, which keeps its size.
     const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize client = InitialClientSize(screen ? screen->geometry().height() : 0);
-    resize(client);
+    const QSize outer = WindowSizeFor(InitialClientSize(screen ? screen->geometry().height() : 0));
+    resize(outer);
     if (screen) {
         const QRect avail = screen->availableGeometry();
-        move(avail.center() - QPoint(client.width() / 2, client.height() / 2));
+        move(avail.center() - QPoint(outer.width() / 2, outer.height() / 2));
     }
 
     m_state.setDepth(1);
@@ -248,10 +286,15 @@ void TMainform::ShowRestored(bool looksChanged)
 {
     // The rows the hover state named may be gone or elsewhere.
     m_editorPane->ForgetHover();
+    ShowChangedTemplate(looksChanged);
+}
+
+void TMainform::ShowChangedTemplate(bool looksChanged)
+{
     DrawEditor();
     if (!editMode() && !DepthUsable(EstimateSegmentCount(m_table, m_state.depth()))) {
-        // The template brought back is too large for the depth on show, whose button is no
-        // longer offered: back to the editor, as if the user had chosen it.
+        // Too large for the depth on show, whose button is no longer offered: back to the
+        // editor, as if the user had chosen it.
         SBEditClick();
         if (looksChanged) {
             RenderPicture();
@@ -337,9 +380,17 @@ void TMainform::closeEvent(QCloseEvent *e)
     }
 }
 
-void TMainform::CImgMouseDown(MouseButton, ShiftState, int, int) { m_treePane->MouseDown(); }
+void TMainform::CImgMouseDown(MouseButton, ShiftState, int x, int y)
+{
+    m_treePane->MouseDown(x, y);
+}
 
-void TMainform::CImgMouseMove(ShiftState, int, int) { m_treePane->MouseMove(); }
+void TMainform::CImgMouseMove(ShiftState, int x, int y)
+{
+    if (m_treePane->MouseMove(x, y)) {
+        RenderPicture();
+    }
+}
 
 void TMainform::CImgMouseUp(MouseButton button, ShiftState shift, int x, int y)
 {
@@ -348,7 +399,24 @@ void TMainform::CImgMouseUp(MouseButton button, ShiftState shift, int x, int y)
     }
 }
 
-void TMainform::Img1MouseMove(ShiftState, int x, int y) { m_editorPane->MouseMove(x, y); }
+void TMainform::CImgMouseWheel(ShiftState, int x, int y, int eighths)
+{
+    if (m_treePane->Wheel(x, y, eighths)) {
+        RenderPicture();
+    }
+}
+
+void TMainform::CImgDblClick(MouseButton button, ShiftState, int, int)
+{
+    if (m_treePane->DoubleClick(button)) {
+        RenderPicture();
+    }
+}
+
+void TMainform::Img1MouseMove(ShiftState shift, int x, int y)
+{
+    m_editorPane->MouseMove(x, y, (shift & ssShift) != 0);
+}
 
 void TMainform::Img1MouseDown(MouseButton button, ShiftState, int x, int y)
 {
@@ -402,8 +470,9 @@ void TMainform::SBInitClick()
 void TMainform::ResetAll()
 {
     SetDefaultTemplate();
-    // The rows the hover state named are gone.
+    // The rows the hover state and the selection named are gone.
     m_editorPane->ForgetHover();
+    m_editorPane->ForgetSelection();
     FormResize();
     m_state.setEditMode(true);
     ShowMode();
@@ -447,13 +516,21 @@ void TMainform::cboxWideClick()
 
 void TMainform::SpeedButton17Click() { m_actions->run(QStringLiteral("actCopy")); }
 
-void TMainform::SBSaveClick() { m_actions->run(QStringLiteral("actSave")); }
+void TMainform::SBSaveClick() { m_actions->run(QStringLiteral("actSaveAs")); }
 
 void TMainform::SBloadClick() { m_actions->run(QStringLiteral("actOpen")); }
 
 void TMainform::SBExportClick() { m_actions->run(QStringLiteral("actExport")); }
 
 void TMainform::SBGalleryClick() { m_actions->run(QStringLiteral("actGallery")); }
+
+void TMainform::SaveInPlace() { m_actions->run(QStringLiteral("actSave")); }
+
+void TMainform::SBValuesClick() { m_values->Open(); }
+
+void TMainform::SBVariationClick() { m_actions->run(QStringLiteral("actVariation")); }
+
+void TMainform::AnimationClick() { m_actions->run(QStringLiteral("actAnimation")); }
 
 void TMainform::UndoClick()
 {

@@ -3,7 +3,9 @@
 // The main window. It keeps the form's controls under their classic names (FormControls)
 // and the classic handlers, each a delegation to the part that does the work: the template
 // document with its history, the window state, the dialogs, the editor and tree panes, the
-// file commands, the export and the table of actions. It builds the parts and wires them.
+// values window, the file, export, variation and animation commands and the table of actions
+// (which the shortcuts, the menu bar and Help are made from). It builds the parts and wires
+// them.
 
 #include "app/actions.h"
 #include "app/dialogs.h"
@@ -27,20 +29,11 @@ class QDropEvent;
 
 namespace ramulet {
 
+class BranchValuesWindow;
+class EditorKeys;
+class ExploreCommands;
 struct LoadedTemplate;
-
-// Cursor identifiers of the views.
-constexpr int crHandPoint = 2; // editor, over a branch end point
-constexpr int crZoom = 4;      // tree view
-constexpr int crMove = 13;     // editor, over a branch line
-
-// Texts of the window, in the program's own language; the window shows them through tr().
-// The caption is the same in every language.
-inline constexpr const char *AppCaption = "Ramulet 2.3";
-inline constexpr const char *ResetQuestion =
-    QT_TRANSLATE_NOOP("ramulet::TMainform", "未記録データを消去します");
-inline constexpr const char *CloseQuestion =
-    QT_TRANSLATE_NOOP("ramulet::TMainform", "終了しますよ");
+class ValuesPane;
 
 class TMainform : public QMainWindow, private FormControls {
     Q_OBJECT
@@ -83,6 +76,13 @@ public:
     PictureView *treeView() const { return CImg; }
     PictureView *editorView() const { return Img1; }
     QToolButton *depthButton(int n) const;
+    BranchValuesWindow *branchValues() const;
+    // The window size whose client area below the menu bar is `client`.
+    QSize WindowSizeFor(QSize client) const;
+    // Help: every shortcut of the window and the mouse gestures of both views, as rich text.
+    QString ShortcutsText() const;
+    // Whether a file or folder can be written (where the save dialogs open); tests replace it.
+    void setWritableTest(const WritableTest &test);
 
     // The current file name and the caption that shows it: "Ramulet 2.3" without a file,
     // "Ramulet 2.3 : " and the file's name otherwise.
@@ -139,6 +139,13 @@ public:
     void cboxPreviewClick(); // the live tree under the editor's arrows (Ctrl+L)
     void cboxSmoothClick();  // smooth pictures (Ctrl+Shift+A)
     void SBGalleryClick();   // the gallery of examples (Ctrl+Shift+O)
+    void SaveInPlace();      // Ctrl+S: the current file, else as SBSaveClick
+    void SBValuesClick();    // the branch values window (Ctrl+T)
+    void SBVariationClick(); // variations of the template (Ctrl+Shift+V)
+    void AnimationClick();   // the animation dialog (Ctrl+Shift+N)
+    // The tree view's wheel zoom and a middle double-click's default view.
+    void CImgMouseWheel(ShiftState shift, int x, int y, int eighths);
+    void CImgDblClick(MouseButton button, ShiftState shift, int x, int y);
 
 protected:
     bool event(QEvent *e) override;
@@ -162,6 +169,9 @@ private:
     void ChooseColor(TColor DrawSettings::*which);
     // Puts a step undone or redone on show.
     void ShowRestored(bool looksChanged);
+    // A changed template in the editor and, in view mode, regrown; back to the editor when
+    // the depth on show is no longer offered. `looksChanged`: the colours or pen width too.
+    void ShowChangedTemplate(bool looksChanged);
     // Whether no view holds the mouse and no edit is half made: the gate of what may not
     // run meanwhile.
     bool Idle() const;
@@ -179,6 +189,9 @@ private:
     EditorPane *m_editorPane = nullptr;
     TreePane *m_treePane = nullptr;
     std::unique_ptr<FileCommands> m_files;
+    ValuesPane *m_values = nullptr;
+    std::unique_ptr<ExploreCommands> m_explore;
+    EditorKeys *m_keys = nullptr;
     std::array<QToolButton *, 17> m_depthButtons{}; // [n] is depth button n; [0] unused
     QStringList m_arguments; // the command line, opened at the end of FormCreate
 };

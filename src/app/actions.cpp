@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QWidget>
 
 #include <utility>
@@ -22,21 +23,8 @@ QString WindowActions::Text(const char *source)
 QAction *WindowActions::add(WindowAction a)
 {
     auto *action = new QAction(Text(a.text), m_window);
-    action->setCheckable(a.checkable);
+    action->setCheckable(static_cast<bool>(a.checked));
     return registerEntry(action, std::move(a));
-}
-
-QAction *WindowActions::add(const char *name, const char *text, QList<QKeySequence> keys,
-                            ActionMenu menu, std::function<void()> target, bool whileHeld)
-{
-    WindowAction a;
-    a.name = name;
-    a.text = text;
-    a.keys = std::move(keys);
-    a.menu = menu;
-    a.target = std::move(target);
-    a.whileHeld = whileHeld;
-    return add(std::move(a));
 }
 
 QAction *WindowActions::adopt(QAction *made, WindowAction a)
@@ -64,15 +52,33 @@ QAction *WindowActions::registerEntry(QAction *action, WindowAction a)
 bool WindowActions::run(const QString &name)
 {
     for (const Entry &e : m_entries) {
-        if (e.action->objectName() == name) {
-            if (!e.spec.whileHeld && !m_idle()) {
-                return false;
-            }
-            e.spec.target();
-            return true;
+        if (e.action->objectName() != name) {
+            continue;
         }
+        // A shortcut reaches a command that its menu would show disabled: it does nothing.
+        const bool may = (e.spec.whileHeld || m_idle()) && (!e.spec.enabled || e.spec.enabled());
+        if (may) {
+            e.spec.target();
+        }
+        // A toggle's mark follows the state, whether or not the command ran.
+        if (e.spec.checked) {
+            e.action->setChecked(e.spec.checked());
+        }
+        return may;
     }
     return false;
+}
+
+void WindowActions::refresh()
+{
+    for (const Entry &e : m_entries) {
+        if (e.spec.enabled) {
+            e.action->setEnabled(e.spec.enabled());
+        }
+        if (e.spec.checked) {
+            e.action->setChecked(e.spec.checked());
+        }
+    }
 }
 
 QAction *WindowActions::action(const QString &name) const
@@ -85,16 +91,24 @@ QAction *WindowActions::action(const QString &name) const
     return nullptr;
 }
 
-QStringList WindowActions::ShortcutList() const
+std::vector<std::pair<QString, QString>> WindowActions::ShortcutList() const
 {
-    QStringList lines;
+    std::vector<std::pair<QString, QString>> rows;
     for (const Entry &e : m_entries) {
-        if (!e.spec.keys.isEmpty()) {
-            lines << e.spec.keys.first().toString(QKeySequence::NativeText) +
-                         QStringLiteral("  ") + Text(*e.spec.text ? e.spec.text : e.spec.hint);
+        if (e.spec.keys.isEmpty()) {
+            continue;
         }
+        QStringList keys;
+        for (const QKeySequence &k : e.spec.keys) {
+            keys << k.toString(QKeySequence::NativeText);
+        }
+        // "元に戻す(&U)" is listed as "元に戻す", "&Undo" and "Open..." as "Undo" and "Open".
+        QString what = Text(*e.spec.text ? e.spec.text : e.spec.hint);
+        what.remove(QRegularExpression(QStringLiteral("\\(&\\w\\)")));
+        what.remove(QLatin1Char('&')).remove(QStringLiteral("..."));
+        rows.emplace_back(keys.join(QStringLiteral(", ")), what.trimmed());
     }
-    return lines;
+    return rows;
 }
 
 } // namespace ramulet

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -127,7 +128,7 @@ ValueField FieldOf(int column)
 } // namespace
 
 BranchValuesWindow::BranchValuesWindow(const BranchTable &table, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::Tool), m_table(table)
+    : QWidget(parent, Qt::Window), m_table(table)
 {
     setObjectName(QStringLiteral("BranchValues"));
     m_grid = new QTableWidget(this);
@@ -140,13 +141,14 @@ BranchValuesWindow::BranchValuesWindow(const BranchTable &table, QWidget *parent
                             QAbstractItemView::SelectedClicked);
     m_grid->setItemDelegate(new CellDelegate(this));
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_grid->setWordWrap(false); // a value on one line, all 15 digits of it
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("BranchValuesMessage"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_grid);
     layout->addWidget(m_message);
-    resize(660, 330);
+    resize(880, 330); // room for "-0.353553390593274" in every column
 
     // Enter on a cell that is not being edited opens it.
     connect(m_grid, &QTableWidget::activated, m_grid,
@@ -242,20 +244,24 @@ void BranchValuesWindow::refresh()
         m_grid->setVerticalHeaderLabels(names);
     }
     for (int i = 0; i < rows; ++i) {
-        const TBranch &r = values.Branches[static_cast<size_t>(i)];
-        const bool editable = i > 0;
-        // The trunk: its own vector in model space, which is its direction and one length.
-        const long double position = i == 0 ? 0.0L : r.P.y;
-        const long double length = i == 0 ? 1.0L : VectorLength(r.V);
-        const long double angle = i == 0 ? 0.0L : AngleDegrees(r.V);
-        setCell(i, ColKind, KindText(i == 0 ? kindSegment : r.kind), editable);
-        setCell(i, ColPosition, FormatValue(position), editable);
-        setCell(i, ColAngle, FormatValue(angle), editable);
-        setCell(i, ColLength, FormatValue(length), editable);
-        setCell(i, ColX, FormatValue(r.V.x), editable);
-        setCell(i, ColY, FormatValue(r.V.y), editable);
+        const QStringList texts = RowTexts(values, i);
+        for (int c = 0; c < ColumnCount; ++c) {
+            setCell(i, c, texts[c], i > 0);
+        }
     }
     m_programmatic = keep;
+}
+
+QStringList BranchValuesWindow::RowTexts(const BranchTable &normalized, int row)
+{
+    const TBranch &r = normalized.Branches[static_cast<size_t>(std::clamp(row, 0, MaxBranches))];
+    if (row == 0) {
+        // The trunk: its own vector in model space, which is its direction and one length.
+        return {KindText(kindSegment), FormatValue(0.0L), FormatValue(0.0L), FormatValue(1.0L),
+                FormatValue(r.V.x), FormatValue(r.V.y)};
+    }
+    return {KindText(r.kind),          FormatValue(r.P.y),  FormatValue(AngleDegrees(r.V)),
+            FormatValue(VectorLength(r.V)), FormatValue(r.V.x), FormatValue(r.V.y)};
 }
 
 void BranchValuesWindow::showSelectedRow(int row)
@@ -286,6 +292,14 @@ void BranchValuesWindow::open()
     m_programmatic = false;
     m_grid->setFocus();
     m_message->clear();
+    // A window newly shown may be activated by the platform only after the window it was
+    // opened from has taken its key release; ask once more when that is done.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible() && !isActiveWindow()) {
+            activateWindow();
+            m_grid->setFocus();
+        }
+    });
 }
 
 QString BranchValuesWindow::message() const { return m_message->text(); }

@@ -43,6 +43,9 @@ public:
 
     // A value as the cells show it: 15 significant digits, the shortest form, "." always.
     static QString FormatValue(long double v);
+    // The six cells of row `row` of a table normalised as the growth takes it
+    // (NormalizedCopy): what the window shows for that row.
+    static QStringList RowTexts(const BranchTable &normalized, int row);
     // The text of a kind: "正像", "鏡像", "線分" (in the window's language).
     static QString KindText(int32_t kind);
     // Evaluates a cell's text (full-width forms, "π", "×", "÷" and "−" taken as their ASCII

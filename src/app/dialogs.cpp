@@ -3,15 +3,25 @@
 #include "app/exportpicture.h"
 #include "app/filecommands.h"
 #include "app/fonts.h"
+#include "app/animationdialog.h"
 #include "app/gallerydialog.h"
+#include "app/variationdialog.h"
+#include "io/examples.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace ramulet {
 
@@ -38,6 +48,17 @@ QMessageBox *MakeWarningBox(QWidget *parent, const QString &text, bool question)
             ->setText(WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "OK")));
         box->setDefaultButton(QMessageBox::Ok);
         box->setEscapeButton(QMessageBox::Ok);
+    }
+    // A line is not broken where the screen has room for it: Japanese text would otherwise
+    // break anywhere, even before its last character.
+    if (auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
+        int widest = 0;
+        for (const QString &line : text.split(QLatin1Char('\n'))) {
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+        }
+        const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+        const int room = screen ? screen->availableGeometry().width() * 3 / 4 : widest;
+        label->setMinimumWidth(std::min(widest + 2, room));
     }
     return box;
 }
@@ -147,6 +168,30 @@ std::optional<int> QtDialogs::choosePngWidth(int defaultWidth, int pictureHeight
         return std::nullopt;
     }
     return dialog.chosenWidth();
+}
+
+void QtDialogs::inform(const QString &title, const QString &richText)
+{
+    QDialog dialog(m_parent);
+    dialog.setWindowTitle(title);
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *text = new QLabel(richText, &dialog);
+    text->setTextFormat(Qt::RichText);
+    layout->addWidget(text);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+    buttons->button(QDialogButtonBox::Ok)
+        ->setText(WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "OK")));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    layout->addWidget(buttons);
+    dialog.exec();
+}
+
+bool QtDialogs::runVariations(VariationDialog &dialog) { return dialog.exec() == QDialog::Accepted; }
+
+void QtDialogs::runAnimation(const AnimationSource &source)
+{
+    AnimationDialog dialog(source, InstalledExamples(), m_parent);
+    dialog.exec();
 }
 
 } // namespace ramulet

@@ -18,7 +18,9 @@ class QWidget;
 
 namespace ramulet {
 
+struct AnimationSource;
 class ThumbnailCache;
+class VariationDialog;
 
 // The caption of the warning boxes.
 inline constexpr const char *WarningCaption = QT_TRANSLATE_NOOP("ramulet::TMainform", "警告");
@@ -54,6 +56,12 @@ public:
     virtual QString chooseExportFile(const QString &preset, QString *selectedFilter) = 0;
     // The width of a PNG (its height follows the picture); nullopt when cancelled.
     virtual std::optional<int> choosePngWidth(int defaultWidth, int pictureHeight) = 0;
+    // Help's windows: a title and a rich text to show.
+    virtual void inform(const QString &title, const QString &richText) = 0;
+    // Runs the variations dialog (modally); true when it was accepted.
+    virtual bool runVariations(VariationDialog &dialog) = 0;
+    // The animation dialog, given what the tree view shows.
+    virtual void runAnimation(const AnimationSource &source) = 0;
 };
 
 // The questions asked with Qt's dialogs, modal over `parent`.
@@ -72,6 +80,9 @@ public:
     QString chooseExample(const QStringList &examples) override;
     QString chooseExportFile(const QString &preset, QString *selectedFilter) override;
     std::optional<int> choosePngWidth(int defaultWidth, int pictureHeight) override;
+    void inform(const QString &title, const QString &richText) override;
+    bool runVariations(VariationDialog &dialog) override;
+    void runAnimation(const AnimationSource &source) override;
 
 private:
     QWidget *m_parent;

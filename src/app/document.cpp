@@ -22,8 +22,9 @@ constexpr int UndoLimit = 1000;
 // ---------------------------------------------------------------------------------------
 // EditStep
 
-EditStep::EditStep(TemplateDocument &doc, QString text, bool withFile)
-    : m_doc(doc), m_text(std::move(text)), m_withFile(withFile), m_before(doc.capture())
+EditStep::EditStep(TemplateDocument &doc, QString text, bool withFile, int mergeKey)
+    : m_doc(doc), m_text(std::move(text)), m_withFile(withFile), m_mergeKey(mergeKey),
+      m_before(doc.capture())
 {
     if (m_withFile) {
         // The states after this step get a name of their own: a later save renames them,
@@ -38,7 +39,7 @@ EditStep::~EditStep()
         // Nothing changed, so no step: the states stay one run with the old name.
         m_doc.m_fileName = m_before.fileName;
     }
-    m_doc.record(m_text, m_before, m_withFile);
+    m_doc.record(m_text, m_before, m_withFile, m_mergeKey);
 }
 
 bool EditStep::changed() const { return StatesDiffer(m_before, m_doc.capture(), false); }
@@ -52,7 +53,8 @@ void EditStep::keepRowsBackInPlace()
     for (int32_t i = 1; i <= std::clamp<int32_t>(t.BranchCount, 0, MaxBranches); ++i) {
         const TBranch &was = m_before.table.Branches[static_cast<size_t>(i)];
         TBranch &row = t.Branches[static_cast<size_t>(i)];
-        if (row.screenStart == was.screenStart && row.screenEnd == was.screenEnd) {
+        // A row given exact values meanwhile (a snapped drag) keeps them.
+        if (row.moved && row.screenStart == was.screenStart && row.screenEnd == was.screenEnd) {
             row.moved = was.moved;
         }
     }
@@ -151,7 +153,8 @@ TemplateState TemplateDocument::capture() const
     return s;
 }
 
-void TemplateDocument::record(const QString &text, const TemplateState &before, bool withFile)
+void TemplateDocument::record(const QString &text, const TemplateState &before, bool withFile,
+                              int mergeKey)
 {
     if (m_restoring) {
         return;
@@ -160,9 +163,11 @@ void TemplateDocument::record(const QString &text, const TemplateState &before, 
     if (!StatesDiffer(before, after, withFile)) {
         return;
     }
-    m_undo->push(new TemplateStepCommand(
+    auto *step = new TemplateStepCommand(
         text, before, std::move(after), withFile,
-        [this](const TemplateState &s, bool file) { restore(s, file); }));
+        [this](const TemplateState &s, bool file) { restore(s, file); });
+    step->setMergeKey(mergeKey);
+    m_undo->push(step);
 }
 
 void TemplateDocument::restore(const TemplateState &s, bool withFile)
@@ -193,20 +198,25 @@ void TemplateDocument::restore(const TemplateState &s, bool withFile)
 
 void TemplateDocument::AddActions(WindowActions &actions, QWidget *window)
 {
+    // The history's own actions: their text names the step, their availability follows it.
     QUndoStack *stack = m_undo;
-    WindowAction undo;
-    undo.name = "actUndo";
-    undo.text = QT_TRANSLATE_NOOP("ramulet::TMainform", "元に戻す");
-    undo.keys = {QKeySequence(Qt::CTRL | Qt::Key_Z)};
-    undo.menu = ActionMenu::Edit;
-    undo.target = [stack] { stack->undo(); };
-    actions.adopt(stack->createUndoAction(window, WindowText(undo.text)), undo);
-    WindowAction redo = undo;
-    redo.name = "actRedo";
-    redo.text = QT_TRANSLATE_NOOP("ramulet::TMainform", "やり直し");
-    redo.keys = {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
-    redo.target = [stack] { stack->redo(); };
-    actions.adopt(stack->createRedoAction(window, WindowText(redo.text)), redo);
+    WindowAction undo{.name = "actUndo",
+                      .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "元に戻す(&U)"),
+                      .keys = {QKeySequence(Qt::CTRL | Qt::Key_Z)},
+                      .hint = QT_TRANSLATE_NOOP("ramulet::TMainform", "最後の編集を取り消す"),
+                      .menu = ActionMenu::Edit,
+                      .group = 1,
+                      .target = [stack] { stack->undo(); }};
+    actions.adopt(stack->createUndoAction(window, WindowText(undo.text)), std::move(undo));
+    WindowAction redo{.name = "actRedo",
+                      .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "やり直し(&R)"),
+                      .keys = {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                               QKeySequence(Qt::CTRL | Qt::Key_Y)},
+                      .hint = QT_TRANSLATE_NOOP("ramulet::TMainform", "取り消した編集をやり直す"),
+                      .menu = ActionMenu::Edit,
+                      .group = 1,
+                      .target = [stack] { stack->redo(); }};
+    actions.adopt(stack->createRedoAction(window, WindowText(redo.text)), std::move(redo));
 }
 
 } // namespace ramulet

@@ -24,10 +24,11 @@ class WindowActions;
 
 // One undoable edit of a document: made while the guard lives, recorded as one step when it
 // ends, unless nothing changed. Steps that change the file name (load, reset) say so with
-// `withFile`; they alone put the name back on undo and redo.
+// `withFile`; they alone put the name back on undo and redo. Steps with the same `mergeKey`
+// (>= 0) in a row join into one (the nudges of a branch).
 class EditStep {
 public:
-    EditStep(TemplateDocument &doc, QString text, bool withFile = false);
+    EditStep(TemplateDocument &doc, QString text, bool withFile = false, int mergeKey = -1);
     ~EditStep();
     EditStep(const EditStep &) = delete;
     EditStep &operator=(const EditStep &) = delete;
@@ -42,6 +43,7 @@ private:
     TemplateDocument &m_doc;
     QString m_text;
     bool m_withFile;
+    int m_mergeKey;
     TemplateState m_before;
 };
 
@@ -90,6 +92,9 @@ public:
     bool dragOpen() const { return m_drag.has_value(); }
 
     TemplateState capture() const;
+    // Puts `s` in place of the template and its settings as an undo would (the window shows
+    // it through restored()); made inside an EditStep, it is that step.
+    void replace(const TemplateState &s) { restore(s, false); }
     bool restoring() const { return m_restoring; }
 
     // Undo and redo, made by the history (their text names the step), into `actions`.
@@ -105,7 +110,7 @@ signals:
 
 private:
     friend class EditStep;
-    void record(const QString &text, const TemplateState &before, bool withFile);
+    void record(const QString &text, const TemplateState &before, bool withFile, int mergeKey);
     void restore(const TemplateState &s, bool withFile);
 
     BranchTable &m_table;

@@ -1,5 +1,6 @@
 #include "app/editorpane.h"
 
+#include "app/actions.h"
 #include "app/dialogs.h"
 #include "app/document.h"
 #include "app/pictureview.h"
@@ -56,6 +57,8 @@ void EditorPane::Draw()
         m_addButton->raise();
     }
     m_img1->update();
+    // Every change of the template is followed by a repaint of the editor.
+    emit shown();
 }
 
 void EditorPane::Paint(QImage &img, const ViewState &editorView)
@@ -144,10 +147,18 @@ void EditorPane::ShowStep(const EditorRepaint &r)
     }
 }
 
-void EditorPane::MouseMove(int x, int y)
+void EditorPane::MouseMove(int x, int y, bool snap)
 {
-    const EditorRepaint r = m_editor.mouseMove(x, y);
+    // Shift during a drag snaps it; without Shift the move is as it always was.
+    const int32_t selected = m_editor.SelectedIndex;
+    const EditorRepaint r = m_editor.mouseMove(x, y, snap, EditorView());
     ApplyCursor();
+    if (m_editor.SelectedIndex != selected && m_editor.hasSelection()) {
+        emit this->selected(m_editor.SelectedIndex);
+    }
+    if (r.repaint && m_state.mouseHeld()) {
+        emit shown(); // at once, also when the live tree's repaint comes later
+    }
     if (!r.repaint) {
         return;
     }
@@ -193,6 +204,68 @@ void EditorPane::MouseUp()
 {
     m_editor.mouseUp();
     m_doc.endDrag();
+    // A row back in place has its exact values again.
+    emit shown();
+}
+
+bool EditorPane::CanEditSelection() const
+{
+    return m_state.editMode() && !m_state.mouseHeld() && !m_doc.dragOpen() &&
+           m_editor.hasSelection();
+}
+
+void EditorPane::MarkSelection()
+{
+    // The hover state would name a row that has moved from under the mouse; the next move
+    // finds what is under it again.
+    ForgetHover();
+    Draw();
+    HighlightBranch(m_editor.SelectedIndex);
+}
+
+void EditorPane::SelectBranch(int row)
+{
+    if (row < 1 || row > m_doc.table().BranchCount) {
+        return;
+    }
+    m_editor.SelectedIndex = row;
+    if (m_state.editMode() && !m_state.mouseHeld()) {
+        MarkSelection();
+    }
+}
+
+void EditorPane::NudgeSelected(int right, int up)
+{
+    if (!CanEditSelection()) {
+        return;
+    }
+    {
+        const EditStep step(m_doc, WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "点の移動")),
+                            false, m_editor.SelectedIndex);
+        m_editor.nudgeSelected(right, up, EditorView());
+    }
+    MarkSelection();
+}
+
+void EditorPane::DeleteSelected()
+{
+    if (!CanEditSelection()) {
+        return;
+    }
+    const EditStep step(m_doc, WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "枝の削除")));
+    m_editor.deleteSelected();
+    ApplyCursor();
+    Draw();
+}
+
+void EditorPane::CancelDrag()
+{
+    if (!m_state.editMode() || !m_editor.cancelDrag()) {
+        return;
+    }
+    // The row is as it was at the press: the drag's step finds nothing to record.
+    m_doc.endDrag();
+    Draw();
 }
 
 void EditorPane::ForgetHover()
@@ -221,6 +294,26 @@ void EditorPane::AddBranch()
     const EditStep step(m_doc, WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "枝の追加")));
     m_editor.addBranch(m_view);
     Draw();
+}
+
+void EditorPane::AddActions(WindowActions &actions)
+{
+    actions.add({.name = "actAddBranch",
+                 .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "枝の追加(&B)"),
+                 .hint = QT_TRANSLATE_NOOP("ramulet::TMainform", "テンプレートに枝を 1 本加える"),
+                 .menu = ActionMenu::Edit,
+                 .group = 2,
+                 .target = [this] { AddBranch(); },
+                 .enabled = [this] {
+                     return m_addButton && !m_addButton->isHidden() &&
+                            m_doc.table().BranchCount < MaxBranches;
+                 }});
+    // During a drag, which holds the mouse.
+    actions.add({.name = "actCancelDrag",
+                 .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "ドラッグの取り消し"),
+                 .keys = {QKeySequence(Qt::Key_Escape)},
+                 .target = [this] { CancelDrag(); },
+                 .whileHeld = true});
 }
 
 } // namespace ramulet

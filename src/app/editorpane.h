@@ -23,6 +23,7 @@ namespace ramulet {
 
 class PictureView;
 class TemplateDocument;
+class WindowActions;
 class WindowState;
 
 class EditorPane : public QObject {
@@ -51,17 +52,42 @@ public:
     // The live tree's look follows the smooth setting.
     void SmoothChanged();
 
-    void MouseMove(int x, int y);
+    // A move; with `snap` (Shift held) a drag snaps its angle and length.
+    void MouseMove(int x, int y, bool snap);
     // Press to release is one undoable step; a press that ends a drag ends its step.
     void MouseDown(MouseButton button, int x, int y);
     void MouseUp();
     // The hover state after the rows it named are gone or elsewhere.
     void ForgetHover();
+    // A reset: no branch is selected any more.
+    void ForgetSelection() { m_editor.SelectedIndex = -1; }
+    // The editor's default view, in which it always works.
+    ViewState EditorView() const;
+
+    // The selected branch (the one last hovered or chosen in the values window) and the
+    // keys on it, each a step of its own; the nudges of one branch in a row are one step.
+    // Nothing in view mode, while a view holds the mouse or without a selection.
+    bool CanEditSelection() const;
+    void SelectBranch(int row);
+    void NudgeSelected(int right, int up);
+    void DeleteSelected();
+    // Escape during a drag: the row goes back to where the press found it.
+    void CancelDrag();
 
     // The kind menu's and the add button's edits, each one undoable step.
     void SetHoveredKind(int tag);
     void DeleteHovered();
     void AddBranch();
+    // Add a branch (while the add button is offered) and Escape's cancel of a drag into
+    // `actions`.
+    void AddActions(WindowActions &actions);
+
+signals:
+    // The template on show may have changed: after a repaint, a drag step or the end of a
+    // drag (the values window follows).
+    void shown();
+    // The hover has selected another branch.
+    void selected(int row);
 
 private:
     void Paint(QImage &img, const ViewState &editorView);
@@ -70,7 +96,8 @@ private:
     // its repaint, and that of every step made before it runs, is done once, on the next
     // turn of the event loop.
     void ScheduleRepaint(const EditorRepaint &r);
-    ViewState EditorView() const;
+    // The selection marked after a key moved it; the hover found again on the next move.
+    void MarkSelection();
 
     TemplateDocument &m_doc;
     WindowState &m_state;

@@ -146,8 +146,10 @@ QString PictureExport::ChoosePath(Dialogs &dialogs, const QString &templateFile)
         }
     }
     QString filter = m_filter;
-    const QString chosen =
-        dialogs.chooseExportFile(ExportPreset(m_lastExport, templateFile, shownFormat), &filter);
+    // Next to the template, unless its folder cannot be written (an installed example).
+    const QString preset = ProposedSavePath(ExportPreset(m_lastExport, templateFile, shownFormat),
+                                            DocumentsFolder(), m_writable);
+    const QString chosen = dialogs.chooseExportFile(preset, &filter);
     if (chosen.isEmpty()) {
         return {};
     }

@@ -3,6 +3,7 @@
 // Writing the tree picture to a file from the window: the save dialog's filters, the
 // extension rule, the size of a PNG and the small dialog that asks for it.
 
+#include "app/saveplaces.h"
 #include "view/pictureoutput.h"
 
 #include <QDialog>
@@ -11,6 +12,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QLabel;
 class QSpinBox;
@@ -55,6 +57,9 @@ public:
     // antialiased.
     void Run(Dialogs &dialogs, std::shared_ptr<const TreePicture> picture, int viewWidth,
              const QString &templateFile, bool smooth);
+    // Whether a folder can be written (a dialog proposes the documents folder otherwise);
+    // tests replace it.
+    void setWritableTest(WritableTest test) { m_writable = std::move(test); }
 
 private:
     // The file to write, asked for; empty when cancelled.
@@ -62,6 +67,7 @@ private:
 
     QString m_lastExport;
     QString m_filter;
+    WritableTest m_writable = IsWritable;
 };
 
 // Asks for the width of a PNG; the height shown follows the picture's proportions.

@@ -10,6 +10,7 @@
 #include "io/examples.h"
 #include "io/paths.h"
 #include "io/templatefile.h"
+#include "app/saveplaces.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -50,11 +51,10 @@ DrawSettings ToDrawSettings(const TemplateSettings &file)
     return s;
 }
 
-QString UnreadableFileMessage(const QString &path, const QString &reason)
+QString OpenRefusalMessage(const QString &path, const QString &reason)
 {
-    return WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform",
-                                        "ファイルを読み込めません。\n%1\n\n理由: %2"))
-        .arg(QDir::toNativeSeparators(path), reason);
+    return WindowText(FileRefusal) + QLatin1Char('\n') + QDir::toNativeSeparators(path) +
+           QLatin1Char('\n') + reason;
 }
 
 QString UnwritableFileMessage(const QString &path, const QString &reason)
@@ -106,10 +106,8 @@ void FileCommands::Load(const QString &path)
     const LoadResult result = ReadTemplateFile(path);
     switch (result.status) {
     case LoadStatus::Refused:
-        m_dialogs->warn(WindowText(FileRefusal));
-        return;
     case LoadStatus::Unreadable:
-        m_dialogs->warn(UnreadableFileMessage(path, result.reason));
+        m_dialogs->warn(OpenRefusalMessage(path, result.reason));
         return;
     case LoadStatus::Accepted: {
         // One undoable step, which brings back the template, the settings, the file name
@@ -154,7 +152,10 @@ void FileCommands::Apply(const LoadedTemplate &loaded, const QString &path)
 
 void FileCommands::Save()
 {
-    const QString chosen = m_dialogs->chooseSaveFile(m_doc.fileName());
+    // Pre-filled with the current file name; a file in a folder the user cannot write (an
+    // installed example) is proposed under its name in the documents folder.
+    const QString chosen =
+        m_dialogs->chooseSaveFile(ProposedSavePath(m_doc.fileName(), DocumentsFolder(), m_writable));
     if (chosen.isEmpty()) {
         return;
     }
@@ -168,6 +169,20 @@ void FileCommands::Save()
             return;
         }
     }
+    WriteTo(target);
+}
+
+void FileCommands::SaveInPlace()
+{
+    if (!CanSaveInPlace(m_doc.fileName(), m_writable)) {
+        Save();
+        return;
+    }
+    WriteTo(m_doc.fileName());
+}
+
+bool FileCommands::WriteTo(const QString &target)
+{
     // The file holds what the editor shows: a drag made since the last growth too. The moved
     // rows keep their pixel points, so this changes nothing the user sees and is no step.
     NormalizeMovedRows(m_doc.table());
@@ -176,12 +191,13 @@ void FileCommands::Save()
                            nullptr, &reason)) {
         // The old file is intact; the current file name and the caption stay as they were.
         m_dialogs->warn(UnwritableFileMessage(target, reason));
-        return;
+        return false;
     }
     // The states back to the last load or reset and on to the next take the name too: an
     // undo and a redo around this save show the name the template was saved under.
     m_doc.setFileName(target);
     m_doc.undoStack()->setClean();
+    return true;
 }
 
 void FileCommands::Open()
@@ -231,13 +247,35 @@ void FileCommands::Drop(QDropEvent *e, QObject *context)
 
 void FileCommands::AddActions(WindowActions &actions)
 {
-    actions.add("actOpen", QT_TRANSLATE_NOOP("ramulet::TMainform", "データの読み出し"),
-                {QKeySequence(Qt::CTRL | Qt::Key_O)}, ActionMenu::File, [this] { Open(); });
-    actions.add("actSave", QT_TRANSLATE_NOOP("ramulet::TMainform", "データの記録"),
-                {QKeySequence(Qt::CTRL | Qt::Key_S)}, ActionMenu::File, [this] { Save(); });
-    actions.add("actGallery", QT_TRANSLATE_NOOP("ramulet::TMainform", "見本"),
-                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)}, ActionMenu::File,
-                [this] { OpenExample(); });
+    actions.add({.name = "actOpen",
+                 .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "開く(&O)..."),
+                 .keys = {QKeySequence(Qt::CTRL | Qt::Key_O)},
+                 .hint = QT_TRANSLATE_NOOP("ramulet::TMainform", "テンプレートのファイルを開く"),
+                 .menu = ActionMenu::File,
+                 .group = 1,
+                 .target = [this] { Open(); }});
+    actions.add({.name = "actGallery",
+                 .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "見本(&X)..."),
+                 .keys = {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+                 .hint = QT_TRANSLATE_NOOP("ramulet::TMainform", "見本のテンプレートを開く"),
+                 .menu = ActionMenu::File,
+                 .group = 1,
+                 .target = [this] { OpenExample(); }});
+    actions.add({.name = "actSave",
+                 .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "上書き保存(&S)"),
+                 .keys = {QKeySequence(Qt::CTRL | Qt::Key_S)},
+                 .hint = QT_TRANSLATE_NOOP("ramulet::TMainform",
+                                           "今のファイルに記録する (ファイルがなければ名前を聞く)"),
+                 .menu = ActionMenu::File,
+                 .group = 2,
+                 .target = [this] { SaveInPlace(); }});
+    actions.add({.name = "actSaveAs",
+                 .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "名前を付けて保存(&A)..."),
+                 .keys = {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+                 .hint = QT_TRANSLATE_NOOP("ramulet::TMainform", "名前を付けてテンプレートを記録する"),
+                 .menu = ActionMenu::File,
+                 .group = 2,
+                 .target = [this] { Save(); }});
 }
 
 } // namespace ramulet

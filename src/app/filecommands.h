@@ -4,6 +4,7 @@
 // open routes: dialog, gallery, drop and command line all end in Load), the texts of their
 // messages, the dialogs' filter and the choice of the file a drop opens.
 
+#include "app/saveplaces.h"
 #include "view/picture.h"
 
 #include <QString>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QDragEnterEvent;
 class QDropEvent;
@@ -42,8 +44,16 @@ public:
     void Load(const QString &path);
     // The accepted file's template in place of the current one, without regrowing.
     void Apply(const LoadedTemplate &loaded, const QString &path);
-    // The save dialog, then the file written; the current file name follows.
+    // The save dialog, then the file written; the current file name follows. The dialog
+    // proposes the documents folder for a file in a folder that cannot be written.
     void Save();
+    // Writes straight to the current file when there is one and it can be written, otherwise
+    // asks as Save does.
+    void SaveInPlace();
+    // Writes the template to `target`; a failure is shown and changes nothing.
+    bool WriteTo(const QString &target);
+    // Whether a file or folder can be written; tests replace it.
+    void setWritableTest(WritableTest test) { m_writable = std::move(test); }
     // The open dialog, then Load.
     void Open();
     // The gallery of examples, then Load.
@@ -52,7 +62,8 @@ public:
     // opens the first one once the drop is finished (on the event loop of `context`).
     static void AcceptDrag(QDragEnterEvent *e);
     void Drop(QDropEvent *e, QObject *context);
-    // Open (Ctrl+O), save (Ctrl+S) and the gallery (Ctrl+Shift+O) into `actions`.
+    // Open (Ctrl+O), the gallery (Ctrl+Shift+O), save (Ctrl+S) and save as (Ctrl+Shift+S)
+    // into `actions`.
     void AddActions(WindowActions &actions);
 
 private:
@@ -62,6 +73,7 @@ private:
     std::function<bool()> m_idle;
     std::function<void()> m_reset;
     std::function<void()> m_shown;
+    WritableTest m_writable = IsWritable;
 };
 
 // The filter of both file dialogs.
@@ -74,9 +86,11 @@ inline constexpr const char *FileRefusal =
 // A file's drawing settings as the window keeps them.
 DrawSettings ToDrawSettings(const TemplateSettings &file);
 
-// A file that could not be opened or read, or could not be written: the path and the
-// system's reason.
-QString UnreadableFileMessage(const QString &path, const QString &reason);
+// A file that is refused or could not be read: the warning's own first line, then the
+// file's path and the reason, each on a line of its own.
+QString OpenRefusalMessage(const QString &path, const QString &reason);
+
+// A file that could not be written: the path and the system's reason.
 QString UnwritableFileMessage(const QString &path, const QString &reason);
 
 // The question before a save replaces an existing file whose name got ".rm2" appended.

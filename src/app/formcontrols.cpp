@@ -415,6 +415,29 @@ void FormControls::SetupAdditions()
     SBGallery->setStatusTip(
         T(QT_TRANSLATE_NOOP("ramulet::TMainform", "見本のテンプレートを開く (Ctrl+Shift+O)")));
     SBGallery->raise();
+    // The branch values window right of the gallery's button and the variations below it:
+    // flat text buttons like it, in a smaller size of its font so that their texts fit.
+    SBValues = MakeSmallTextButton(
+        "SBValues", ValuesButtonRect, T(QT_TRANSLATE_NOOP("ramulet::TMainform", "枝の値")),
+        T(QT_TRANSLATE_NOOP("ramulet::TMainform", "枝の値を数値で編集 (Ctrl+T)")));
+    SBVariation = MakeSmallTextButton(
+        "SBVariation", VariationButtonRect,
+        T(QT_TRANSLATE_NOOP("ramulet::TMainform", "バリエーション")),
+        T(QT_TRANSLATE_NOOP("ramulet::TMainform",
+                            "いまのテンプレートの変化形から選ぶ (Ctrl+Shift+V)")));
+}
+
+QToolButton *FormControls::MakeSmallTextButton(const char *name, const QRect &geometry,
+                                               const QString &text, const QString &tip)
+{
+    QToolButton *b = MakeToolButton(Panel4, name, geometry);
+    QFont font = SBInit->font();
+    font.setPixelSize(13);
+    b->setFont(font);
+    b->setText(text);
+    b->setStatusTip(tip);
+    b->raise();
+    return b;
 }
 
 } // namespace ramulet

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QtGlobal>
 #include <array>
 
 class QActionGroup;
@@ -44,6 +45,23 @@ inline constexpr QRect UndoButtonRect{107, 40, 29, 29};
 inline constexpr QRect RedoButtonRect{107, 72, 29, 29};
 // The gallery button in the credits panel Panel4.
 inline constexpr QRect GalleryButtonRect{10, 84, 83, 27};
+// The branch values window's button, right of the gallery's.
+inline constexpr QRect ValuesButtonRect{96, 84, 44, 27};
+// The variations button below the gallery's.
+inline constexpr QRect VariationButtonRect{10, 112, 90, 27};
+
+// Cursor identifiers of the views.
+constexpr int crHandPoint = 2; // editor, over a branch end point
+constexpr int crZoom = 4;      // tree view
+constexpr int crMove = 13;     // editor, over a branch line
+
+// Texts of the window, in the program's own language; the window shows them through tr().
+// The caption is the same in every language.
+inline constexpr const char *AppCaption = "Ramulet 2.3";
+inline constexpr const char *ResetQuestion =
+    QT_TRANSLATE_NOOP("ramulet::TMainform", "未記録データを消去します");
+inline constexpr const char *CloseQuestion =
+    QT_TRANSLATE_NOOP("ramulet::TMainform", "終了しますよ");
 
 // Design sizes of the views.
 constexpr int DesignViewWidth = 636;
@@ -104,13 +122,16 @@ struct FormControls {
     QAction *mnreverse = nullptr;
     QAction *mnsegment = nullptr;
     QAction *MnDelete = nullptr;
-    // Beside the classic controls: export, undo, redo, the live tree, smooth, the gallery.
+    // Beside the classic controls: export, undo, redo, the live tree, smooth, the gallery,
+    // the branch values window and the variations.
     QToolButton *SBExport = nullptr;
     QToolButton *SBUndo = nullptr;
     QToolButton *SBRedo = nullptr;
     QCheckBox *cboxPreview = nullptr;
     QCheckBox *cboxSmooth = nullptr;
     QToolButton *SBGallery = nullptr;
+    QToolButton *SBValues = nullptr;
+    QToolButton *SBVariation = nullptr;
 
 private:
     void SetupSideBar(QWidget *form);
@@ -120,6 +141,8 @@ private:
     void SetupPanel4();
     void SetupPopupMenu(QWidget *form);
     void SetupAdditions();
+    QToolButton *MakeSmallTextButton(const char *name, const QRect &geometry, const QString &text,
+                                     const QString &tip);
     QCheckBox *MakeSideBarToggle(const char *name, const QString &text, QPoint pos,
                                  const QString &tip);
 };

@@ -7,7 +7,7 @@
 #include "io/examples.h"
 #include "io/templatefile.h"
 #include "view/pictureoutput.h"
-#include "view/record.h"
+#include "view/renderpipeline.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -57,24 +57,19 @@ QImage ExampleThumbnail(const QString &path, QSize size)
     // The window's path: the file's rows placed in the default view of this size, grown at
     // the depth, the picture recorded with the automatic fit in the file's settings (the
     // pen width as the pen-width list makes it from the file's setting).
-    BranchTable table = loaded.data.table;
-    ViewState view;
-    view.SetViewSize(size.width(), size.height());
-    view.ResetView();
-    UpdateAllScreenPoints(table, view);
-    const int32_t depth = DeepestOfferedDepth(table, ThumbnailDepthLimit);
-    const auto store = std::make_unique<Tseglines>();
-    GrowTree(table, *store, depth);
-
     DrawSettings s;
     if (loaded.data.hasSettings) {
         s = ToDrawSettings(loaded.data.settings);
     }
     s.PenWidthSetting = PenIndexForSetting(s.PenWidthSetting) * 20;
-    ColorRampTable ramp{};
-    BuildColorRamp(ramp, s, depth);
-    const auto picture = RecordTreePicture(*store, view, s, ramp, true);
-    return ThumbnailImage(*picture, size);
+    BranchTable table = loaded.data.table;
+    RenderRequest r;
+    r.depth = DeepestOfferedDepth(table, ThumbnailDepthLimit);
+    r.view = PlaceTemplate(table, size.width(), size.height());
+    r.settings = s;
+    r.fit = true;
+    RenderPipeline pipeline;
+    return ThumbnailImage(*pipeline.Render(table, r), size);
 }
 
 // ---------------------------------------------------------------------------------------

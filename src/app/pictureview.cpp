@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -120,6 +121,27 @@ void PictureView::mouseReleaseEvent(QMouseEvent *event)
     }
     const QPoint px = PixelOf(event);
     emit mouseUp(b, ShiftStateFromQt(event->modifiers(), event->buttons()), px.x(), px.y());
+}
+
+void PictureView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press is a press as before; the double-click is said after it.
+    mousePressEvent(event);
+    MouseButton b;
+    if (!MouseButtonFromQt(event->button(), &b)) {
+        return;
+    }
+    const QPoint px = PixelOf(event);
+    emit doubleClicked(b, ShiftStateFromQt(event->modifiers(), event->buttons()), px.x(), px.y());
+}
+
+void PictureView::wheelEvent(QWheelEvent *event)
+{
+    const QPointF p = event->position();
+    emit wheelTurned(ShiftStateFromQt(event->modifiers(), event->buttons()),
+                     static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y())),
+                     event->angleDelta().y());
+    event->accept();
 }
 
 void PictureView::contextMenuEvent(QContextMenuEvent *event)

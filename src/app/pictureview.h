@@ -35,12 +35,19 @@ signals:
     void mouseMove(ramulet::ShiftState shift, int x, int y);
     void mouseUp(ramulet::MouseButton button, ramulet::ShiftState shift, int x, int y);
     void contextMenuRequested(QPoint globalPos);
+    // The wheel at pixel (x, y): `eighths` of a degree turned away from the user (a notch is
+    // usually 120).
+    void wheelTurned(ramulet::ShiftState shift, int x, int y, int eighths);
+    // The second press of a double-click, after its mouseDown.
+    void doubleClicked(ramulet::MouseButton button, ramulet::ShiftState shift, int x, int y);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:

@@ -21,32 +21,37 @@ TreePane::TreePane(TemplateDocument &doc, WindowState &state, ViewState &view, P
 {
 }
 
-void TreePane::Grow() { GrowTree(m_doc.table(), *m_store, m_state.depth()); }
+void TreePane::Grow() { m_pipeline.Grow(m_doc.table(), m_state.depth()); }
 
 bool TreePane::Render()
 {
-    BuildColorRamp(m_ramp, m_doc.settings(), m_state.depth());
+    RenderRequest r;
+    r.depth = m_state.depth();
+    r.view = m_view;
+    r.settings = m_doc.settings();
+    r.fit = m_state.fit();
+    m_ramp = RampFor(r);
     // Also without a view to draw in: the setting is what a save writes.
     m_doc.settlePenWidth();
     if (!m_view.HasArea() || m_cimg->image().isNull()) {
         return false;
     }
-    const DrawSettings &s = m_doc.settings();
-    m_picture = m_recorder.Record(*m_store, m_view, s, m_ramp, m_state.fit());
-    ShowTreePicture(m_cimg->image(), *m_picture, s.BackColor, m_state.smooth());
+    r.settings = m_doc.settings();
+    const auto picture = m_pipeline.Record(r);
+    ShowTreePicture(m_cimg->image(), *picture, r.settings.BackColor, m_state.smooth());
     m_cimg->update();
     return true;
 }
 
 void TreePane::SmoothChanged()
 {
-    if (m_picture && !m_cimg->image().isNull()) {
-        ShowTreePicture(m_cimg->image(), *m_picture, m_doc.settings().BackColor, m_state.smooth());
+    if (picture() && !m_cimg->image().isNull()) {
+        ShowTreePicture(m_cimg->image(), *picture(), m_doc.settings().BackColor, m_state.smooth());
         m_cimg->update();
     }
 }
 
-void TreePane::MouseDown()
+void TreePane::MouseDown(int x, int y)
 {
     if (m_state.fit()) {
         m_dialogs->beep();
@@ -54,9 +59,15 @@ void TreePane::MouseDown()
         return;
     }
     m_state.setMouseHeld(true);
+    m_gesture.press({x, y}, m_view);
 }
 
-void TreePane::MouseMove() { m_cimg->setCursor(m_zoomCursor); }
+bool TreePane::MouseMove(int x, int y)
+{
+    const bool moved = m_state.mouseHeld() && m_gesture.move({x, y}, m_view);
+    m_cimg->setCursor(m_gesture.panning() ? QCursor(Qt::ClosedHandCursor) : m_zoomCursor);
+    return moved;
+}
 
 bool TreePane::MouseUp(MouseButton button, ShiftState shift, int x, int y)
 {
@@ -64,30 +75,125 @@ bool TreePane::MouseUp(MouseButton button, ShiftState shift, int x, int y)
         return false;
     }
     m_state.setMouseHeld(false);
+    const bool panned = m_gesture.panning();
+    m_gesture.clear();
+    if (panned) {
+        m_cimg->setCursor(m_zoomCursor);
+        return false; // the view has followed the mouse already
+    }
     m_view.ApplyClick(x, y, button, shift);
     return true;
 }
 
+bool TreePane::Wheel(int x, int y, int eighths)
+{
+    // With the fit on the view is not used; a held button is a click or a pan under way.
+    if (m_state.fit() || m_state.mouseHeld()) {
+        m_wheelRest = 0;
+        return false;
+    }
+    m_wheelRest += eighths;
+    const int notches = m_wheelRest / 120;
+    m_wheelRest -= notches * 120;
+    if (notches == 0) {
+        return false;
+    }
+    m_view.ZoomAt(x, y, notches);
+    return true;
+}
+
+bool TreePane::DoubleClick(MouseButton button)
+{
+    if (button != MouseButton::Middle || m_state.fit()) {
+        return false;
+    }
+    // The second press opened a click; the double-click takes its place.
+    m_state.setMouseHeld(false);
+    m_gesture.clear();
+    return DefaultView();
+}
+
+bool TreePane::DefaultView()
+{
+    if (m_state.editMode() || m_state.mouseHeld()) {
+        return false; // the editor is always in the default view
+    }
+    m_view.ResetView();
+    return true;
+}
+
+bool TreePane::Zoomable() const
+{
+    return !m_state.editMode() && !m_state.fit() && m_view.HasArea();
+}
+
 void TreePane::Copy() const
 {
-    if (!m_picture) {
+    if (!picture()) {
         return;
     }
     QGuiApplication::clipboard()->setMimeData(MakeClipboardData(
-        *m_picture, QSize(m_view.viewWidth, m_view.viewHeight), m_state.smooth()));
+        *picture(), QSize(m_view.viewWidth, m_view.viewHeight), m_state.smooth()));
 }
 
 void TreePane::Export()
 {
-    m_export.Run(*m_dialogs, m_picture, m_view.viewWidth, m_doc.fileName(), m_state.smooth());
+    m_export.Run(*m_dialogs, picture(), m_view.viewWidth, m_doc.fileName(), m_state.smooth());
 }
 
-void TreePane::AddActions(WindowActions &actions)
+void TreePane::AddActions(WindowActions &actions, std::function<void()> render)
 {
-    actions.add("actCopy", QT_TRANSLATE_NOOP("ramulet::TMainform", "コピー"),
-                {QKeySequence(Qt::CTRL | Qt::Key_C)}, ActionMenu::Edit, [this] { Copy(); });
-    actions.add("actExport", QT_TRANSLATE_NOOP("ramulet::TMainform", "画像の書き出し"),
-                {QKeySequence(Qt::CTRL | Qt::Key_E)}, ActionMenu::File, [this] { Export(); });
+    actions.add({.name = "actExport",
+                 .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "画像の書き出し(&E)..."),
+                 .keys = {QKeySequence(Qt::CTRL | Qt::Key_E)},
+                 .hint = QT_TRANSLATE_NOOP("ramulet::TMainform",
+                                           "木の絵を SVG, PNG, PDF のファイルに書き出す"),
+                 .menu = ActionMenu::File,
+                 .group = 3,
+                 .target = [this] { Export(); }});
+    actions.add({.name = "actCopy",
+                 .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "画像のコピー(&C)"),
+                 .keys = {QKeySequence(Qt::CTRL | Qt::Key_C)},
+                 .hint = QT_TRANSLATE_NOOP("ramulet::TMainform", "木の絵をクリップボードにコピーする"),
+                 .menu = ActionMenu::File,
+                 .group = 3,
+                 .target = [this] { Copy(); }});
+    // A click at the middle of the view without modifiers: the same zoom, about the model
+    // point shown there.
+    const auto zoom = [this, render](MouseButton button) {
+        return [this, render, button] {
+            m_view.ApplyClick(m_view.viewWidth / 2, m_view.viewHeight / 2, button, 0);
+            render();
+        };
+    };
+    actions.add({.name = "actZoomIn",
+                 .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "拡大(&I)"),
+                 .keys = {QKeySequence(Qt::CTRL | Qt::Key_Plus)},
+                 .hint = QT_TRANSLATE_NOOP("ramulet::TMainform", "木の画面の中央を拡大する"),
+                 .menu = ActionMenu::View,
+                 .group = 3,
+                 .target = zoom(MouseButton::Left),
+                 .enabled = [this] { return Zoomable(); }});
+    actions.add({.name = "actZoomOut",
+                 .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "縮小(&O)"),
+                 .keys = {QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+                 .hint = QT_TRANSLATE_NOOP("ramulet::TMainform", "木の画面の中央を縮小する"),
+                 .menu = ActionMenu::View,
+                 .group = 3,
+                 .target = zoom(MouseButton::Right),
+                 .enabled = [this] { return Zoomable(); }});
+    actions.add({.name = "actDefaultView",
+                 .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "標準の表示(&D)"),
+                 .keys = {QKeySequence(Qt::CTRL | Qt::Key_0)},
+                 .hint = QT_TRANSLATE_NOOP("ramulet::TMainform", "木の画面の拡大と移動を元に戻す"),
+                 .menu = ActionMenu::View,
+                 .group = 3,
+                 .target = [this, render] {
+                     if (DefaultView()) {
+                         render();
+                     }
+                 },
+                 .enabled = [this] { return !m_state.editMode(); }});
 }
 
 } // namespace ramulet

@@ -80,6 +80,24 @@ TemplateStepCommand::TemplateStepCommand(const QString &text, TemplateState befo
 
 void TemplateStepCommand::undo() { m_restore(m_before, m_withFile); }
 
+int TemplateStepCommand::id() const
+{
+    // One id for every mergeable step; mergeWith compares the keys.
+    return m_mergeKey < 0 ? -1 : 0x52414D;
+}
+
+bool TemplateStepCommand::mergeWith(const QUndoCommand *other)
+{
+    const auto *step = dynamic_cast<const TemplateStepCommand *>(other);
+    if (!step || step->m_mergeKey != m_mergeKey || step->m_withFile != m_withFile) {
+        return false;
+    }
+    m_after = step->m_after;
+    // Moved away and back: the joined step changes nothing and leaves the history.
+    setObsolete(!StatesDiffer(m_before, m_after, m_withFile));
+    return true;
+}
+
 void TemplateStepCommand::redo()
 {
     if (!m_pushed) {

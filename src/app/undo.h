@@ -56,6 +56,12 @@ public:
     void undo() override;
     void redo() override;
 
+    // Steps with the same merge key that follow each other (the nudges of one branch) join
+    // into one: the first's state before, the last's after. -1, the default, never merges.
+    void setMergeKey(int key) { m_mergeKey = key; }
+    int id() const override;
+    bool mergeWith(const QUndoCommand *other) override;
+
     const TemplateState &before() const { return m_before; }
     const TemplateState &after() const { return m_after; }
     bool withFile() const { return m_withFile; }
@@ -65,6 +71,7 @@ private:
     TemplateState m_after;
     bool m_withFile;
     bool m_pushed = false; // set by the first redo(), which finds the edit already made
+    int m_mergeKey = -1;
     Restore m_restore;
 };
 

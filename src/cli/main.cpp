@@ -1,5 +1,6 @@
 // ramulet-render: grows a template headlessly and writes what the window would show.
 
+#include "cli/animate.h"
 #include "core/branches.h"
 #include "core/numeric.h"
 #include "core/segments.h"
@@ -8,10 +9,11 @@
 #include "io/paths.h"
 #include "io/templatefile.h"
 #include "view/pictureoutput.h"
-#include "view/record.h"
+#include "view/renderpipeline.h"
 
 #include <QGuiApplication>
 #include <QString>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cerrno>
@@ -50,6 +52,8 @@ constexpr const char *kUsage =
     "  --smooth             draw the PNG picture smooth (antialiased, thin lines fade), as\n"
     "                       the window's Smooth check box; SVG and PDF are vector pictures\n"
     "  --save FILE          write the template as loaded, in the .rm2 format\n"
+    "  --allow-partial      grow a depth the window does not offer (its tree does not fit the\n"
+    "                       store) as far as the store holds, and draw what fits\n"
     "  -h, --help           show this help\n"
     "  --version            show the version\n";
 
@@ -58,7 +62,7 @@ void PrintUsage(FILE *to)
 {
     const std::string usage = kUsage;
     const size_t help = usage.find("  -h, --help");
-    const std::string text = usage.substr(0, help) + VariationUsage + usage.substr(help);
+    const std::string text = usage.substr(0, help) + VariationUsage + kAnimateUsage + usage.substr(help);
     std::fputs(text.c_str(), to);
 }
 
@@ -79,6 +83,8 @@ struct Options {
     std::string outputPath;   // -o: the tree picture
     PictureFormat format = PictureFormat::None; // --format; None: by the extension
     bool smooth = false;      // --smooth
+    AnimateOptions animate;   // --animate and its timing
+    bool allowPartial = false; // --allow-partial
     VariationRequest variation; // --variation and its options
 };
 
@@ -121,10 +127,10 @@ bool DumpSegments(const Tseglines &store)
     return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
-// The window's render: ramp, recorded picture, then the file. PDF output goes through the
-// GUI module's font and page machinery, which needs an application object; the offscreen
+// The window's render of the grown tree, then the file. PDF output goes through the GUI
+// module's font and page machinery, which needs an application object; the offscreen
 // platform serves without a display.
-int WritePicture(const Options &opt, const Tseglines &store, const ViewState &view,
+int WritePicture(const Options &opt, RenderPipeline &pipeline, const ViewState &view,
                  const TemplateSettings &file)
 {
     const QString path = PathFromBytes(QByteArray::fromStdString(opt.outputPath));
@@ -138,14 +144,15 @@ int WritePicture(const Options &opt, const Tseglines &store, const ViewState &vi
         static char *argv[] = {name, nullptr};
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
-    DrawSettings s;
-    s.BackColor = static_cast<TColor>(file.BackColor);
-    s.TipColor = static_cast<TColor>(file.TipColor);
-    s.TrunkColor = static_cast<TColor>(file.TrunkColor);
-    s.PenWidthSetting = opt.penIndex.value_or(2) * 20;
-    ColorRampTable ramp{};
-    BuildColorRamp(ramp, s, opt.depth);
-    const auto picture = RecordTreePicture(store, view, s, ramp, opt.fit);
+    RenderRequest r;
+    r.depth = opt.depth;
+    r.view = view;
+    r.settings.BackColor = static_cast<TColor>(file.BackColor);
+    r.settings.TipColor = static_cast<TColor>(file.TipColor);
+    r.settings.TrunkColor = static_cast<TColor>(file.TrunkColor);
+    r.settings.PenWidthSetting = opt.penIndex.value_or(2) * 20;
+    r.fit = opt.fit;
+    const auto picture = pipeline.Record(r);
     QString error;
     if (!WriteTreePicture(*picture, path, format, QSize(view.viewWidth, view.viewHeight),
                           &error, opt.smooth)) {
@@ -175,17 +182,6 @@ QSize LongSideViewSize(const Tseglines &store, int32_t longSide)
         return {shortSide(spanX, spanY), longSide};
     }
     return {longSide, longSide};
-}
-
-// The window's way from the template to the tree for a view of w x h: the screen points in
-// the default view of that size, then the growth (which normalises from them).
-void PlaceAndGrow(BranchTable &table, ViewState &view, Tseglines &store, int32_t w, int32_t h,
-                  int32_t depth)
-{
-    view.SetViewSize(w, h);
-    view.ResetView();
-    UpdateAllScreenPoints(table, view);
-    GrowTree(table, store, depth);
 }
 
 // Reads the arguments into `opt`; a usage error prints its message and gives 1, --help and
@@ -218,7 +214,11 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
             std::puts("ramulet-render (Ramulet 2.3)");
             return 0;
         }
-        if (arg == "--depth") {
+        if (const auto taken = TakeAnimateArgument(argc, argv, i, opt.animate)) {
+            if (!taken->empty()) {
+                return UsageError(*taken);
+            }
+        } else if (arg == "--depth") {
             const auto v = value(arg);
             if (!v) {
                 return 1;
@@ -275,6 +275,8 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
             opt.fit = true;
         } else if (arg == "--smooth") {
             opt.smooth = true;
+        } else if (arg == "--allow-partial") {
+            opt.allowPartial = true;
         } else if (arg == "-o" || arg == "--output") {
             const auto v = value(arg);
             if (!v) {
@@ -305,7 +307,12 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
         }
     }
 
-    if (!opt.outputPath.empty() && opt.format == PictureFormat::None &&
+    if (const std::string e = CheckAnimateOptions(opt.animate, opt.outputPath,
+                                                  opt.format != PictureFormat::None, opt.dumpSegments);
+        !e.empty()) {
+        return UsageError(e);
+    }
+    if (!opt.animate.active && !opt.outputPath.empty() && opt.format == PictureFormat::None &&
         PictureFormatForPath(PathFromBytes(QByteArray::fromStdString(opt.outputPath))) ==
             PictureFormat::None) {
         return UsageError("the output file must end in .svg, .png or .pdf (or give --format)");
@@ -313,7 +320,7 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
     if (opt.format != PictureFormat::None && opt.outputPath.empty()) {
         return UsageError("--format needs an output file (-o)");
     }
-    if (opt.smooth &&
+    if (opt.smooth && !opt.animate.active &&
         (opt.outputPath.empty() ||
          (opt.format != PictureFormat::None
               ? opt.format
@@ -335,6 +342,12 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
         opt.width = *opt.longSide;
         opt.height = *opt.longSide;
     }
+    if (opt.outputPath.empty() && !opt.dumpSegments && opt.savePath.empty()) {
+        std::fputs("ramulet-render: nothing to write: give -o FILE.png (or .svg, .pdf), "
+                   "--dump-segments or --save FILE; --help lists every option\n",
+                   stderr);
+        return 1;
+    }
     return std::nullopt;
 }
 
@@ -349,9 +362,15 @@ int main(int argc, char **argv)
     if (const std::optional<int> done = ParseArguments(argc, argv, opt)) {
         return *done;
     }
+    // The reader's reasons are written in Japanese; this program reports in English.
+    QTranslator english;
+    if (english.load(QStringLiteral(":/i18n/ramulet_en.qm"))) {
+        SetReasonTranslator(&english);
+    }
 
     // The window's loading path: the file's model values (or the default template), then
     // the screen points for this view size in the default view, then the growth.
+    const std::optional<int32_t> penOption = opt.penIndex; // before a file fills it in
     BranchTable table;
     TemplateSettings settings; // what a file without settings leaves: the defaults
     ViewState view;
@@ -386,6 +405,17 @@ int main(int argc, char **argv)
         opt.depth = DeepestOfferedDepth(table, opt.maxDepth.value_or(kAutoDepthLimit));
     }
 
+    // The depth buttons stop where the tree no longer fits the store; deeper, the growth
+    // would stop part way and the picture show only the part grown first.
+    if (!DepthUsable(EstimateSegmentCount(table, opt.depth)) && !opt.allowPartial) {
+        std::fprintf(stderr,
+                     "ramulet-render: depth %d is not offered for this template: its tree may "
+                     "not fit the store of %d segments; the deepest depth offered is %d "
+                     "(--allow-partial draws what fits)\n",
+                     opt.depth, MaxSegIndex + 1, DeepestOfferedDepth(table, MaxDepth));
+        return 1;
+    }
+
     // Saved before the growth, which re-derives the rows from their pixel points.
     if (!opt.savePath.empty()) {
         QString error;
@@ -396,23 +426,38 @@ int main(int argc, char **argv)
         }
     }
 
-    Tseglines store;
-    PlaceAndGrow(table, view, store, opt.width, opt.height, opt.depth);
+    // The window's way from the template to the tree: the screen points in the default view
+    // of the size, then the growth (which normalises from them).
+    RenderPipeline pipeline;
+    view = PlaceTemplate(table, opt.width, opt.height);
+    pipeline.Grow(table, opt.depth);
     if (opt.longSide) {
         // Grown once in a square view to learn the tree's proportions, then again, as the
         // window would, in a view of those proportions.
-        const QSize size = LongSideViewSize(store, *opt.longSide);
+        const QSize size = LongSideViewSize(pipeline.store(), *opt.longSide);
         if (size != QSize(opt.width, opt.height)) {
-            PlaceAndGrow(table, view, store, size.width(), size.height(), opt.depth);
+            view = PlaceTemplate(table, size.width(), size.height());
+            pipeline.Grow(table, opt.depth);
         }
     }
 
+    const Tseglines &store = pipeline.store();
+    if (store.Full()) {
+        std::fprintf(stderr,
+                     "ramulet-render: warning: the tree was cut: the store is full at %d "
+                     "segments, so depth %d is drawn only in part\n",
+                     store.Count(), opt.depth);
+    }
     if (opt.dumpSegments && !DumpSegments(store)) {
         std::fprintf(stderr, "ramulet-render: cannot write the segments to standard output\n");
         return 2;
     }
+    if (opt.animate.active) {
+        return RunAnimate(opt.animate, {table, settings, view, opt.depth, opt.fit, opt.smooth,
+                                        *opt.penIndex, penOption, opt.outputPath});
+    }
     if (!opt.outputPath.empty()) {
-        return WritePicture(opt, store, view, settings);
+        return WritePicture(opt, pipeline, view, settings);
     }
     return 0;
 }

@@ -210,6 +210,7 @@ private:
     Random &m_rng;
     const VariationOptions &m_o;
     long double m_scale;
+    bool m_manyRecursing = false; // of the change being made
 };
 
 Op Mutator::Choose(bool canAdd, bool canRemove)
@@ -247,7 +248,12 @@ void Mutator::Change()
     const Unit u = units[static_cast<size_t>(m_rng.Below(static_cast<int32_t>(units.size())))];
     const bool lastRecursing =
         Row(m_t, u.row).kind != kindSegment && RecursingUnits(m_t, units) <= 1;
-    const bool canRemove = !m_o.keepCount && units.size() > 1 && !lastRecursing;
+    // A template left with one recursing branch (one removed, or made a plain line) grows a
+    // sparse chain: seen in rings, those neighbours were the dull ones.
+    const int recursing = RecursingUnits(m_t, units);
+    const bool canRemove = !m_o.keepCount && units.size() > 1 &&
+                           recursing - (Row(m_t, u.row).kind != kindSegment ? 1 : 0) >= 2;
+    m_manyRecursing = recursing >= 3;
     switch (Choose(canAdd, canRemove)) {
     case Op::Turn:
         TurnUnit(u);
@@ -316,7 +322,7 @@ void Mutator::KindUnit(const Unit &u, bool lastRecursing)
     // A row on the axis of a symmetric tree looks the same upright and mirrored: it becomes a
     // plain line, or, when it is the last that recurses, turns.
     if (row.kind != kindSegment && row.V.x == 0.0L && Symmetric(m_t)) {
-        if (lastRecursing) {
+        if (!m_manyRecursing) {
             TurnUnit(u);
         } else {
             row.kind = kindSegment;
@@ -325,7 +331,7 @@ void Mutator::KindUnit(const Unit &u, bool lastRecursing)
     }
     if (row.kind == kindSegment) {
         row.kind = m_rng.Sign();
-    } else if (lastRecursing || m_rng.Chance(0.75L)) {
+    } else if (lastRecursing || !m_manyRecursing || m_rng.Chance(0.75L)) {
         row.kind = -row.kind;
     } else {
         row.kind = kindSegment;

@@ -1,7 +1,6 @@
 #include "editor/livetree.h"
 
 #include "core/numeric.h"
-#include "core/parallel.h"
 #include "editor/editordraw.h"
 
 #include <QImage>
@@ -14,11 +13,6 @@
 namespace ramulet {
 
 namespace {
-
-// Trees of at least this many segments are grown and recorded in this many parts side by
-// side.
-constexpr int32_t LiveSplitAt = 16384;
-constexpr int LiveParts = 8;
 
 bool SamePoint(const TPointE &a, const TPointE &b) { return a.x == b.x && a.y == b.y; }
 
@@ -96,32 +90,19 @@ bool LiveTree::Update(const BranchTable &t, int32_t depth, const ViewState &edit
     }
     m_inputs = {t, depth, editorView, settings, true};
 
-    // The growth the depth button would start, on a copy.
+    // The growth the depth button would start, on a copy, in the picture's colours
+    // lightened and with no background of its own (white records none). Drawn without the
+    // automatic fit: the tree lies under the arrows that make it.
     m_table = t;
-    NormalizeTemplate(m_table);
-    if (!m_store) {
-        m_store = std::make_unique<Tseglines>();
-    }
     m_shownDepth = std::clamp(depth, 1, MaxDepth);
     ++m_growths;
-
-    // The picture's ramp, lightened; no background of its own (white records none).
-    ColorRampTable ramp{};
-    BuildColorRamp(ramp, settings, m_shownDepth);
-    for (int32_t i = 0; i <= m_shownDepth + 1; ++i) {
-        auto &entry = ramp[static_cast<size_t>(i)];
-        entry = (entry & 0xFF000000u) | LightenTowardEditor(entry & 0xFFFFFFu);
-    }
-    DrawSettings s = settings;
-    s.BackColor = White;
-
-    // Grown in parts, each recorded as soon as it is grown, on the same thread while it is
-    // still in that core's cache. Drawn without the automatic fit: no box is needed.
-    const int32_t estimate = EstimateSegmentCount(m_table, m_shownDepth);
-    PartedGrowth growth(m_table, *m_store, m_shownDepth,
-                        estimate < LiveSplitAt || !HelperThreadEnabled() ? 1 : LiveParts);
-    m_picture = m_recorder.RecordAsGrown(*m_store, editorView, s, ramp, growth.bounds(),
-                                         [&growth](int part) { growth.GrowPart(part, false); });
+    RenderRequest r;
+    r.depth = m_shownDepth;
+    r.view = editorView;
+    r.settings = settings;
+    r.settings.BackColor = White;
+    r.levelColor = LightenTowardEditor;
+    m_pipeline.Render(m_table, r);
     return true;
 }
 
@@ -135,7 +116,8 @@ void LiveTree::SetSmooth(bool smooth)
 
 void LiveTree::Draw(QPainter &p) const
 {
-    if (!m_picture) {
+    const TreePicture *picture = m_pipeline.picture().get();
+    if (picture == nullptr) {
         return;
     }
     QPaintDevice *device = p.device();
@@ -150,7 +132,7 @@ void LiveTree::Draw(QPainter &p) const
             std::memcpy(image.bits(), m_layer.constBits(), bytes);
             return;
         }
-        if (RasterizePicture(image, *m_picture, m_smooth)) {
+        if (RasterizePicture(image, *picture, m_smooth)) {
             if (sameShape) {
                 std::memcpy(m_layer.bits(), image.constBits(), bytes);
             } else {
@@ -163,7 +145,7 @@ void LiveTree::Draw(QPainter &p) const
     if (device != nullptr) {
         const QPainter::RenderHints hints = p.renderHints();
         p.setRenderHint(QPainter::Antialiasing, m_smooth);
-        m_picture->PlayStretched(p, QRectF(0, 0, device->width(), device->height()));
+        picture->PlayStretched(p, QRectF(0, 0, device->width(), device->height()));
         p.setRenderHints(hints);
     }
 }

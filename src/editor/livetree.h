@@ -10,7 +10,7 @@
 #include "core/branches.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
-#include "view/record.h"
+#include "view/renderpipeline.h"
 
 #include <QImage>
 
@@ -65,8 +65,8 @@ public:
 
     int32_t shownDepth() const { return m_shownDepth; }
     // The live tree's own store and picture (null before the first update).
-    const Tseglines *store() const { return m_store.get(); }
-    const TreePicture *picture() const { return m_picture.get(); }
+    const Tseglines *store() const { return m_inputs.valid ? &m_pipeline.store() : nullptr; }
+    const TreePicture *picture() const { return m_pipeline.picture().get(); }
     // How many times the tree has been grown.
     int64_t growths() const { return m_growths; }
 
@@ -82,9 +82,7 @@ private:
 
     Inputs m_inputs;
     BranchTable m_table; // the copy that is normalised and grown
-    std::unique_ptr<Tseglines> m_store;
-    PictureRecorder m_recorder;
-    std::shared_ptr<const TreePicture> m_picture;
+    RenderPipeline m_pipeline;
     int32_t m_shownDepth = 0;
     int64_t m_growths = 0;
     bool m_smooth = false;

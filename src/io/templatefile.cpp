@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cerrno>
@@ -78,13 +79,17 @@ constexpr size_t kByteBudget = size_t{1} << 20;
 
 // The bytes of a file, from memory or read from a device in chunks. A byte 26 (Ctrl-Z) ends
 // the file. A device's read error ends it too and is remembered, and so does reaching the
-// byte budget with more bytes to come.
+// byte budget with more bytes to come. It counts the lines it has passed and keeps the file's
+// first raw bytes (past a Ctrl-Z too), which tell a text from other data when the file is
+// refused.
 class Input {
 public:
+    static constexpr qsizetype kSniffed = 1024; // first bytes kept for the text test
+
     explicit Input(const QByteArray &bytes)
         : data_(bytes.constData()),
           size_(std::min(static_cast<size_t>(bytes.size()), kByteBudget)),
-          more_(static_cast<size_t>(bytes.size()) > kByteBudget)
+          more_(static_cast<size_t>(bytes.size()) > kByteBudget), first_(bytes.left(kSniffed))
     {
     }
     explicit Input(QIODevice &device) : device_(&device), buffer_(kChunk) {}
@@ -105,7 +110,25 @@ public:
         }
         return c;
     }
-    void next() { ++pos_; } // only after a peek that gave a byte
+    // Only after a peek that gave a byte.
+    void next()
+    {
+        const char c = data_[pos_++];
+        if (c == '\n') {
+            ++line_;
+        } else if (static_cast<unsigned char>(c) > 32) {
+            visible_ = true;
+        }
+        lastWasLf_ = c == '\n';
+    }
+
+    // The line (from 1) of the next byte.
+    int32_t line() const { return line_; }
+    // The lines of the file when it has ended: a last line without its line end counts.
+    int32_t linesAtEnd() const { return lastWasLf_ ? line_ - 1 : line_; }
+    // Whether a byte other than a blank, a control byte or a line end has been passed.
+    bool sawVisible() const { return visible_; }
+    const QByteArray &firstBytes() const { return first_; }
 
     bool failed() const { return failed_; }
     QString error() const { return error_; }
@@ -139,6 +162,9 @@ private:
         data_ = buffer_.data();
         size_ = static_cast<size_t>(n);
         pos_ = 0;
+        if (first_.size() < kSniffed) {
+            first_.append(data_, std::min<qsizetype>(n, kSniffed - first_.size()));
+        }
         return true;
     }
 
@@ -153,9 +179,76 @@ private:
     std::vector<char> buffer_;
     bool failed_ = false;
     QString error_;
+    int32_t line_ = 1;
+    bool lastWasLf_ = false;
+    bool visible_ = false;
+    QByteArray first_;
 };
 
-// The reader's steps on one input. Every read that fails a check records the reason and
+constexpr const char *kContext = "ramulet::TemplateFile";
+const QTranslator *g_reasonTranslator = nullptr;
+
+// A reason in the program's language; `text` is its Japanese source.
+QString Reason(const char *text)
+{
+    if (g_reasonTranslator != nullptr) {
+        const QString translated = g_reasonTranslator->translate(kContext, text);
+        return translated.isEmpty() ? QString::fromUtf8(text) : translated;
+    }
+    return QCoreApplication::translate(kContext, text);
+}
+
+// Control bytes that no text file holds: NUL and the C0 controls other than tab, line feed,
+// vertical tab, form feed, carriage return and the Ctrl-Z that ends old text files.
+bool LooksBinary(const QByteArray &bytes)
+{
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c < 32 && (c < 9 || c > 13) && c != kCtrlZ) || c == 127) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A header of the form "Ramulet N" or "Ramulet N.N...": a version of this program.
+bool IsVersionHeader(std::string_view h)
+{
+    constexpr std::string_view kName = "Ramulet ";
+    if (h.substr(0, kName.size()) != kName || h.size() == kName.size()) {
+        return false;
+    }
+    bool digitBefore = false;
+    for (const char c : h.substr(kName.size())) {
+        if (c >= '0' && c <= '9') {
+            digitBefore = true;
+        } else if (c == '.' && digitBefore) {
+            digitBefore = false;
+        } else {
+            return false;
+        }
+    }
+    return digitBefore;
+}
+
+// What a place of the file holds, for "expected ..." in a refusal: the row (0 the trunk, -1
+// none) and a Japanese description with the row number and the field name as %1 and %2.
+struct Place {
+    const char *what;
+    int32_t row = -1;
+    const char *field = "";
+
+    QString Describe() const
+    {
+        QString text = Reason(what);
+        if (row > 0) {
+            text = text.arg(row);
+        }
+        return *field != '\0' ? text.arg(QLatin1String(field)) : text;
+    }
+};
+
+// The reader's steps on one input. Every read that fails a check records the problem and
 // the reading stops; nothing is handed out unless the whole file passed.
 class Reader {
 public:
@@ -170,18 +263,41 @@ private:
     void ReadHeader();
     void DiscardLine();
     std::string_view Token(size_t maxBytes);
-    bool ReadInt(int32_t &out, const QString &what);
-    bool ReadReal(long double &out, const QString &what);
-    bool Refuse(const QString &reason)
+    bool ReadInt(int32_t &out, const Place &place);
+    bool ReadReal(long double &out, const Place &place);
+    bool ReadRows(BranchTable &t);
+    bool ReadSettings(TemplateSettings &s);
+    bool CheckTrunk(const BranchTable &t);
+    // A value that is not what its place holds: the line, what belongs there, what is there.
+    bool Refuse(const Place &place, std::string_view found)
     {
+        return Refuse(LoadProblem::BadValue, tokenLine_,
+                      Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                               "%1 行目: %2 が入るところに「%3」があります"))
+                          .arg(tokenLine_)
+                          .arg(place.Describe(), Printable(found)));
+    }
+    bool Refuse(LoadProblem problem, int32_t line, const QString &reason)
+    {
+        problem_ = problem;
+        problemLine_ = line;
         reason_ = reason;
         return false;
     }
+    // The refusal as the user is told it: what is wrong with the file as a whole comes
+    // before the value that failed.
+    LoadResult Refused();
 
     Input &in_;
     std::string header_;
     bool headerCut_ = false;
     char token_[kRealTokenMax] = {};
+    int32_t tokenLine_ = 1; // the line of the last token read
+    bool lastTokenEmpty_ = false; // the file ended before the last token
+    bool trunkMissing_ = false;
+    int32_t trunkLine_ = 0; // the line of the trunk's last value
+    LoadProblem problem_ = LoadProblem::None;
+    int32_t problemLine_ = 0;
     QString reason_;
 };
 
@@ -224,16 +340,18 @@ std::string_view Reader::Token(size_t maxBytes)
         in_.next();
         c = in_.peek();
     }
+    tokenLine_ = in_.line();
     size_t n = 0;
     while (n < maxBytes && c != kEnd && c > 32) {
         token_[n++] = static_cast<char>(c);
         in_.next();
         c = in_.peek();
     }
+    lastTokenEmpty_ = n == 0;
     return {token_, n};
 }
 
-bool Reader::ReadInt(int32_t &out, const QString &what)
+bool Reader::ReadInt(int32_t &out, const Place &place)
 {
     const std::string_view t = Token(kIntTokenMax);
     out = 0;
@@ -246,22 +364,21 @@ bool Reader::ReadInt(int32_t &out, const QString &what)
         ++i;
     }
     if (i == t.size()) {
-        return Refuse(QStringLiteral("%1: '%2' is not a whole number").arg(what, Printable(t)));
+        return Refuse(place, t);
     }
     // Accumulated as a magnitude up to 2^31, which the negative side still reaches.
     int64_t magnitude = 0;
     for (; i < t.size(); ++i) {
         if (t[i] < '0' || t[i] > '9') {
-            return Refuse(
-                QStringLiteral("%1: '%2' is not a whole number").arg(what, Printable(t)));
+            return Refuse(place, t);
         }
         magnitude = magnitude * 10 + (t[i] - '0');
         if (magnitude > int64_t{INT32_MAX} + 1) {
-            return Refuse(QStringLiteral("%1: %2 does not fit 32 bits").arg(what, Printable(t)));
+            return Refuse(place, t);
         }
     }
     if (!negative && magnitude > INT32_MAX) {
-        return Refuse(QStringLiteral("%1: %2 does not fit 32 bits").arg(what, Printable(t)));
+        return Refuse(place, t);
     }
     out = static_cast<int32_t>(negative ? -magnitude : magnitude);
     return true;
@@ -302,7 +419,7 @@ bool WellFormedReal(std::string_view t)
     return i == t.size();
 }
 
-bool Reader::ReadReal(long double &out, const QString &what)
+bool Reader::ReadReal(long double &out, const Place &place)
 {
     const std::string_view t = Token(kRealTokenMax);
     out = 0.0L;
@@ -310,7 +427,7 @@ bool Reader::ReadReal(long double &out, const QString &what)
         return true; // the file ended: a missing value reads as 0
     }
     if (!WellFormedReal(t)) {
-        return Refuse(QStringLiteral("%1: '%2' is not a number").arg(what, Printable(t)));
+        return Refuse(place, t);
     }
     const std::string text(t);
     char *end = nullptr;
@@ -319,24 +436,135 @@ bool Reader::ReadReal(long double &out, const QString &what)
     // Overflow is refused; an underflow has rounded to a tiny or zero value, which is kept.
     if (end != text.c_str() + text.size() || !std::isfinite(v) ||
         (errno == ERANGE && std::fabs(v) > 1.0L)) {
-        return Refuse(QStringLiteral("%1: %2 is out of range").arg(what, Printable(t)));
+        return Refuse(place, t);
     }
     out = v;
     return true;
 }
 
-LoadResult Reader::Read()
+bool Reader::ReadRows(BranchTable &t)
+{
+    const char *const names[] = {"P.x", "P.y", "V.x", "V.y"};
+    for (int32_t i = 0; i <= t.BranchCount; ++i) {
+        TBranch &row = t.Branches[static_cast<size_t>(i)];
+        long double *const values[] = {&row.P.x, &row.P.y, &row.V.x, &row.V.y};
+        for (size_t k = 0; k < 4; ++k) {
+            const Place place = i == 0
+                ? Place{QT_TRANSLATE_NOOP("ramulet::TemplateFile", "幹の %1 (数値)"), 0, names[k]}
+                : Place{QT_TRANSLATE_NOOP("ramulet::TemplateFile", "枝 %1 の %2 (数値)"), i,
+                        names[k]};
+            if (!ReadReal(*values[k], place)) {
+                return false;
+            }
+            if (i == 0 && k == 3) {
+                trunkLine_ = tokenLine_;
+            }
+            // The file ended before the trunk's row was complete.
+            if (i == 0 && k == 3 && lastTokenEmpty_) {
+                trunkMissing_ = true;
+            }
+        }
+        const Place kind =
+            i == 0 ? Place{QT_TRANSLATE_NOOP("ramulet::TemplateFile", "幹の種類 (1, -1, 0 のどれか)")}
+                   : Place{QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                             "枝 %1 の種類 (1, -1, 0 のどれか)"),
+                           i};
+        if (!ReadInt(row.kind, kind)) {
+            return false;
+        }
+        if (row.kind != kindOrder && row.kind != kindReverse && row.kind != kindSegment) {
+            return Refuse(kind, std::to_string(row.kind));
+        }
+        DiscardLine();
+    }
+    return true;
+}
+bool Reader::ReadSettings(TemplateSettings &s)
+{
+    int32_t *const fields[] = {&s.BackColor, &s.TipColor, &s.TrunkColor, &s.PenWidthSetting};
+    const char *const names[] = {
+        QT_TRANSLATE_NOOP("ramulet::TemplateFile", "背景色 (整数)"),
+        QT_TRANSLATE_NOOP("ramulet::TemplateFile", "先端の色 (整数)"),
+        QT_TRANSLATE_NOOP("ramulet::TemplateFile", "幹の色 (整数)"),
+        QT_TRANSLATE_NOOP("ramulet::TemplateFile", "幹の太さの設定 (整数)")};
+    for (size_t k = 0; k < 4; ++k) {
+        if (!ReadInt(*fields[k], Place{names[k]})) {
+            return false;
+        }
+        DiscardLine();
+    }
+    return true;
+}
+
+bool Reader::CheckTrunk(const BranchTable &t)
+{
+    // Every later step divides by the trunk's length (squared, in 80-bit reals): it must
+    // neither vanish nor overflow. The line is that of the trunk's last value.
+    const TPointE v = t.Branches[0].V;
+    const long double lengthSquared = v.x * v.x + v.y * v.y;
+    if (lengthSquared == 0.0L && trunkMissing_) {
+        return Refuse(LoadProblem::EndsEarly, 0,
+                      Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                               "ファイルが幹の行の前で終わっています")));
+    }
+    if (lengthSquared == 0.0L) {
+        return Refuse(LoadProblem::ZeroTrunk, trunkLine_,
+                      Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                               "%1 行目: 幹の長さが 0 です"))
+                          .arg(trunkLine_));
+    }
+    if (!std::isfinite(lengthSquared)) {
+        return Refuse(LoadProblem::LongTrunk, trunkLine_,
+                      Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                               "%1 行目: 幹が長すぎます"))
+                          .arg(trunkLine_));
+    }
+    return true;
+}
+
+LoadResult Reader::Refused()
 {
     LoadResult result;
     result.status = LoadStatus::Refused;
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    const bool ramuletHeader = std::string_view(header_).substr(0, 7) == "Ramulet";
+    if (!in_.sawVisible()) {
+        Refuse(LoadProblem::Empty, 0,
+               Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "空のファイルです")));
+    } else if (LooksBinary(in_.firstBytes())) {
+        Refuse(LoadProblem::NotText, 0,
+               Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                        "テキストファイルではありません")));
+    } else if (std::string_view(header_).substr(0, kBom.size()) == kBom) {
+        Refuse(LoadProblem::ByteOrderMark, 1,
+               Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                        "1 行目: 先頭にバイト順マーク (BOM) が付いています")));
+    } else if (!header_.empty() && (!ramuletHeader || problem_ == LoadProblem::Newer) &&
+               !IsVersionHeader(header_)) {
+        Refuse(LoadProblem::NotTemplate, 1,
+               Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                        "Ramulet のテンプレートではありません (1 行目:「%1」)"))
+                   .arg(Printable(header_.substr(0, 40)) +
+                        (header_.size() > 40 || headerCut_ ? QStringLiteral("...")
+                                                           : QString())));
+    }
+    result.problem = problem_;
+    result.line = problemLine_;
+    result.reason = reason_;
+    result.message = reason_;
+    return result;
+}
 
+LoadResult Reader::Read()
+{
     ReadHeader();
     // The kept bytes are longer than both known headers, so they decide the order alone.
     if (CompareOrdinal(header_, kHeader) > 0) {
-        result.message = QStringLiteral("the header '%1%2' is newer than '%3'")
-                             .arg(Printable(header_), headerCut_ ? QStringLiteral("...") : QString(),
-                                  QLatin1String(kHeader.data(), qsizetype(kHeader.size())));
-        return result;
+        Refuse(LoadProblem::Newer, 1,
+               Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                        "Ramulet の新しい版 (%1) のファイルです"))
+                   .arg(Printable(header_)));
+        return Refused();
     }
     const bool withSettings = CompareOrdinal(header_, kOldHeader) > 0;
 
@@ -344,75 +572,33 @@ LoadResult Reader::Read()
     BranchTable &t = data.table;
     DiscardLine(); // the label "Count of Data"
     int32_t count = 0;
-    if (!ReadInt(count, QStringLiteral("the branch count"))) {
-        result.message = reason_;
-        return result;
+    const Place countPlace{QT_TRANSLATE_NOOP("ramulet::TemplateFile", "枝の数 (0..20 の整数)")};
+    if (!ReadInt(count, countPlace)) {
+        return Refused();
     }
     if (count < 0 || count > MaxBranches) {
-        result.message =
-            QStringLiteral("the branch count %1 is outside 0..%2").arg(count).arg(MaxBranches);
-        return result;
+        Refuse(countPlace, std::to_string(count));
+        return Refused();
     }
     t.BranchCount = count;
     DiscardLine(); // the rest of the count's line
     DiscardLine(); // the label "Data"
-
-    for (int32_t i = 0; i <= count; ++i) {
-        TBranch &row = t.Branches[static_cast<size_t>(i)];
-        const QString r = QStringLiteral("row %1").arg(i);
-        if (!ReadReal(row.P.x, r + QStringLiteral(", P.x")) ||
-            !ReadReal(row.P.y, r + QStringLiteral(", P.y")) ||
-            !ReadReal(row.V.x, r + QStringLiteral(", V.x")) ||
-            !ReadReal(row.V.y, r + QStringLiteral(", V.y")) ||
-            !ReadInt(row.kind, r + QStringLiteral(", kind"))) {
-            result.message = reason_;
-            return result;
-        }
-        if (row.kind != kindOrder && row.kind != kindReverse && row.kind != kindSegment) {
-            result.message = QStringLiteral("%1: the kind %2 is not 1, -1 or 0").arg(r).arg(row.kind);
-            return result;
-        }
-        DiscardLine();
+    if (!ReadRows(t)) {
+        return Refused();
     }
-
     if (withSettings) {
         data.hasSettings = true;
-        TemplateSettings &s = data.settings;
-        int32_t *const fields[] = {&s.BackColor, &s.TipColor, &s.TrunkColor, &s.PenWidthSetting};
-        const char *const names[] = {"the background colour", "the tip colour",
-                                     "the trunk colour", "the pen width setting"};
-        for (size_t k = 0; k < 4; ++k) {
-            if (!ReadInt(*fields[k], QString::fromLatin1(names[k]))) {
-                result.message = reason_;
-                return result;
-            }
-            DiscardLine();
+        if (!ReadSettings(data.settings)) {
+            return Refused();
         }
     }
-
-    // Every later step divides by the trunk's length (squared, in 80-bit reals): it must
-    // neither vanish nor overflow.
-    const TPointE v = t.Branches[0].V;
-    const long double lengthSquared = v.x * v.x + v.y * v.y;
-    if (lengthSquared == 0.0L) {
-        result.message = QStringLiteral("the trunk has zero length");
-        return result;
+    if (!CheckTrunk(t)) {
+        return Refused();
     }
-    if (!std::isfinite(lengthSquared)) {
-        result.message = QStringLiteral("the trunk is too long");
-        return result;
-    }
-
+    LoadResult result;
     result.status = LoadStatus::Accepted;
     result.data = data;
     return result;
-}
-
-// A reason the window shows: in English here and on the command line, in the window's
-// language there.
-QString Reason(const char *text)
-{
-    return QCoreApplication::translate("ramulet::TemplateFile", text);
 }
 
 // A file that the reader stopped reading at the byte budget.
@@ -420,7 +606,10 @@ LoadResult TooLarge()
 {
     LoadResult r;
     r.status = LoadStatus::Refused;
-    r.message = QStringLiteral("the file goes on past 1 MiB, far longer than any template");
+    r.problem = LoadProblem::TooLarge;
+    r.reason = Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
+                                        "1 MiB を超えて続くファイルで、どのテンプレートよりはるかに長いです"));
+    r.message = r.reason;
     return r;
 }
 
@@ -429,13 +618,13 @@ QString OutputFailure(const OutputFile &file)
 {
     switch (file.LastFailure()) {
     case OutputFile::Failure::Folder:
-        return Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "it is a folder"));
+        return Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "フォルダーです"));
     case OutputFile::Failure::NotWritable:
         return Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile",
-                                        "it is neither a file, a pipe nor a character device"));
+                                        "ファイルでもパイプでも文字デバイスでもありません"));
     case OutputFile::Failure::NoReader:
         return Reason(
-            QT_TRANSLATE_NOOP("ramulet::TemplateFile", "it is a pipe that no program is reading"));
+            QT_TRANSLATE_NOOP("ramulet::TemplateFile", "読んでいるプログラムのないパイプです"));
     case OutputFile::Failure::None:
     case OutputFile::Failure::System:
         break;
@@ -460,6 +649,11 @@ void AppendInt(QByteArray &out, int32_t v)
 
 } // namespace
 
+void SetReasonTranslator(const QTranslator *translator)
+{
+    g_reasonTranslator = translator;
+}
+
 LoadResult ParseTemplate(const QByteArray &bytes)
 {
     Input in(bytes);
@@ -482,7 +676,7 @@ LoadResult ReadTemplateFile(const QString &path)
 {
     if (path.isEmpty()) {
         return Unreadable(
-            path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "no file name was given")));
+            path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "ファイル名がありません")));
     }
     // Opened without blocking, so that a pipe without a writer cannot hold the open; what is
     // opened is then looked at, not the name, which could change meanwhile.
@@ -500,11 +694,11 @@ LoadResult ReadTemplateFile(const QString &path)
         }
         if (S_ISDIR(st.st_mode)) {
             return Unreadable(
-                path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "it is a folder")));
+                path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "フォルダーです")));
         }
         // A pipe or a device could block the window or never end; a template is a plain file.
         return Unreadable(
-            path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "it is not a regular file")));
+            path, Reason(QT_TRANSLATE_NOOP("ramulet::TemplateFile", "普通のファイルではありません")));
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {

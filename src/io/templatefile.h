@@ -16,6 +16,7 @@
 #include <string>
 
 class QIODevice;
+class QTranslator;
 
 namespace ramulet {
 
@@ -44,14 +45,41 @@ enum class LoadStatus {
     Unreadable // the file could not be opened or read
 };
 
-// For Unreadable, `message` names the file and the reason; for Refused it is a short
-// technical reason (the window shows its own warning text, the command line prints it).
+// Why a file was refused. When several apply, the first of this list is given: a file of
+// nothing but blanks and line ends is Empty, one with control bytes among its first bytes is
+// NotText, one whose first line is not a Ramulet header (or only a byte-order mark stands
+// before one) is NotTemplate or ByteOrderMark, whatever value then failed.
+enum class LoadProblem {
+    None,          // accepted, or unreadable
+    Empty,         // nothing but blanks and line ends
+    NotText,       // control bytes that no text holds
+    ByteOrderMark, // a byte-order mark before the header
+    NotTemplate,   // the first line is not a Ramulet header
+    Newer,         // the header of a newer version
+    BadValue,      // a value is not what its place holds (malformed, out of range, a wrong kind)
+    EndsEarly,     // the file ends before the trunk's row
+    ZeroTrunk,     // the trunk has zero length
+    LongTrunk,     // the trunk's squared length overflows
+    TooLarge       // the file goes on past the reader's byte budget
+};
+
+// For Refused, `reason` says why in the program's language (line and value included where
+// there is one) and `message` is the same text; for Unreadable, `message` names the file and
+// the reason in English (for the command line), `reason` is the system's reason alone.
 struct LoadResult {
     LoadStatus status = LoadStatus::Refused;
     LoadedTemplate data;
     QString message;
-    QString reason; // Unreadable: the system's reason alone, for a message of the caller's own
+    QString reason;
+    LoadProblem problem = LoadProblem::None;
+    int32_t line = 0; // the line (from 1) the problem is on; 0 when it is on no one line
 };
+
+// The reader's and writer's reasons are written in Japanese and translated through the
+// application's translators. A program without an application object (the command-line
+// renderer) hands its own translator here instead; it must outlive every later read or
+// write. nullptr goes back to the application's translators.
+void SetReasonTranslator(const QTranslator *translator);
 
 // The whole reader on the bytes of a file: the header rule, the token reader and every
 // check. All or nothing: `data` is meaningful only when the status is Accepted.

@@ -4,9 +4,13 @@
 // and mouse events that carry the buttons held (QTest::mouseMove alone sends none).
 
 #include "app/Main.h"
+#include "app/animationdialog.h"
 #include "app/pictureview.h"
+#include "app/variationdialog.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTest>
@@ -32,6 +36,9 @@ struct DialogHooks {
     std::function<QString()> chooseOpenFile;
     std::function<QString(const QString &preset)> chooseSaveFile;
     std::function<QString(const QStringList &examples)> chooseExample;
+    std::function<void(const AnimationSource &)> animation;
+    std::function<void(const QString &title, const QString &text)> inform;
+    std::function<bool(VariationDialog &dialog)> runVariations;
 };
 struct ExportHooks {
     std::function<QString(const QString &preset, QString *selectedFilter)> chooseFile;
@@ -86,6 +93,19 @@ public:
                                           : m_real.choosePngWidth(defaultWidth, pictureHeight);
     }
 
+    void inform(const QString &title, const QString &text) override
+    {
+        hooks.inform ? hooks.inform(title, text) : m_real.inform(title, text);
+    }
+    bool runVariations(VariationDialog &dialog) override
+    {
+        return hooks.runVariations ? hooks.runVariations(dialog) : m_real.runVariations(dialog);
+    }
+    void runAnimation(const AnimationSource &source) override
+    {
+        hooks.animation ? hooks.animation(source) : m_real.runAnimation(source);
+    }
+
 private:
     QtDialogs m_real;
 };
@@ -118,6 +138,18 @@ struct DialogLog {
     bool answerYes = false;
     std::optional<QColor> colorAnswer;
 };
+
+// The warnings hold exactly one refusal to open `path`: the warning's own first line, then
+// the path, then the reason.
+inline bool IsOpenRefusal(const QStringList &warnings, const QString &path)
+{
+    if (warnings.size() != 1) {
+        return false;
+    }
+    const QStringList lines = warnings.first().split(QLatin1Char('\n'));
+    return lines.size() == 3 && lines[0] == QStringLiteral("このファイルは開けません") &&
+           lines[1] == QDir::toNativeSeparators(path) && !lines[2].trimmed().isEmpty();
+}
 
 inline std::unique_ptr<TMainform> MakeShownWindow(DialogLog &log)
 {

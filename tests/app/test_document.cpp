@@ -130,24 +130,35 @@ private slots:
     {
         QTest::addColumn<bool>("idle");
         QTest::addColumn<bool>("whileHeld");
+        QTest::addColumn<bool>("canRun"); // the command's own condition
         QTest::addColumn<bool>("runs");
-        QTest::addRow("idle") << true << false << true;
-        QTest::addRow("held") << false << false << false;
-        QTest::addRow("held, allowed") << false << true << true;
+        QTest::addRow("idle") << true << false << true << true;
+        QTest::addRow("held") << false << false << true << false;
+        QTest::addRow("held, allowed") << false << true << true << true;
+        QTest::addRow("idle, cannot run") << true << false << false << false;
+        QTest::addRow("held, allowed, cannot run") << false << true << false << false;
     }
     void gateHoldsWhatMustWaitForTheMouse()
     {
         QFETCH(bool, idle);
         QFETCH(bool, whileHeld);
+        QFETCH(bool, canRun);
         QFETCH(bool, runs);
         QWidget window;
         WindowActions actions(&window, [idle] { return idle; });
         int ran = 0;
-        QAction *a = actions.add("actTry", "", {QKeySequence(Qt::CTRL | Qt::Key_T)},
-                                 ActionMenu::Edit, [&ran] { ++ran; }, whileHeld);
+        QAction *a = actions.add({.name = "actTry",
+                                  .keys = {QKeySequence(Qt::CTRL | Qt::Key_T)},
+                                  .menu = ActionMenu::Edit,
+                                  .target = [&ran] { ++ran; },
+                                  .enabled = [canRun] { return canRun; },
+                                  .whileHeld = whileHeld});
         QCOMPARE(actions.run(QStringLiteral("actTry")), runs);
         a->trigger();
         QCOMPARE(ran, runs ? 2 : 0);
+        // The menu shows it available exactly when it can run.
+        actions.refresh();
+        QCOMPARE(a->isEnabled(), canRun);
         QCOMPARE(actions.action(QStringLiteral("actTry")), a);
     }
 };

@@ -72,7 +72,7 @@ private slots:
         log = DialogLog();
         w = MakeShownWindow(log);
         QVERIFY(w);
-        w->resize(DesignClientWidth, DesignClientHeight);
+        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
         QTRY_COMPARE(editor()->size(), QSize(636, 634));
         QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{413, 317}));
         QCOMPARE(w->table().Branches[2].screenEnd, (TPixel{223, 317}));

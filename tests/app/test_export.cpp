@@ -4,6 +4,7 @@
 #include "apptesthelpers.h"
 #include "common/testsupport.h"
 
+#include "app/animationdialog.h"
 #include "app/exportpicture.h"
 
 #include <QClipboard>
@@ -65,6 +66,7 @@ class TestExport : public QObject {
     int openRequests = 0;
     int saveRequests = 0;
     int galleryRequests = 0;
+    int animationRequests = 0;
 
     QToolButton *button(const char *name) { return w->findChild<QToolButton *>(name); }
 
@@ -87,7 +89,7 @@ private slots:
         log = DialogLog();
         w = MakeShownWindow(log);
         QVERIFY(w);
-        w->resize(DesignClientWidth, DesignClientHeight);
+        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
         QTRY_COMPARE(w->treeView()->size(), QSize(636, 634));
         fileAnswer.clear();
         filterAnswer.clear();
@@ -98,6 +100,7 @@ private slots:
         openRequests = 0;
         saveRequests = 0;
         galleryRequests = 0;
+        animationRequests = 0;
         ExportHooks hooks;
         hooks.chooseFile = [this](const QString &preset, QString *filter) {
             presets << preset;
@@ -476,6 +479,8 @@ private slots:
         QTest::addRow("Ctrl+S save") << int(Qt::Key_S) << int(Qt::ControlModifier) << "save";
         QTest::addRow("Ctrl+Shift+O gallery")
             << int(Qt::Key_O) << int(Qt::ControlModifier | Qt::ShiftModifier) << "gallery";
+        QTest::addRow("Ctrl+Shift+N animation")
+            << int(Qt::Key_N) << int(Qt::ControlModifier | Qt::ShiftModifier) << "animation";
         QTest::addRow("Ctrl+Z undo") << int(Qt::Key_Z) << int(Qt::ControlModifier) << "undo";
         QTest::addRow("Ctrl+Shift+Z redo")
             << int(Qt::Key_Z) << int(Qt::ControlModifier | Qt::ShiftModifier) << "redo";
@@ -502,6 +507,13 @@ private slots:
             ++galleryRequests;
             return QString();
         };
+        hooks.animation = [this](const AnimationSource &source) {
+            // What the tree view shows: the window's table, depth and view.
+            QCOMPARE(source.table.BranchCount, w->table().BranchCount);
+            QCOMPARE(source.depth, w->depth());
+            QCOMPARE(source.view.viewWidth, w->view().viewWidth);
+            ++animationRequests;
+        };
         SetDialogHooks(*w, hooks);
         QGuiApplication::clipboard()->clear();
         // One step done and undone, so that both undo and redo have something to do.
@@ -517,6 +529,7 @@ private slots:
         QCOMPARE(openRequests, command == "open" ? 1 : 0);
         QCOMPARE(saveRequests, command == "save" ? 1 : 0);
         QCOMPARE(galleryRequests, command == "gallery" ? 1 : 0);
+        QCOMPARE(animationRequests, command == "animation" ? 1 : 0);
         const QMimeData *clip = QGuiApplication::clipboard()->mimeData();
         QCOMPARE(clip && clip->hasFormat(QStringLiteral("image/svg+xml")), command == "copy");
         const int32_t count = command == "undo" ? 2 : command == "redo" ? 4 : 3;
@@ -552,6 +565,13 @@ private slots:
             ++galleryRequests;
             return QString();
         };
+        hooks.animation = [this](const AnimationSource &source) {
+            // What the tree view shows: the window's table, depth and view.
+            QCOMPARE(source.table.BranchCount, w->table().BranchCount);
+            QCOMPARE(source.depth, w->depth());
+            QCOMPARE(source.view.viewWidth, w->view().viewWidth);
+            ++animationRequests;
+        };
         SetDialogHooks(*w, hooks);
         fileAnswer = dir->filePath(QStringLiteral("tree.svg"));
         QGuiApplication::clipboard()->clear();
@@ -572,6 +592,7 @@ private slots:
         QCOMPARE(openRequests, 0);
         QCOMPARE(saveRequests, 0);
         QCOMPARE(galleryRequests, 0);
+        QCOMPARE(animationRequests, 0);
         const QMimeData *clip = QGuiApplication::clipboard()->mimeData();
         QVERIFY(!(clip && clip->hasFormat(QStringLiteral("image/svg+xml"))));
         QCOMPARE(w->table().BranchCount, 3);

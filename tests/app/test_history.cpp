@@ -214,7 +214,7 @@ private slots:
         log = DialogLog();
         w = MakeShownWindow(log);
         QVERIFY(w);
-        w->resize(DesignClientWidth, DesignClientHeight);
+        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
         QTRY_COMPARE(editor()->size(), QSize(636, 634));
         QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{413, 317}));
         QCOMPARE(stack()->count(), 0);
@@ -375,7 +375,7 @@ private slots:
             QTest::mouseClick(button("SBRedo"), Qt::LeftButton);
         } else if (what == "resize") {
             perform(DragPoint);
-            w->resize(DesignClientWidth + 318, DesignClientHeight + 317);
+            w->resize(w->WindowSizeFor({DesignClientWidth + 318, DesignClientHeight + 317}));
             QTRY_COMPARE(editor()->size(), QSize(954, 951));
         } else {
             perform(Load);
@@ -635,7 +635,7 @@ private slots:
         const TPointE dragged = {w->table().Branches[1].screenEnd.x - 318.0L,
                                  317.0L - w->table().Branches[1].screenEnd.y};
         // The drag survives the resize (it is taken into the model first), at the new scale.
-        w->resize(DesignClientWidth + 318, DesignClientHeight + 317);
+        w->resize(w->WindowSizeFor({DesignClientWidth + 318, DesignClientHeight + 317}));
         QTRY_COMPARE(editor()->size(), QSize(954, 951));
         const TPixel end = w->table().Branches[1].screenEnd;
         QVERIFY(std::fabs(end.x - 477 - dragged.x * 1.5L) <= 1.0L);
@@ -656,11 +656,11 @@ private slots:
     // real size), so an undo at another size still puts the trunk where the view shows it.
     void undoOfAStepMadeWithoutArea()
     {
-        w->resize(100, DesignClientHeight);
+        w->resize(w->WindowSizeFor({100, DesignClientHeight}));
         QTRY_VERIFY(!w->view().HasArea());
         perform(TipColour);
         QCOMPARE(stack()->count(), 1);
-        w->resize(DesignClientWidth + 318, DesignClientHeight + 317);
+        w->resize(w->WindowSizeFor({DesignClientWidth + 318, DesignClientHeight + 317}));
         QTRY_COMPARE(editor()->size(), QSize(954, 951));
         QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
         BranchTable fresh;
@@ -701,7 +701,7 @@ private slots:
     {
         DialogHooks hooks;
         hooks.chooseColor = [this](const QColor &) -> std::optional<QColor> {
-            w->resize(DesignClientWidth + 100, DesignClientHeight + 50);
+            w->resize(w->WindowSizeFor({DesignClientWidth + 100, DesignClientHeight + 50}));
             for (int i = 0; i < 500 && editor()->size() != QSize(736, 684); ++i) {
                 QTest::qWait(10);
             }

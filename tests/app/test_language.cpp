@@ -141,8 +141,8 @@ private slots:
         const struct {
             const char *file;
             QStringList folders;
-        } sets[] = {{"ramulet_en.ts", {"src/app", "src/editor"}},
-                    {"ramulet_ja.ts", {"src/io", "src/view"}}};
+        } sets[] = {{"ramulet_en.ts", {"src/app", "src/editor", "src/io"}},
+                    {"ramulet_ja.ts", {"src/view", "src/anim"}}};
         for (const auto &set : sets) {
             const QString copy = dir.filePath(QLatin1String(set.file));
             QVERIFY(QFile::copy(source + "/translations/" + QLatin1String(set.file), copy));
@@ -177,7 +177,7 @@ private slots:
         QCOMPARE(saveDialogTitle(), QStringLiteral("Save As"));
 
         // At the design size every text of the side bar fits its control.
-        w->resize(DesignClientWidth, DesignClientHeight);
+        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
         QTRY_COMPARE(w->editorView()->size(), QSize(636, 634));
         auto *side = w->findChild<QScrollArea *>("ScrollBox1");
         const int inner = side->viewport()->width();
@@ -203,6 +203,55 @@ private slots:
                                                    .arg(needed)
                                                    .arg(room)));
         }
+    }
+
+    // A refused file is named with the reason on the lines after the warning's own text, in
+    // the window's language.
+    void refusalMessages_data()
+    {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text"); // the whole warning; %1 the file's path
+        const QByteArray badLine7 = "Ramulet 2.3\r\nCount of Data\r\n2\r\nData\r\n"
+                                    "0 0 0 1 0\r\n0 1 0.5 0.5 -1\r\n0 1 -0.5x 0.5 -1\r\n";
+        QTest::addRow("not a template, Japanese")
+            << false << QByteArray("hello\r\n")
+            << QStringLiteral("このファイルは開けません\n%1\n"
+                              "Ramulet のテンプレートではありません (1 行目:「hello」)");
+        QTest::addRow("not a template, English")
+            << true << QByteArray("hello\r\n")
+            << QStringLiteral("This file cannot be opened.\n%1\n"
+                              "it is not a Ramulet template (line 1: 'hello')");
+        QTest::addRow("empty, Japanese") << false << QByteArray()
+                                         << QStringLiteral("このファイルは開けません\n%1\n空のファイルです");
+        QTest::addRow("empty, English") << true << QByteArray()
+                                        << QStringLiteral("This file cannot be opened.\n%1\nthe file is empty");
+        QTest::addRow("bad number on line 7, Japanese")
+            << false << badLine7
+            << QStringLiteral("このファイルは開けません\n%1\n"
+                              "7 行目: 枝 2 の V.x (数値) が入るところに「-0.5x」があります");
+        QTest::addRow("bad number on line 7, English")
+            << true << badLine7
+            << QStringLiteral("This file cannot be opened.\n%1\n"
+                              "line 7: expected V.x of branch 2 (a number), found '-0.5x'");
+    }
+    void refusalMessages()
+    {
+        QFETCH(bool, english);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QVERIFY(InstallTranslations(english ? UiLanguage::English : UiLanguage::Japanese));
+        w = MakeShownWindow(log);
+        QVERIFY(w);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("tree.rm2"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        log.warnings.clear();
+        w->LoadFromFile(path);
+        QCOMPARE(log.warnings, QStringList{text.arg(QDir::toNativeSeparators(path))});
     }
 
     void japaneseWindow()

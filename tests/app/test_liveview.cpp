@@ -87,7 +87,7 @@ private slots:
         log = DialogLog();
         w = MakeShownWindow(log);
         QVERIFY(w);
-        w->resize(DesignClientWidth, DesignClientHeight);
+        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         QTRY_COMPARE(editor()->size(), QSize(636, 634));

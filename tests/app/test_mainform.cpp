@@ -52,9 +52,9 @@ private slots:
         log = DialogLog();
         w = MakeShownWindow(log);
         QVERIFY(w);
-        startClientSize = w->size();
+        startClientSize = w->size() - QSize(0, w->menuBar()->height());
         // Every test works at the design size, whatever the screen.
-        w->resize(DesignClientWidth, DesignClientHeight);
+        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
         QTRY_COMPARE(w->treeView()->size(), QSize(636, 634));
     }
 
@@ -82,7 +82,7 @@ private slots:
         const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
         QCOMPARE(startClientSize, InitialClientSize(screenHeight));
         // At the design size the two views are 636 x 634, on top of each other.
-        QCOMPARE(ViewSizeFor(w->size()), QSize(636, 634));
+        QCOMPARE(ViewSizeFor(w->size() - QSize(0, w->menuBar()->height())), QSize(636, 634));
         QCOMPARE(w->editorView()->geometry(), w->treeView()->geometry());
         QCOMPARE(w->editorView()->geometry(), QRect(8, 8, 636, 634));
         auto *side = w->findChild<QScrollArea *>("ScrollBox1");
@@ -268,7 +268,7 @@ private slots:
         QCOMPARE(w->view().ViewOrigin, (TPixel{100, 200}));
         const auto before = w->treePicture();
 
-        w->resize(900, 700);
+        w->resize(w->WindowSizeFor({900, 700}));
         const QSize views = ViewSizeFor(QSize(900, 700));
         QTRY_COMPARE(w->treeView()->size(), views);
         const ViewState &v = w->view();
@@ -307,7 +307,7 @@ private slots:
         w->findChild<QToolButton *>("SBEdit")->click();
         QVERIFY(w->editMode());
 
-        w->resize(DesignClientWidth, DesignClientHeight);
+        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
         QTRY_VERIFY(w->view().HasArea());
         QCOMPARE(w->editorView()->image().size(), QSize(636, 634));
         QVERIFY(w->treePicture() != before);
@@ -328,7 +328,7 @@ private slots:
         QVERIFY(!w->depthButton(16)->isEnabled());
         w->resize(10, 10);
         QTRY_VERIFY(!w->view().HasArea());
-        w->resize(DesignClientWidth, DesignClientHeight);
+        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
         QTRY_VERIFY(w->view().HasArea());
         QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{1500, -900}));
 
@@ -517,7 +517,7 @@ private slots:
         // Nothing to draw in, but the setting a save writes follows the list.
         QCOMPARE(w->settings().PenWidthSetting, 140);
         QCOMPARE(w->treePicture(), before);
-        w->resize(DesignClientWidth, DesignClientHeight);
+        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
         QTRY_VERIFY(w->view().HasArea());
         QCOMPARE(w->settings().PenWidthSetting, 140);
         QCOMPARE(w->treePicture()->runs().front().width, 140);
@@ -706,6 +706,101 @@ private slots:
         QVERIFY(!w->isVisible()); // Return takes the default, Yes
     }
 
+    // The menu bar: four menus made from the window's actions, every item with its text and
+    // a status-bar hint; the window is taller by the bar, so the views keep their size and
+    // place.
+    void menuBar()
+    {
+        const QList<QAction *> menus = w->menuBar()->actions();
+        QStringList titles;
+        for (QAction *m : menus) {
+            titles << m->text();
+        }
+        QCOMPARE(titles, (QStringList{"ファイル(&F)", "編集(&E)", "表示(&V)", "ヘルプ(&H)"}));
+        int items = 0;
+        std::function<void(QMenu *)> check = [&](QMenu *menu) {
+            for (QAction *a : menu->actions()) {
+                if (a->menu() != nullptr) {
+                    check(a->menu());
+                } else if (!a->isSeparator()) {
+                    ++items;
+                    QVERIFY2(!a->text().isEmpty() && !a->statusTip().isEmpty(),
+                             qPrintable(a->objectName()));
+                }
+            }
+        };
+        for (QAction *m : menus) {
+            check(m->menu());
+        }
+        // Edit: undo, redo, add branch, branch values, variations, animation, reset.
+        QCOMPARE(items, 7 + 7 + 7 + 16 + 2);
+        const auto *save = w->findChild<QAction *>("actSave");
+        QCOMPARE(save->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+        QVERIFY(menus[0]->menu()->actions().contains(const_cast<QAction *>(save)));
+        QCOMPARE(w->size(), QSize(798, 672 + w->menuBar()->height()));
+        QCOMPARE(w->editorView()->geometry(), QRect(8, 8, 636, 634));
+        QCOMPARE(w->editorView()->mapTo(w.get(), QPoint(0, 0)).y(), 8 + w->menuBar()->height());
+    }
+
+    void menuItemsAreEnabledExactlyWhenTheirCommandCanRun_data()
+    {
+        QTest::addColumn<int>("depth"); // 0: edit mode
+        QTest::addColumn<bool>("fit");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("enabled");
+        QTest::addRow("edit: zoom in") << 0 << false << "actZoomIn" << false;
+        QTest::addRow("edit: default view") << 0 << false << "actDefaultView" << false;
+        QTest::addRow("edit: add branch") << 0 << false << "actAddBranch" << true;
+        QTest::addRow("edit: undo") << 0 << false << "actUndo" << false;
+        QTest::addRow("edit: depth 16") << 0 << false << "actDepth16" << true;
+        QTest::addRow("view: zoom in") << 3 << false << "actZoomIn" << true;
+        QTest::addRow("view: zoom out") << 3 << false << "actZoomOut" << true;
+        QTest::addRow("view: default view") << 3 << false << "actDefaultView" << true;
+        QTest::addRow("view: add branch") << 3 << false << "actAddBranch" << false;
+        QTest::addRow("fit: zoom in") << 3 << true << "actZoomIn" << false;
+        QTest::addRow("fit: default view") << 3 << true << "actDefaultView" << true;
+    }
+    void menuItemsAreEnabledExactlyWhenTheirCommandCanRun()
+    {
+        QFETCH(int, depth);
+        QFETCH(bool, fit);
+        QFETCH(QString, action);
+        QFETCH(bool, enabled);
+        if (depth > 0) {
+            clickDepth(depth);
+        }
+        if (fit) {
+            QTest::mouseClick(fitBox(), Qt::LeftButton);
+        }
+        for (QAction *m : w->menuBar()->actions()) {
+            emit m->menu()->aboutToShow();
+        }
+        QCOMPARE(w->findChild<QAction *>(action)->isEnabled(), enabled);
+    }
+
+    // Zoom in from the menu runs the click's zoom about the middle of the view.
+    void zoomFromTheMenu()
+    {
+        clickDepth(2);
+        const long double scale = w->view().ViewScale;
+        w->findChild<QAction *>("actZoomIn")->trigger();
+        QCOMPARE(w->view().ViewOrigin, (TPixel{318, 317}));
+        QVERIFY(w->view().ViewScale > scale * 1.41L);
+        w->findChild<QAction *>("actDefaultView")->trigger();
+        QVERIFY(w->view().ViewScale == scale);
+    }
+
+    // Help's list names every shortcut and both views' gestures.
+    void shortcutsList()
+    {
+        const QString text = w->ShortcutsText();
+        for (const char *key : {"Ctrl+S", "Ctrl+Shift+S", "Ctrl+Z", "Ctrl+Y", "Ctrl+L", "F1"}) {
+            QVERIFY2(text.contains(QLatin1String(key)), key);
+        }
+        QVERIFY(text.contains(w->treeView()->statusTip()));
+        QVERIFY(text.contains(w->editorView()->statusTip()));
+    }
+
     void realZoomRefusalBox()
     {
         DialogHooks hooks;
@@ -719,6 +814,11 @@ private slots:
             QCOMPARE(box->text(), QString::fromUtf8(ZoomRefusal));
             QCOMPARE(box->buttons().size(), 1);
             QCOMPARE(box->buttons().first()->text(), QStringLiteral("OK"));
+            // Wide enough for the text on one line: it never breaks before its last word.
+            const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+            QVERIFY(label != nullptr);
+            QVERIFY2(label->width() >= label->fontMetrics().horizontalAdvance(label->text()),
+                     qPrintable(QString::number(label->width())));
             checked = true;
             box->buttons().first()->click();
         });

@@ -15,9 +15,11 @@
 
 #include "apptesthelpers.h"
 
+#include "app/branchvalueswindow.h"
 #include "app/filecommands.h"
 #include "app/swatch.h"
 #include "app/undo.h"
+#include "core/branchvalues.h"
 #include "core/segments.h"
 #include "editor/editordraw.h"
 #include "io/templatefile.h"
@@ -34,9 +36,11 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <unistd.h>
 
@@ -328,6 +332,10 @@ enum class Act {
     Export,
     Copy,
     Shortcut,
+    Values,    // the values window: opened with Ctrl+T, or a value typed into a cell
+    EditorKey, // an arrow (with or without Shift), Delete or Escape
+    Wheel,
+    Home,
     Count
 };
 
@@ -550,9 +558,13 @@ private:
     // The keys reach the window's shortcuts only while it is active.
     void activate()
     {
-        if (!m_w->isActiveWindow()) {
+        // The window itself, not another window of it (the values window) that shares its
+        // activation.
+        if (QGuiApplication::focusWindow() != m_w->windowHandle()) {
             m_w->activateWindow();
-            if (!QTest::qWaitForWindowActive(m_w.get())) {
+            if (!QTest::qWaitFor([this] {
+                    return QGuiApplication::focusWindow() == m_w->windowHandle();
+                })) {
                 note(QStringLiteral("the window did not become active"));
             }
         }
@@ -614,6 +626,10 @@ private:
             set(Act::Export, 1);
             set(Act::Copy, 1);
             set(Act::Shortcut, 2);
+            set(Act::Values, 4);
+            set(Act::EditorKey, edit ? 3 : 1);
+            set(Act::Wheel, edit ? 0 : 3);
+            set(Act::Home, edit ? 0 : 1);
             // Sequences that have found faults before come often.
             switch (m_last) {
             case Act::Hover:
@@ -973,6 +989,17 @@ private:
             return copy(percent(50));
         case Act::Shortcut:
             return shortcut();
+        case Act::Values:
+            return values();
+        case Act::EditorKey:
+            return editorKey();
+        case Act::Wheel:
+            return wheel();
+        case Act::Home:
+            note(QStringLiteral("Home"));
+            activate();
+            QTest::keyClick(m_w.get(), Qt::Key_Home);
+            return QString();
         case Act::Count:
             break;
         }
@@ -1685,6 +1712,90 @@ private:
         return QString();
     }
 
+    // --- Precise editing and navigation ----------------------------------------------------
+
+    // Ctrl+T, or a value into a cell of the open values window: typed values are one step
+    // each, refused ones and those typed while a button is held none.
+    QString values()
+    {
+        BranchValuesWindow *v = m_w->branchValues();
+        if (!v->isVisible() || percent(15)) {
+            note(QStringLiteral("Ctrl+T"));
+            activate();
+            QTest::keyClick(m_w.get(), Qt::Key_T, Qt::ControlModifier);
+            settle(); // the window opened takes the keyboard
+            if (!m_w->mouseIsDown() && !v->isVisible()) {
+                return QStringLiteral("Ctrl+T did not open the values window");
+            }
+            return QString();
+        }
+        static const char *const texts[] = {"0",    "0.5",  "-0.25", "30",        "-135",
+                                            "90",   "1.2",  "pi/6",  "sqrt(2)/4", "0.7071",
+                                            "abc",  "1/0",  "",      "-1",        "2*(0.3"};
+        const int row = below(v->grid()->rowCount());
+        const int column = below(BranchValuesWindow::ColumnCount);
+        const QString text = column == BranchValuesWindow::ColKind
+                                 ? BranchValuesWindow::KindText(pick(std::vector<int32_t>{
+                                       kindOrder, kindReverse, kindSegment}))
+                                 : QString::fromLatin1(texts[below(int(std::size(texts)))]);
+        const int index = m_w->undoStack()->index();
+        const bool held = m_w->mouseIsDown();
+        const bool taken = v->commitCell(row, column, text);
+        note(QStringLiteral("value \"%1\" into cell (%2,%3): %4")
+                 .arg(text)
+                 .arg(row)
+                 .arg(column)
+                 .arg(taken ? "taken" : v->message()));
+        if ((!taken || row == 0 || held) && m_w->undoStack()->index() != index) {
+            return QStringLiteral("a value that was not taken made a step");
+        }
+        return QString();
+    }
+
+    QString editorKey()
+    {
+        struct Key {
+            Qt::Key key;
+            Qt::KeyboardModifiers mods;
+        };
+        static const Key keys[] = {
+            {Qt::Key_Left, Qt::NoModifier},     {Qt::Key_Right, Qt::NoModifier},
+            {Qt::Key_Up, Qt::NoModifier},       {Qt::Key_Down, Qt::NoModifier},
+            {Qt::Key_Left, Qt::ShiftModifier},  {Qt::Key_Up, Qt::ShiftModifier},
+            {Qt::Key_Delete, Qt::NoModifier},   {Qt::Key_Escape, Qt::NoModifier},
+        };
+        const Key &k = keys[below(int(std::size(keys)))];
+        const bool held = m_w->mouseIsDown();
+        const int index = m_w->undoStack()->index();
+        note(QStringLiteral("key %1 mods %2 with %3 held")
+                 .arg(k.key, 0, 16)
+                 .arg(int(k.mods), 0, 16)
+                 .arg(Buttons(m_held)));
+        activate();
+        QTest::keyClick(m_w.get(), k.key, k.mods);
+        if (held && k.key != Qt::Key_Escape && m_w->undoStack()->index() != index) {
+            return QStringLiteral("a key acted while a button was held in a view");
+        }
+        if (k.key == Qt::Key_Escape && m_w->undoStack()->index() != index) {
+            return QStringLiteral("Escape made a step");
+        }
+        return QString();
+    }
+
+    QString wheel()
+    {
+        if (!tree()->isVisible()) {
+            return QString();
+        }
+        const QPoint p = anywhere(tree());
+        const int eighths = pick(std::vector<int>{120, -120, 240, 60, -360});
+        note(QStringLiteral("wheel %1 at (%2,%3)").arg(eighths).arg(p.x()).arg(p.y()));
+        QWheelEvent e(QPointF(p), QPointF(tree()->mapToGlobal(p)), QPoint(), QPoint(0, eighths),
+                      m_held, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(tree(), &e);
+        return QString();
+    }
+
     // --- Checks --------------------------------------------------------------------------
 
     QString checkInvariants()
@@ -1824,6 +1935,8 @@ private:
                     PaintHighlightPoint(p, t, ed.PointIndex);
                 } else if (ed.HighlightShown && ed.LineIndex != -1) {
                     PaintHighlightBranch(p, t, ed.LineIndex);
+                } else if (ed.HighlightShown && ed.hasSelection()) {
+                    PaintHighlightBranch(p, t, ed.SelectedIndex); // marked by a key or the values window
                 }
             }
             if (fresh != editor()->image()) {
@@ -1832,6 +1945,30 @@ private:
                     .arg(ed.HighlightShown)
                     .arg(ed.PointIndex)
                     .arg(ed.LineIndex);
+            }
+        }
+
+        // The values window, while open, shows the template as it stands (unless a cell is
+        // being typed into).
+        const BranchValuesWindow *values = w.branchValues();
+        if (values->isVisible() && !values->editing()) {
+            const BranchTable normalized = NormalizedCopy(t);
+            const QTableWidget *grid = values->grid();
+            if (grid->rowCount() != t.BranchCount + 1) {
+                return QStringLiteral("the values window shows %1 rows for %2 branches")
+                    .arg(grid->rowCount())
+                    .arg(t.BranchCount);
+            }
+            for (int i = 0; i <= t.BranchCount; ++i) {
+                const QStringList want = BranchValuesWindow::RowTexts(normalized, i);
+                for (int c = 0; c < BranchValuesWindow::ColumnCount; ++c) {
+                    if (grid->item(i, c)->text() != want[c]) {
+                        return QStringLiteral("values window cell (%1,%2) shows %3, the template %4")
+                            .arg(i)
+                            .arg(c)
+                            .arg(grid->item(i, c)->text(), want[c]);
+                    }
+                }
             }
         }
         return QString();

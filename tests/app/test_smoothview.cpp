@@ -139,7 +139,7 @@ private slots:
         exportHooks.chooseFile = [this](const QString &, QString *) { return exportAnswer; };
         exportHooks.choosePngWidth = [](int defaultWidth, int) { return defaultWidth; };
         SetExportHooks(*w, exportHooks);
-        w->resize(DesignClientWidth, DesignClientHeight);
+        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         QTRY_COMPARE(w->treeView()->size(), QSize(636, 634));

@@ -1,5 +1,6 @@
 #include "common/testsupport.h"
 
+#include <QDir>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -77,6 +78,44 @@ private slots:
         QTest::addRow("smooth without output") << QStringList{"--smooth"};
         QTest::addRow("smooth svg") << QStringList{"--smooth", "-o", "tree.svg"};
         QTest::addRow("smooth png named pdf") << QStringList{"--smooth", "--format", "pdf", "-o", "t.png"};
+        QTest::addRow("animate: unknown kind") << QStringList{"--animate", "jump", "-o", "a.gif"};
+        QTest::addRow("animate: no output") << QStringList{"--animate", "grow"};
+        QTest::addRow("animate: a still format") << QStringList{"--animate", "sway", "-o", "a.svg"};
+        QTest::addRow("animate: morph without a file") << QStringList{"--animate", "morph:", "-o", "a.gif"};
+        QTest::addRow("fps without animate") << QStringList{"--fps", "10", "-o", "a.png"};
+        QTest::addRow("animate: fps 0") << QStringList{"--animate", "grow", "--fps", "0", "-o", "a.gif"};
+        QTest::addRow("animate: seconds not a number")
+            << QStringList{"--animate", "grow", "--seconds", "x", "-o", "a.gif"};
+    }
+
+    // The last frame of a growth, and of a morph, is the still picture of the tree it ends
+    // with, pixel for pixel.
+    void animationEndsWithTheStill_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("still"); // the template of the still picture; empty: default
+        const QString fern = QStringLiteral(RAMULET_EXAMPLES_DIR "/fern.rm2");
+        QTest::addRow("grow") << "grow" << QString();
+        QTest::addRow("morph") << "morph:" + fern << fern;
+    }
+    void animationEndsWithTheStill()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, still);
+        QTemporaryDir dir;
+        const QStringList common = {"--depth", "8", "--smooth", "--size", "300x280"};
+        const Run a = Render(common + QStringList{"--animate", kind, "--seconds", "0.3", "--fps", "10",
+                                                  "-o", dir.filePath("frames/")});
+        QVERIFY2(a.exitCode == 0, a.err.constData());
+        QStringList stillArgs = common + QStringList{"-o", dir.filePath("still.png")};
+        if (!still.isEmpty()) {
+            stillArgs << still;
+        }
+        QCOMPARE(Render(stillArgs).exitCode, 0);
+        QCOMPARE(QDir(dir.filePath("frames")).entryList(QDir::Files).size(), 3);
+        const QImage last(dir.filePath("frames/0003.png"));
+        QVERIFY(!last.isNull());
+        QCOMPARE(last, QImage(dir.filePath("still.png")));
     }
     void usageErrors()
     {
@@ -133,6 +172,56 @@ private slots:
         QImage image;
         QVERIFY(image.load(out, "PNG"));
         QCOMPARE(image.size(), png);
+    }
+
+    // A depth the depth buttons do not offer is refused, naming the deepest one offered;
+    // --allow-partial draws what fits and says that the tree was cut. With nothing to write,
+    // a one-line hint.
+    void depthBeyondTheStore_data()
+    {
+        QTest::addColumn<QStringList>("args"); // -o PICTURE is added when "picture" is set
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("err"); // in standard error; empty: nothing there
+        const QString fern = QStringLiteral(RAMULET_EXAMPLES_DIR "/fern.rm2");
+        QTest::addRow("deeper than offered") << QStringList{"--depth", "16", fern} << true << 1
+                                             << QByteArray("the deepest depth offered is 10");
+        QTest::addRow("deeper, partial") << QStringList{"--depth", "16", "--allow-partial", fern}
+                                         << true << 0 << QByteArray("the tree was cut");
+        QTest::addRow("deeper, dump") << QStringList{"--depth", "11", "--dump-segments", fern}
+                                      << false << 1 << QByteArray("offered is 10");
+        QTest::addRow("deepest offered") << QStringList{"--depth", "10", fern} << true << 0
+                                         << QByteArray();
+        QTest::addRow("partial, but all fits")
+            << QStringList{"--depth", "10", "--allow-partial", fern} << true << 0 << QByteArray();
+        QTest::addRow("nothing to write") << QStringList{} << false << 1
+                                          << QByteArray("nothing to write: give -o");
+        QTest::addRow("nothing to write from a file")
+            << QStringList{"--depth", "3", fern} << false << 1 << QByteArray("-o FILE");
+    }
+    void depthBeyondTheStore()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, picture);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, err);
+        QTemporaryDir dir;
+        const QString png = dir.filePath(QStringLiteral("tree.png"));
+        if (picture) {
+            args << "-o" << png;
+        }
+        const Run r = Render(args);
+        QCOMPARE(r.exitCode, exitCode);
+        if (err.isEmpty()) {
+            QVERIFY2(r.err.isEmpty(), r.err.constData());
+        } else {
+            QVERIFY2(r.err.contains(err), r.err.constData());
+            QCOMPARE(r.err.count('\n'), 1); // one line, no usage text
+        }
+        QCOMPARE(QFile::exists(png), picture && exitCode == 0);
+        if (args.contains("--dump-segments")) {
+            QVERIFY(r.out.isEmpty());
+        }
     }
 
     void helpAndVersion()

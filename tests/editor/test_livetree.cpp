@@ -7,6 +7,7 @@
 #include "editor/editordraw.h"
 #include "editor/livetree.h"
 #include "view/record.h"
+#include "view/renderpipeline.h"
 
 #include "common/testsupport.h"
 
@@ -159,13 +160,16 @@ private slots:
         const QImage ground = Ground(v, nullptr);
         const QImage withTree = Ground(v, &live);
 
+        // The tree view's picture of the same tree, in the default view.
         BranchTable copy = t;
-        auto store = std::make_unique<Tseglines>();
-        GrowTree(copy, *store, depth);
-        ColorRampTable ramp{};
-        BuildColorRamp(ramp, s, depth);
+        RenderRequest r;
+        r.depth = depth;
+        r.view = v;
+        r.settings = s;
+        RenderPipeline pipeline;
         QImage treeView(636, 634, QImage::Format_RGB32);
-        ShowTreePicture(treeView, *RecordTreePicture(*store, v, s, ramp, false), s.BackColor);
+        ShowTreePicture(treeView, *pipeline.Render(copy, r), s.BackColor);
+        const ColorRampTable &ramp = pipeline.ramp();
 
         QList<QRgb> lightened;
         for (int level = 1; level <= depth + 1; ++level) {

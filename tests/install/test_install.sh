@@ -46,6 +46,8 @@ check "desktop file opens templates" grep -qx 'MimeType=application/x-ramulet-te
 check "desktop file passes the file" grep -qx 'Exec=ramulet %f' "$prefix/share/applications/ramulet.desktop"
 check "MIME XML well-formed" xmllint --noout "$prefix/share/mime/packages/ramulet.xml"
 check "icon SVG well-formed" xmllint --noout "$prefix/share/icons/hicolor/scalable/apps/ramulet.svg"
+check "English manual pages are ASCII, for LANG=C" bash -c \
+  "! LC_ALL=C grep -qP '[^\\x00-\\x7F]' \"\$1\"/share/man/man1/ramulet.1 \"\$1\"/share/man/man1/ramulet-render.1" _ "$prefix"
 for page in man1/ramulet-render.1 man1/ramulet.1 ja/man1/ramulet.1; do
   check "manual page $page formats" man -l -Tutf8 "$prefix/share/man/$page"
 done

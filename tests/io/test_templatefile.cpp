@@ -26,6 +26,7 @@ using namespace ramulet;
 
 Q_DECLARE_METATYPE(long double)
 Q_DECLARE_METATYPE(ramulet::LoadStatus)
+Q_DECLARE_METATYPE(ramulet::LoadProblem)
 
 namespace {
 
@@ -270,37 +271,50 @@ private slots:
         QTest::addColumn<QByteArray>("header");
         QTest::addColumn<LoadStatus>("status");
         QTest::addColumn<bool>("settingsRead");
-        QTest::addRow("2.3") << QByteArray("Ramulet 2.3") << LoadStatus::Accepted << true;
-        QTest::addRow("2.1") << QByteArray("Ramulet 2.1") << LoadStatus::Accepted << true;
+        QTest::addColumn<LoadProblem>("problem"); // why a refused one is refused
+        const auto none = LoadProblem::None;
+        QTest::addRow("2.3") << QByteArray("Ramulet 2.3") << LoadStatus::Accepted << true << none;
+        QTest::addRow("2.1") << QByteArray("Ramulet 2.1") << LoadStatus::Accepted << true << none;
         QTest::addRow("2.2 and more") << QByteArray("Ramulet 2.2 beta") << LoadStatus::Accepted
-                                      << true;
-        QTest::addRow("2") << QByteArray("Ramulet 2") << LoadStatus::Accepted << false;
-        QTest::addRow("1.5") << QByteArray("Ramulet 1.5") << LoadStatus::Accepted << false;
-        QTest::addRow("empty") << QByteArray() << LoadStatus::Accepted << false;
-        QTest::addRow("2.4") << QByteArray("Ramulet 2.4") << LoadStatus::Refused << false;
-        QTest::addRow("3") << QByteArray("Ramulet 3") << LoadStatus::Refused << false;
+                                      << true << none;
+        QTest::addRow("2") << QByteArray("Ramulet 2") << LoadStatus::Accepted << false << none;
+        QTest::addRow("1.5") << QByteArray("Ramulet 1.5") << LoadStatus::Accepted << false << none;
+        QTest::addRow("empty") << QByteArray() << LoadStatus::Accepted << false << none;
+        QTest::addRow("2.4") << QByteArray("Ramulet 2.4") << LoadStatus::Refused << false
+                             << LoadProblem::Newer;
+        QTest::addRow("3") << QByteArray("Ramulet 3") << LoadStatus::Refused << false
+                           << LoadProblem::Newer;
         QTest::addRow("trailing blank") << QByteArray("Ramulet 2.3 ") << LoadStatus::Refused
-                                        << false;
-        QTest::addRow("2.30") << QByteArray("Ramulet 2.30") << LoadStatus::Refused << false;
-        QTest::addRow("lower case") << QByteArray("ramulet 2.3") << LoadStatus::Refused << false;
+                                        << false << LoadProblem::NotTemplate;
+        QTest::addRow("2.30") << QByteArray("Ramulet 2.30") << LoadStatus::Refused << false
+                              << LoadProblem::Newer;
+        QTest::addRow("lower case") << QByteArray("ramulet 2.3") << LoadStatus::Refused << false
+                                    << LoadProblem::NotTemplate;
         QTest::addRow("byte-order mark") << QByteArray("\xEF\xBB\xBFRamulet 2.3")
-                                         << LoadStatus::Refused << false;
+                                         << LoadStatus::Refused << false
+                                         << LoadProblem::ByteOrderMark;
         // A CR that does not stand right before the LF belongs to the header.
-        QTest::addRow("two CRs") << QByteArray("Ramulet 2.3\r") << LoadStatus::Refused << false;
+        QTest::addRow("two CRs") << QByteArray("Ramulet 2.3\r") << LoadStatus::Refused << false
+                                 << LoadProblem::NotTemplate;
         QTest::addRow("long, after") << QByteArray("Ramulet 2.3" + QByteArray(200, 'x'))
-                                     << LoadStatus::Refused << false;
+                                     << LoadStatus::Refused << false << LoadProblem::NotTemplate;
         QTest::addRow("long, before") << QByteArray("Ramulet 2.2" + QByteArray(200, 'x'))
-                                      << LoadStatus::Accepted << true;
+                                      << LoadStatus::Accepted << true << none;
+        QTest::addRow("another program's text") << QByteArray("hello") << LoadStatus::Refused
+                                                << false << LoadProblem::NotTemplate;
     }
     void header()
     {
         QFETCH(QByteArray, header);
         QFETCH(LoadStatus, status);
         QFETCH(bool, settingsRead);
+        QFETCH(LoadProblem, problem);
         const LoadResult r = ParseTemplate(WithHeader(header));
         QCOMPARE(r.status, status);
+        QCOMPARE(r.problem, problem);
         if (status == LoadStatus::Refused) {
-            QVERIFY(r.message.contains(QStringLiteral("header")));
+            QCOMPARE(r.line, 1);
+            QVERIFY(!r.reason.isEmpty());
             return;
         }
         QCOMPARE(r.data.hasSettings, settingsRead);
@@ -471,10 +485,13 @@ private slots:
         QCOMPARE(std::signbit(got), std::signbit(value));
     }
 
+    // Each refusal says why: the problem, the line it is on and the value found there.
     void refused_data()
     {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("reason");
+        QTest::addColumn<LoadProblem>("problem");
+        QTest::addColumn<int>("line"); // 0: on no one line
+        QTest::addColumn<QString>("found"); // in the reason; empty: nothing to look for
         auto body = [](const QByteArray &count, const QByteArray &row0, const QByteArray &row1,
                        const QByteArray &setting) {
             return Crlf({"Ramulet 2.3", "Count of Data", count, "Data", row0, row1, setting,
@@ -482,50 +499,80 @@ private slots:
         };
         const QByteArray ok0 = "0 0 0 1 0";
         const QByteArray ok1 = "0 1 0.5 0.5 -1";
-        QTest::addRow("count 21") << body("21", ok0, ok1, "0") << "outside 0..20";
-        QTest::addRow("count -1") << body("-1", ok0, ok1, "0") << "outside 0..20";
-        QTest::addRow("count beyond 32 bits") << body("4294967297", ok0, ok1, "0") << "32 bits";
-        QTest::addRow("count 2147483648") << body("2147483648", ok0, ok1, "0") << "32 bits";
-        QTest::addRow("count as a real") << body("1.0", ok0, ok1, "0") << "whole number";
-        QTest::addRow("count as a word") << body("one", ok0, ok1, "0") << "whole number";
-        QTest::addRow("count a bare sign") << body("-", ok0, ok1, "0") << "whole number";
-        QTest::addRow("kind 2") << body("1", ok0, "0 1 0.5 0.5 2", "0") << "kind 2";
-        QTest::addRow("kind -2") << body("1", "0 0 0 1 -2", ok1, "0") << "kind -2";
-        QTest::addRow("kind word") << body("1", ok0, "0 1 0.5 0.5 x", "0") << "kind";
-        QTest::addRow("decimal comma") << body("1", ok0, "0 1 0,5 0.5 -1", "0") << "V.x";
-        QTest::addRow("word for a real") << body("1", "abc 0 0 1 0", ok1, "0") << "P.x";
-        QTest::addRow("bare exponent") << body("1", "0 0 0 1e 0", ok1, "0") << "V.y";
-        QTest::addRow("exponent sign only") << body("1", "0 0 0 1e+ 0", ok1, "0") << "V.y";
-        QTest::addRow("bare point") << body("1", "0 . 0 1 0", ok1, "0") << "P.y";
-        QTest::addRow("double sign") << body("1", "--1 0 0 1 0", ok1, "0") << "P.x";
-        QTest::addRow("hexadecimal") << body("1", "0x10 0 0 1 0", ok1, "0") << "P.x";
-        QTest::addRow("Nan") << body("1", "Nan 0 0 1 0", ok1, "0") << "P.x";
-        QTest::addRow("+Inf") << body("1", "0 0 +Inf 1 0", ok1, "0") << "V.x";
-        QTest::addRow("inf") << body("1", "0 0 0 inf 0", ok1, "0") << "V.y";
-        QTest::addRow("overflow") << body("1", ok0, "1e5000 1 0.5 0.5 -1", "0") << "out of range";
-        QTest::addRow("zero trunk") << body("1", "5 5 0 0 0", ok1, "0") << "zero length";
+        const auto bad = LoadProblem::BadValue;
+        QTest::addRow("count 21") << body("21", ok0, ok1, "0") << bad << 3 << "21";
+        QTest::addRow("count -1") << body("-1", ok0, ok1, "0") << bad << 3 << "-1";
+        QTest::addRow("count beyond 32 bits") << body("4294967297", ok0, ok1, "0") << bad << 3
+                                              << "4294967297";
+        QTest::addRow("count 2147483648") << body("2147483648", ok0, ok1, "0") << bad << 3
+                                          << "2147483648";
+        QTest::addRow("count as a real") << body("1.0", ok0, ok1, "0") << bad << 3 << "1.0";
+        QTest::addRow("count as a word") << body("one", ok0, ok1, "0") << bad << 3 << "one";
+        QTest::addRow("count a bare sign") << body("-", ok0, ok1, "0") << bad << 3 << "-";
+        QTest::addRow("kind 2") << body("1", ok0, "0 1 0.5 0.5 2", "0") << bad << 6 << "2";
+        QTest::addRow("kind -2") << body("1", "0 0 0 1 -2", ok1, "0") << bad << 5 << "-2";
+        QTest::addRow("kind word") << body("1", ok0, "0 1 0.5 0.5 x", "0") << bad << 6 << "x";
+        QTest::addRow("decimal comma") << body("1", ok0, "0 1 0,5 0.5 -1", "0") << bad << 6
+                                       << "0,5";
+        QTest::addRow("word for a real") << body("1", "abc 0 0 1 0", ok1, "0") << bad << 5
+                                         << "abc";
+        QTest::addRow("bare exponent") << body("1", "0 0 0 1e 0", ok1, "0") << bad << 5 << "1e";
+        QTest::addRow("exponent sign only") << body("1", "0 0 0 1e+ 0", ok1, "0") << bad << 5
+                                            << "1e+";
+        QTest::addRow("bare point") << body("1", "0 . 0 1 0", ok1, "0") << bad << 5 << ".";
+        QTest::addRow("double sign") << body("1", "--1 0 0 1 0", ok1, "0") << bad << 5 << "--1";
+        QTest::addRow("hexadecimal") << body("1", "0x10 0 0 1 0", ok1, "0") << bad << 5
+                                     << "0x10";
+        QTest::addRow("Nan") << body("1", "Nan 0 0 1 0", ok1, "0") << bad << 5 << "Nan";
+        QTest::addRow("+Inf") << body("1", "0 0 +Inf 1 0", ok1, "0") << bad << 5 << "+Inf";
+        QTest::addRow("inf") << body("1", "0 0 0 inf 0", ok1, "0") << bad << 5 << "inf";
+        QTest::addRow("overflow") << body("1", ok0, "1e5000 1 0.5 0.5 -1", "0") << bad << 6
+                                  << "1e5000";
+        QTest::addRow("a row split over lines")
+            << Crlf({"Ramulet 2.3", "", "1", "", "0 0", "0 1 0", "0 1", "0.5 x -1"}) << bad << 8
+            << "x";
+        QTest::addRow("zero trunk") << body("1", "5 5 0 0 0", ok1, "0") << LoadProblem::ZeroTrunk
+                                    << 5 << "";
         QTest::addRow("negative zero trunk") << body("1", "5 5 -0 -0.0 0", ok1, "0")
-                                             << "zero length";
+                                             << LoadProblem::ZeroTrunk << 5 << "";
         QTest::addRow("trunk vanishing when squared") << body("1", "0 0 1e-3000 0 0", ok1, "0")
-                                                      << "zero length";
-        QTest::addRow("trunk overflowing when squared") << body("1", "0 0 1e3000 1e3000 0", ok1, "0")
-                                                        << "too long";
-        QTest::addRow("colour word") << body("1", ok0, ok1, "red") << "background colour";
-        QTest::addRow("colour beyond 32 bits") << body("1", ok0, ok1, "4294967295")
-                                               << "background colour";
-        QTest::addRow("empty file") << QByteArray() << "zero length";
-        QTest::addRow("header only") << QByteArray("Ramulet 2.3\r\n") << "zero length";
-        QTest::addRow("binary") << QByteArray("\xff\xfe\x00\x01", 4) << "header";
+                                                      << LoadProblem::ZeroTrunk << 5 << "";
+        QTest::addRow("trunk overflowing when squared")
+            << body("1", "0 0 1e3000 1e3000 0", ok1, "0") << LoadProblem::LongTrunk << 5 << "";
+        QTest::addRow("colour word") << body("1", ok0, ok1, "red") << bad << 7 << "red";
+        QTest::addRow("colour beyond 32 bits") << body("1", ok0, ok1, "4294967295") << bad << 7
+                                               << "4294967295";
+        QTest::addRow("empty file") << QByteArray() << LoadProblem::Empty << 0 << "";
+        QTest::addRow("blank lines only") << QByteArray(" \r\n\t\r\n\r\n") << LoadProblem::Empty
+                                          << 0 << "";
+        QTest::addRow("header only") << QByteArray("Ramulet 2.3\r\n") << LoadProblem::EndsEarly
+                                     << 0 << "";
+        QTest::addRow("binary") << QByteArray("\xff\xfe\x00\x01", 4) << LoadProblem::NotText
+                                << 0 << "";
         QTest::addRow("binary, low bytes first") << QByteArray("\x00\x01\x02\xff\xfe", 5)
-                                                 << "zero length";
+                                                 << LoadProblem::NotText << 0 << "";
+        QTest::addRow("a picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
+                                   << LoadProblem::NotText << 0 << "";
+        QTest::addRow("another program's text, sorting first")
+            << Crlf({"# notes", "Count of Data", "two"}) << LoadProblem::NotTemplate << 1
+            << "# notes";
     }
     void refused()
     {
         QFETCH(QByteArray, file);
-        QFETCH(QString, reason);
+        QFETCH(LoadProblem, problem);
+        QFETCH(int, line);
+        QFETCH(QString, found);
         const LoadResult r = ParseTemplate(file);
         QCOMPARE(r.status, LoadStatus::Refused);
-        QVERIFY2(r.message.contains(reason), qPrintable(r.message));
+        QCOMPARE(r.problem, problem);
+        QCOMPARE(r.line, line);
+        QVERIFY(!r.reason.isEmpty());
+        QCOMPARE(r.message, r.reason);
+        if (line > 0) {
+            QVERIFY2(r.reason.contains(QString::number(line)), qPrintable(r.reason));
+        }
+        QVERIFY2(r.reason.contains(found), qPrintable(r.reason));
     }
 
     // The device reader crosses its chunk boundaries and reports read errors.

@@ -3,7 +3,7 @@
 #include "core/segments.h"
 #include "core/viewstate.h"
 #include "view/coverage.h"
-#include "view/record.h"
+#include "view/renderpipeline.h"
 #include "view/rasterize.h"
 
 #include <QDir>
@@ -213,14 +213,14 @@ private slots:
         const ViewState view = test::DefaultView(size.width(), size.height());
         BranchTable table;
         SetDefaultTemplate(table, view);
-        auto store = std::make_unique<Tseglines>();
-        GrowTree(table, *store, depth);
-        DrawSettings settings;
-        settings.BackColor = back;
-        settings.PenWidthSetting = penIndex * 20;
-        ColorRampTable ramp{};
-        BuildColorRamp(ramp, settings, depth);
-        const auto pic = RecordTreePicture(*store, view, settings, ramp, fit);
+        RenderRequest r;
+        r.depth = depth;
+        r.view = view;
+        r.settings.BackColor = back;
+        r.settings.PenWidthSetting = penIndex * 20;
+        r.fit = fit;
+        RenderPipeline pipeline;
+        const auto pic = pipeline.Render(table, r);
 
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
@@ -274,13 +274,12 @@ private slots:
         const ViewState view = test::DefaultView(120, 100);
         BranchTable table;
         SetDefaultTemplate(table, view);
-        Tseglines store;
-        GrowTree(table, store, 6);
-        DrawSettings settings;
-        settings.BackColor = back;
-        ColorRampTable ramp{};
-        BuildColorRamp(ramp, settings, 6);
-        const auto pic = RecordTreePicture(store, view, settings, ramp, false);
+        RenderRequest r;
+        r.depth = 6;
+        r.view = view;
+        r.settings.BackColor = back;
+        RenderPipeline pipeline;
+        const auto pic = pipeline.Render(table, r);
         QImage premultiplied(120, 100, QImage::Format_ARGB32_Premultiplied);
         premultiplied.fill(Qt::transparent);
         QVERIFY(RasterizeTreePictureSmooth(premultiplied, *pic));

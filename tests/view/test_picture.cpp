@@ -5,6 +5,7 @@
 #include "core/viewstate.h"
 #include "view/pictureoutput.h"
 #include "view/record.h"
+#include "view/renderpipeline.h"
 #include "view/rasterize.h"
 
 #include <QBuffer>
@@ -53,12 +54,17 @@ std::unique_ptr<Tseglines> DefaultTree(const ViewState &view, int depth)
     return store;
 }
 
+// The store recorded as the window records it.
 std::shared_ptr<const TreePicture> Record(const Tseglines &store, const ViewState &view,
                                           const DrawSettings &s, int depth, bool fit = false)
 {
-    ColorRampTable ramp{};
-    BuildColorRamp(ramp, s, depth);
-    return RecordTreePicture(store, view, s, ramp, fit);
+    RenderRequest r;
+    r.depth = depth;
+    r.view = view;
+    r.settings = s;
+    r.fit = fit;
+    RenderPipeline pipeline;
+    return pipeline.Record(store, r);
 }
 
 // The recording written plainly, one segment at a time: ModelToPicture and the placement for

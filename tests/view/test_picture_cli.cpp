@@ -179,6 +179,12 @@ private slots:
         QTest::addRow("png onto a null device") << "device" << "-o" << "p.png" << 0;
         QTest::addRow("pdf onto a null device") << "device" << "-o" << "p.pdf" << 0;
         QTest::addRow("template onto a null device") << "device" << "--save" << "p.rm2" << 0;
+        // The animations too (a short, small one, so that it fits the pipe's buffer).
+        const QString animate = QStringLiteral("--animate grow --seconds 1 --fps 2 --size 64x64 -o");
+        QTest::addRow("gif animation into a read pipe") << "fifo" << animate << "p.gif" << 0;
+        QTest::addRow("apng animation into a read pipe") << "fifo" << animate << "p.png" << 0;
+        QTest::addRow("webp animation onto a null device") << "device" << animate << "p.webp" << 0;
+        QTest::addRow("gif animation into a lonely pipe") << "lonely fifo" << animate << "p.gif" << 2;
     }
     void specialTargetsSurvive()
     {
@@ -200,7 +206,7 @@ private slots:
         // small picture fits in the pipe's buffer.
         const int reader =
             kind == QLatin1String("fifo") ? open(bytes.constData(), O_RDONLY | O_NONBLOCK) : -1;
-        const Run r = Render({option, out});
+        const Run r = Render(option.split(QLatin1Char(' ')) << out);
         QVERIFY2(r.exitCode == exitCode, r.err.constData());
         struct stat st {};
         QCOMPARE(lstat(bytes.constData(), &st), 0);
