@@ -16,10 +16,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -27,8 +25,6 @@
 #include <QStatusTipEvent>
 #include <QToolButton>
 #include <QUndoStack>
-
-#include <optional>
 
 namespace ramulet {
 
@@ -50,7 +46,6 @@ TMainform::TMainform(const QStringList &arguments, QWidget *parent)
 TMainform::~TMainform() = default;
 
 void TMainform::setDialogs(std::unique_ptr<Dialogs> dialogs) { m_dialogs = std::move(dialogs); }
-
 bool TMainform::Idle() const { return !m_state.mouseHeld() && !m_doc.dragOpen(); }
 
 QCursor TMainform::cursorById(int id) const
@@ -93,18 +88,15 @@ void TMainform::BuildParts()
     m_cursors[crMove] = MakeMoveCursor();
     m_editorPane = new EditorPane(m_doc, m_state, m_view, Img1, this, m_cursors);
     m_editorPane->setAddButton(sbAdd);
-    m_treePane = new TreePane(m_doc, m_state, m_view, CImg, m_dialogs, cursorById(crZoom), this);
+    m_treePane = new TreePane(m_doc, m_state, m_view, CImg, m_dialogs, cursorById(crZoom),
+                              [this] { RenderPicture(); }, this);
     m_files = std::make_unique<FileCommands>(
         m_doc, m_view, m_dialogs, [this] { return Idle(); }, [this] { ResetAll(); },
         [this] { DrawEditor(); });
     m_values = new ValuesPane(m_doc, m_state, *m_editorPane, this,
                               [this] { ShowChangedTemplate(false); });
     m_explore = std::make_unique<ExploreCommands>(m_doc, m_state, m_view, m_dialogs, this);
-    m_keys = new EditorKeys(this, m_state, *m_editorPane, [this] {
-        if (m_treePane->DefaultView()) {
-            RenderPicture();
-        }
-    });
+    m_keys = new EditorKeys(this, m_state, *m_editorPane, [this] { m_treePane->DefaultView(); });
     m_depthButtons = FindDepthButtons(this);
     m_editorPane->setDepthButtons(m_depthButtons);
     connect(&m_doc, &TemplateDocument::settingsChanged, this, &TMainform::ShowSettings);
@@ -124,19 +116,17 @@ void TMainform::WireControls()
     connect(Img1, &PictureView::mouseMove, this, &TMainform::Img1MouseMove);
     connect(Img1, &PictureView::mouseUp, this, &TMainform::Img1MouseUp);
     connect(Img1, &PictureView::contextMenuRequested, this, &TMainform::Img1ContextMenu);
-    connect(sbAdd, &QToolButton::clicked, this, &TMainform::sbAddClick);
-    connect(SBEdit, &QToolButton::clicked, this, &TMainform::SBEditClick);
-    connect(SBInit, &QToolButton::clicked, this, &TMainform::SBInitClick);
-    connect(BBclose, &QToolButton::clicked, this, &TMainform::BBCloseClick);
-    connect(SpeedButton17, &QToolButton::clicked, this, &TMainform::SpeedButton17Click);
-    connect(SBload, &QToolButton::clicked, this, &TMainform::SBloadClick);
-    connect(SBSave, &QToolButton::clicked, this, &TMainform::SBSaveClick);
-    connect(SBExport, &QToolButton::clicked, this, &TMainform::SBExportClick);
-    connect(SBUndo, &QToolButton::clicked, this, &TMainform::UndoClick);
-    connect(SBRedo, &QToolButton::clicked, this, &TMainform::RedoClick);
-    connect(SBGallery, &QToolButton::clicked, this, &TMainform::SBGalleryClick);
-    connect(SBValues, &QToolButton::clicked, this, &TMainform::SBValuesClick);
-    connect(SBVariation, &QToolButton::clicked, this, &TMainform::SBVariationClick);
+    const std::pair<QToolButton *, void (TMainform::*)()> buttons[] = {
+        {sbAdd, &TMainform::sbAddClick},       {SBEdit, &TMainform::SBEditClick},
+        {SBInit, &TMainform::SBInitClick},     {BBclose, &TMainform::BBCloseClick},
+        {SBload, &TMainform::SBloadClick},     {SpeedButton17, &TMainform::SpeedButton17Click},
+        {SBSave, &TMainform::SBSaveClick},     {SBExport, &TMainform::SBExportClick},
+        {SBUndo, &TMainform::UndoClick},       {SBRedo, &TMainform::RedoClick},
+        {SBGallery, &TMainform::SBGalleryClick}, {SBValues, &TMainform::SBValuesClick},
+        {SBVariation, &TMainform::SBVariationClick}};
+    for (const auto &[button, handler] : buttons) {
+        connect(button, &QToolButton::clicked, this, handler);
+    }
     connect(shapeB, &ColorSwatch::released, this, &TMainform::shapeBMouseUp);
     connect(ShapeP, &ColorSwatch::released, this, &TMainform::ShapePMouseUp);
     connect(Shape1, &ColorSwatch::released, this, &TMainform::Shape1MouseUp);
@@ -161,7 +151,7 @@ void TMainform::BuildActions()
     m_actions = new WindowActions(this, [this] { return Idle(); });
     m_files->AddActions(*m_actions);
     m_doc.AddActions(*m_actions, this);
-    m_treePane->AddActions(*m_actions, [this] { RenderPicture(); });
+    m_treePane->AddActions(*m_actions);
     m_editorPane->AddActions(*m_actions);
     m_values->AddActions(*m_actions);
     m_explore->AddActions(*m_actions);
@@ -187,22 +177,13 @@ void TMainform::FormCreate()
 
     // The menu bar comes on top of the client area, which keeps its size.
     const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize outer = WindowSizeFor(InitialClientSize(screen ? screen->geometry().height() : 0));
-    resize(outer);
-    if (screen) {
-        const QRect avail = screen->availableGeometry();
-        move(avail.center() - QPoint(outer.width() / 2, outer.height() / 2));
-    }
+    PlaceWindow(this, WindowSizeFor(InitialClientSize(screen ? screen->geometry().height() : 0)));
 
     m_state.setDepth(1);
 
     // The window is not shown yet: lay it out now, so that the steps below (and a file
     // named on the command line) work at the views' real size.
-    for (QWidget *w : {static_cast<QWidget *>(this), centralWidget()}) {
-        if (w->layout()) {
-            w->layout()->activate();
-        }
-    }
+    LayOutNow(this);
     const QSize size = FitViewsToPanel();
     m_view.SetViewSize(size.width(), size.height());
     m_view.ResetView();
@@ -277,9 +258,7 @@ void TMainform::SetCurrentFile(const QString &path)
         m_doc.setFileName(path); // comes back here through the document's signal
         return;
     }
-    const QString caption = QString::fromUtf8(AppCaption);
-    setWindowTitle(path.isEmpty() ? caption
-                                  : caption + QStringLiteral(" : ") + QFileInfo(path).fileName());
+    setWindowTitle(WindowCaption(path));
 }
 
 void TMainform::ShowRestored(bool looksChanged)
@@ -324,9 +303,7 @@ void TMainform::RenderPicture()
 }
 
 void TMainform::DrawEditor() { m_editorPane->Draw(); }
-
 void TMainform::HighlightPoint(int32_t row) { m_editorPane->HighlightPoint(row); }
-
 void TMainform::HighlightBranch(int32_t row) { m_editorPane->HighlightBranch(row); }
 
 // ---------------------------------------------------------------------------------------
@@ -384,33 +361,18 @@ void TMainform::CImgMouseDown(MouseButton, ShiftState, int x, int y)
 {
     m_treePane->MouseDown(x, y);
 }
-
-void TMainform::CImgMouseMove(ShiftState, int x, int y)
-{
-    if (m_treePane->MouseMove(x, y)) {
-        RenderPicture();
-    }
-}
-
+void TMainform::CImgMouseMove(ShiftState, int x, int y) { m_treePane->MouseMove(x, y); }
 void TMainform::CImgMouseUp(MouseButton button, ShiftState shift, int x, int y)
 {
-    if (m_treePane->MouseUp(button, shift, x, y)) {
-        RenderPicture();
-    }
+    m_treePane->MouseUp(button, shift, x, y);
 }
-
 void TMainform::CImgMouseWheel(ShiftState, int x, int y, int eighths)
 {
-    if (m_treePane->Wheel(x, y, eighths)) {
-        RenderPicture();
-    }
+    m_treePane->Wheel(x, y, eighths);
 }
-
 void TMainform::CImgDblClick(MouseButton button, ShiftState, int, int)
 {
-    if (m_treePane->DoubleClick(button)) {
-        RenderPicture();
-    }
+    m_treePane->DoubleClick(button);
 }
 
 void TMainform::Img1MouseMove(ShiftState shift, int x, int y)
@@ -444,9 +406,7 @@ void TMainform::PopupMenu2Popup()
 }
 
 void TMainform::mnorderClick(QAction *item) { m_editorPane->SetHoveredKind(item->data().toInt()); }
-
 void TMainform::MnDeleteClick() { m_editorPane->DeleteHovered(); }
-
 void TMainform::sbAddClick() { m_editorPane->AddBranch(); }
 
 bool TMainform::MayDiscard(const char *question)
@@ -482,31 +442,10 @@ void TMainform::ResetAll()
     sbAdd->raise();
 }
 
-void TMainform::ChooseColor(TColor DrawSettings::*which)
-{
-    const TColor current = m_doc.settings().*which;
-    const std::optional<QColor> chosen = m_dialogs->chooseColor(ToQColor(current));
-    // The step starts after the dialog: a resize while it was open is no part of it.
-    const EditStep step(m_doc, tr("色の変更"));
-    // A cancelled dialog keeps the colour it was preset with.
-    m_doc.setColor(which, chosen && chosen->isValid() ? FromQColor(*chosen) : current);
-    RenderPicture();
-}
-
-void TMainform::shapeBMouseUp() { ChooseColor(&DrawSettings::BackColor); }
-
-void TMainform::ShapePMouseUp() { ChooseColor(&DrawSettings::TipColor); }
-
-void TMainform::Shape1MouseUp() { ChooseColor(&DrawSettings::TrunkColor); }
-
-void TMainform::cboxPenWidthChange()
-{
-    // The list has already moved when its handler runs: the step starts from the document's
-    // index, the list's new one is the command.
-    const EditStep step(m_doc, tr("幹の太さ"));
-    m_doc.setPenIndex(cboxPenWidth->currentIndex());
-    RenderPicture();
-}
+void TMainform::shapeBMouseUp() { m_treePane->ChooseColor(&DrawSettings::BackColor); }
+void TMainform::ShapePMouseUp() { m_treePane->ChooseColor(&DrawSettings::TipColor); }
+void TMainform::Shape1MouseUp() { m_treePane->ChooseColor(&DrawSettings::TrunkColor); }
+void TMainform::cboxPenWidthChange() { m_treePane->SetPenIndex(cboxPenWidth->currentIndex()); }
 
 void TMainform::cboxWideClick()
 {
@@ -515,37 +454,18 @@ void TMainform::cboxWideClick()
 }
 
 void TMainform::SpeedButton17Click() { m_actions->run(QStringLiteral("actCopy")); }
-
 void TMainform::SBSaveClick() { m_actions->run(QStringLiteral("actSaveAs")); }
-
 void TMainform::SBloadClick() { m_actions->run(QStringLiteral("actOpen")); }
-
 void TMainform::SBExportClick() { m_actions->run(QStringLiteral("actExport")); }
-
 void TMainform::SBGalleryClick() { m_actions->run(QStringLiteral("actGallery")); }
-
 void TMainform::SaveInPlace() { m_actions->run(QStringLiteral("actSave")); }
-
 void TMainform::SBValuesClick() { m_values->Open(); }
-
 void TMainform::SBVariationClick() { m_actions->run(QStringLiteral("actVariation")); }
-
 void TMainform::AnimationClick() { m_actions->run(QStringLiteral("actAnimation")); }
 
-void TMainform::UndoClick()
-{
-    // Not in the middle of an editor drag: the step it makes is not finished yet.
-    if (undoStack()->canUndo()) {
-        m_actions->run(QStringLiteral("actUndo"));
-    }
-}
-
-void TMainform::RedoClick()
-{
-    if (undoStack()->canRedo()) {
-        m_actions->run(QStringLiteral("actRedo"));
-    }
-}
+// Not in the middle of an editor drag: the step it makes is not finished yet.
+void TMainform::UndoClick() { m_actions->run(QStringLiteral("actUndo")); }
+void TMainform::RedoClick() { m_actions->run(QStringLiteral("actRedo")); }
 
 void TMainform::cboxPreviewClick()
 {
@@ -570,7 +490,6 @@ void TMainform::ApplyLoadedTemplate(const LoadedTemplate &loaded, const QString 
 }
 
 void TMainform::dragEnterEvent(QDragEnterEvent *e) { FileCommands::AcceptDrag(e); }
-
 void TMainform::dropEvent(QDropEvent *e) { m_files->Drop(e, this); }
 
 } // namespace ramulet

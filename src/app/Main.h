@@ -166,7 +166,6 @@ private:
     // show the state's mode.
     void ShowSettings();
     void ShowMode();
-    void ChooseColor(TColor DrawSettings::*which);
     // Puts a step undone or redone on show.
     void ShowRestored(bool looksChanged);
     // A changed template in the editor and, in view mode, regrown; back to the editor when

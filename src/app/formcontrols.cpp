@@ -16,10 +16,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QToolButton>
@@ -119,6 +122,30 @@ void FormControls::ShowDrawSettings(const DrawSettings &s, int penIndex)
     shapeB->setOutline(Qt::black);
     // setCurrentIndex does not emit activated(), so cboxPenWidthChange does not run.
     cboxPenWidth->setCurrentIndex(penIndex);
+}
+
+QString WindowCaption(const QString &path)
+{
+    const QString caption = QString::fromUtf8(AppCaption);
+    return path.isEmpty() ? caption : caption + QStringLiteral(" : ") + QFileInfo(path).fileName();
+}
+
+void PlaceWindow(QWidget *form, QSize outer)
+{
+    form->resize(outer);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        form->move(avail.center() - QPoint(outer.width() / 2, outer.height() / 2));
+    }
+}
+
+void LayOutNow(QMainWindow *form)
+{
+    for (QWidget *w : {static_cast<QWidget *>(form), form->centralWidget()}) {
+        if (w->layout()) {
+            w->layout()->activate();
+        }
+    }
 }
 
 std::array<QToolButton *, 17> FindDepthButtons(QWidget *form)

@@ -74,6 +74,14 @@ constexpr int AddButtonBottomGap = 4;
 // window) on a screen exactly 600 pixels high.
 QSize InitialClientSize(int screenHeight);
 
+// The caption: "Ramulet 2.3" without a file, "Ramulet 2.3 : " and the file's name otherwise.
+QString WindowCaption(const QString &path);
+
+// The window `form` at `outer` size, centred on the primary screen's available area.
+void PlaceWindow(QWidget *form, QSize outer);
+// Lays out the window `form` and its client area now (before it is first shown).
+void LayOutNow(QMainWindow *form);
+
 // The depth-button table, found on `form` by name (ignoring case) as "speedbutton" + n:
 // [n] is depth button n, its tag n and its hint set; [0] is unused.
 std::array<QToolButton *, 17> FindDepthButtons(QWidget *form);

@@ -123,29 +123,7 @@ GalleryDialog::GalleryDialog(const QStringList &examples, ThumbnailCache &thumbn
     setObjectName(QStringLiteral("DlgGallery"));
     setWindowTitle(tr("見本"));
 
-    m_list = new QListWidget(this);
-    m_list->setObjectName(QStringLiteral("GalleryList"));
-    m_list->setViewMode(QListView::IconMode);
-    m_list->setMovement(QListView::Static);
-    m_list->setResizeMode(QListView::Adjust);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setIconSize({GalleryThumbnailSide, GalleryThumbnailSide});
-    m_list->setGridSize({GridWidth, GridHeight});
-    m_list->setUniformItemSizes(true);
-    m_list->setWordWrap(true);
-    m_list->setTextElideMode(Qt::ElideMiddle);
-    m_list->setSpacing(0);
-    // The selected example is framed in the selection colour, so that its thumbnail is not
-    // tinted.
-    m_list->setStyleSheet(QStringLiteral(
-        "QListWidget::item { border: 3px solid transparent; border-radius: 5px; padding: 2px; }"
-        "QListWidget::item:selected { border-color: palette(highlight);"
-        " background: palette(highlight); color: palette(highlighted-text); }"));
-    const int frame = 2 * m_list->frameWidth();
-    const int scrollBar = m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    m_list->setMinimumSize(GridColumns * GridWidth + frame + scrollBar + 4,
-                           GridRows * GridHeight + frame + 4);
-
+    BuildList();
     const QIcon blank = BlankIcon();
     for (const QString &path : examples) {
         auto *item = new QListWidgetItem(blank, ExampleName(path), m_list);
@@ -179,6 +157,32 @@ GalleryDialog::GalleryDialog(const QStringList &examples, ThumbnailCache &thumbn
         buttons->button(QDialogButtonBox::Open)->setEnabled(false);
     }
     m_list->setFocus();
+}
+
+void GalleryDialog::BuildList()
+{
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("GalleryList"));
+    m_list->setViewMode(QListView::IconMode);
+    m_list->setMovement(QListView::Static);
+    m_list->setResizeMode(QListView::Adjust);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setIconSize({GalleryThumbnailSide, GalleryThumbnailSide});
+    m_list->setGridSize({GridWidth, GridHeight});
+    m_list->setUniformItemSizes(true);
+    m_list->setWordWrap(true);
+    m_list->setTextElideMode(Qt::ElideMiddle);
+    m_list->setSpacing(0);
+    // The selected example is framed in the selection colour, so that its thumbnail is not
+    // tinted.
+    m_list->setStyleSheet(QStringLiteral(
+        "QListWidget::item { border: 3px solid transparent; border-radius: 5px; padding: 2px; }"
+        "QListWidget::item:selected { border-color: palette(highlight);"
+        " background: palette(highlight); color: palette(highlighted-text); }"));
+    const int frame = 2 * m_list->frameWidth();
+    const int scrollBar = m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    m_list->setMinimumSize(GridColumns * GridWidth + frame + scrollBar + 4,
+                           GridRows * GridHeight + frame + 4);
 }
 
 QString GalleryDialog::selectedPath() const

@@ -82,6 +82,7 @@ public:
     QListWidget *list() const { return m_list; }
 
 private:
+    void BuildList();
     void showThumbnail(const QString &path);
 
     ThumbnailCache &m_thumbnails;

@@ -10,14 +10,17 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include <optional>
+
 #include <utility>
 
 namespace ramulet {
 
 TreePane::TreePane(TemplateDocument &doc, WindowState &state, ViewState &view, PictureView *cimg,
-                   const std::unique_ptr<Dialogs> &dialogs, QCursor zoomCursor, QObject *parent)
+                   const std::unique_ptr<Dialogs> &dialogs, QCursor zoomCursor,
+                   std::function<void()> render, QObject *parent)
     : QObject(parent), m_doc(doc), m_state(state), m_view(view), m_cimg(cimg), m_dialogs(dialogs),
-      m_zoomCursor(std::move(zoomCursor))
+      m_zoomCursor(std::move(zoomCursor)), m_render(std::move(render))
 {
 }
 
@@ -51,6 +54,25 @@ void TreePane::SmoothChanged()
     }
 }
 
+void TreePane::ChooseColor(TColor DrawSettings::*which)
+{
+    const TColor current = m_doc.settings().*which;
+    const std::optional<QColor> chosen = m_dialogs->chooseColor(ToQColor(current));
+    // The step starts after the dialog: a resize while it was open is no part of it.
+    const EditStep step(m_doc, WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "色の変更")));
+    m_doc.setColor(which, chosen && chosen->isValid() ? FromQColor(*chosen) : current);
+    m_render();
+}
+
+void TreePane::SetPenIndex(int index)
+{
+    // The list has already moved when its handler runs: the step starts from the document's
+    // index, the list's new one is the command.
+    const EditStep step(m_doc, WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "幹の太さ")));
+    m_doc.setPenIndex(index);
+    m_render();
+}
+
 void TreePane::MouseDown(int x, int y)
 {
     if (m_state.fit()) {
@@ -62,64 +84,65 @@ void TreePane::MouseDown(int x, int y)
     m_gesture.press({x, y}, m_view);
 }
 
-bool TreePane::MouseMove(int x, int y)
+void TreePane::MouseMove(int x, int y)
 {
     const bool moved = m_state.mouseHeld() && m_gesture.move({x, y}, m_view);
     m_cimg->setCursor(m_gesture.panning() ? QCursor(Qt::ClosedHandCursor) : m_zoomCursor);
-    return moved;
+    if (moved) {
+        m_render();
+    }
 }
 
-bool TreePane::MouseUp(MouseButton button, ShiftState shift, int x, int y)
+void TreePane::MouseUp(MouseButton button, ShiftState shift, int x, int y)
 {
     if (!m_state.mouseHeld()) {
-        return false;
+        return;
     }
     m_state.setMouseHeld(false);
     const bool panned = m_gesture.panning();
     m_gesture.clear();
     if (panned) {
         m_cimg->setCursor(m_zoomCursor);
-        return false; // the view has followed the mouse already
+        return; // the view has followed the mouse already
     }
     m_view.ApplyClick(x, y, button, shift);
-    return true;
+    m_render();
 }
 
-bool TreePane::Wheel(int x, int y, int eighths)
+void TreePane::Wheel(int x, int y, int eighths)
 {
     // With the fit on the view is not used; a held button is a click or a pan under way.
     if (m_state.fit() || m_state.mouseHeld()) {
         m_wheelRest = 0;
-        return false;
+        return;
     }
     m_wheelRest += eighths;
     const int notches = m_wheelRest / 120;
     m_wheelRest -= notches * 120;
-    if (notches == 0) {
-        return false;
+    if (notches != 0) {
+        m_view.ZoomAt(x, y, notches);
+        m_render();
     }
-    m_view.ZoomAt(x, y, notches);
-    return true;
 }
 
-bool TreePane::DoubleClick(MouseButton button)
+void TreePane::DoubleClick(MouseButton button)
 {
     if (button != MouseButton::Middle || m_state.fit()) {
-        return false;
+        return;
     }
     // The second press opened a click; the double-click takes its place.
     m_state.setMouseHeld(false);
     m_gesture.clear();
-    return DefaultView();
+    DefaultView();
 }
 
-bool TreePane::DefaultView()
+void TreePane::DefaultView()
 {
     if (m_state.editMode() || m_state.mouseHeld()) {
-        return false; // the editor is always in the default view
+        return; // the editor is always in the default view
     }
     m_view.ResetView();
-    return true;
+    m_render();
 }
 
 bool TreePane::Zoomable() const
@@ -141,7 +164,7 @@ void TreePane::Export()
     m_export.Run(*m_dialogs, picture(), m_view.viewWidth, m_doc.fileName(), m_state.smooth());
 }
 
-void TreePane::AddActions(WindowActions &actions, std::function<void()> render)
+void TreePane::AddActions(WindowActions &actions)
 {
     actions.add({.name = "actExport",
                  .text = QT_TRANSLATE_NOOP("ramulet::TMainform", "画像の書き出し(&E)..."),
@@ -158,12 +181,17 @@ void TreePane::AddActions(WindowActions &actions, std::function<void()> render)
                  .menu = ActionMenu::File,
                  .group = 3,
                  .target = [this] { Copy(); }});
+    AddZoomActions(actions);
+}
+
+void TreePane::AddZoomActions(WindowActions &actions)
+{
     // A click at the middle of the view without modifiers: the same zoom, about the model
     // point shown there.
-    const auto zoom = [this, render](MouseButton button) {
-        return [this, render, button] {
+    const auto zoom = [this](MouseButton button) {
+        return [this, button] {
             m_view.ApplyClick(m_view.viewWidth / 2, m_view.viewHeight / 2, button, 0);
-            render();
+            m_render();
         };
     };
     actions.add({.name = "actZoomIn",
@@ -188,11 +216,7 @@ void TreePane::AddActions(WindowActions &actions, std::function<void()> render)
                  .hint = QT_TRANSLATE_NOOP("ramulet::TMainform", "木の画面の拡大と移動を元に戻す"),
                  .menu = ActionMenu::View,
                  .group = 3,
-                 .target = [this, render] {
-                     if (DefaultView()) {
-                         render();
-                     }
-                 },
+                 .target = [this] { DefaultView(); },
                  .enabled = [this] { return !m_state.editMode(); }});
 }
 

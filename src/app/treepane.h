@@ -33,9 +33,11 @@ class TreePane : public QObject {
     Q_OBJECT
 public:
     // `dialogs` is the window's, which a test may replace meanwhile; `zoomCursor` is shown
-    // over the view.
+    // over the view; `render` shows the view after the navigation changed it (the window's
+    // RenderPicture).
     TreePane(TemplateDocument &doc, WindowState &state, ViewState &view, PictureView *cimg,
-             const std::unique_ptr<Dialogs> &dialogs, QCursor zoomCursor, QObject *parent);
+             const std::unique_ptr<Dialogs> &dialogs, QCursor zoomCursor,
+             std::function<void()> render, QObject *parent);
 
     const Tseglines &store() const { return m_pipeline.store(); }
     const ColorRampTable &colorRamp() const { return m_ramp; }
@@ -48,30 +50,35 @@ public:
     bool Render();
     // The same picture in the other look: nothing is grown or recorded again.
     void SmoothChanged();
+    // The picture's colours and pen, each choice one undoable step of the document: a colour
+    // from the colour dialog (a cancelled one keeps it), the pen-width list's index.
+    void ChooseColor(TColor DrawSettings::*which);
+    void SetPenIndex(int index);
 
     // A press starts a zoom click, unless the automatic fit is on (refused with a warning).
     void MouseDown(int x, int y);
-    // Beyond 4 pixels from the press the click becomes a pan; true when the view followed.
-    bool MouseMove(int x, int y);
-    // The click's zoom (left in, right out, Shift recentres); true when the view changed.
-    bool MouseUp(MouseButton button, ShiftState shift, int x, int y);
-    // The wheel: a zoom about the mouse for every whole notch; true when the view changed.
-    bool Wheel(int x, int y, int eighths);
-    // A middle double-click: the default view; true when the view changed.
-    bool DoubleClick(MouseButton button);
-    // The default view (Home, Ctrl+0), in view mode; true when the view changed.
-    bool DefaultView();
+    // Beyond 4 pixels from the press the click becomes a pan: the view follows the mouse.
+    void MouseMove(int x, int y);
+    // The click's zoom (left in, right out, Shift recentres), unless the press became a pan.
+    void MouseUp(MouseButton button, ShiftState shift, int x, int y);
+    // The wheel: a zoom about the mouse for every whole notch.
+    void Wheel(int x, int y, int eighths);
+    // A middle double-click: the default view.
+    void DoubleClick(MouseButton button);
+    // The default view (Home, Ctrl+0), in view mode.
+    void DefaultView();
     // The picture onto the clipboard: vectors and the bitmap of the view.
     void Copy() const;
     // The picture into an SVG, PNG or PDF file chosen in a dialog.
     void Export();
     void setWritableTest(WritableTest test) { m_export.setWritableTest(std::move(test)); }
     // Copy (Ctrl+C), export (Ctrl+E), zoom in and out (Ctrl++, Ctrl+-) and the default view
-    // (Ctrl+0) into `actions`; `render` shows a changed view.
-    void AddActions(WindowActions &actions, std::function<void()> render);
+    // (Ctrl+0) into `actions`.
+    void AddActions(WindowActions &actions);
 
 private:
     bool Zoomable() const;
+    void AddZoomActions(WindowActions &actions);
 
     TemplateDocument &m_doc;
     WindowState &m_state;
@@ -79,6 +86,7 @@ private:
     PictureView *m_cimg;
     const std::unique_ptr<Dialogs> &m_dialogs;
     QCursor m_zoomCursor;
+    std::function<void()> m_render;
     RenderPipeline m_pipeline; // reuses its store and buffers from one picture to the next
     ColorRampTable m_ramp{};
     TreeViewGesture m_gesture; // the press: a click, or a pan once moved

@@ -176,7 +176,13 @@ void VariationDialog::BuildControls()
     connect(m_back, &QPushButton::clicked, this, &VariationDialog::back);
     connect(m_use, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    LayOutControls(grid, cancel);
+    grid->setFocus();
+    ShowSelection();
+}
 
+void VariationDialog::LayOutControls(QWidget *grid, QPushButton *cancel)
+{
     auto *strengthRow = new QHBoxLayout;
     strengthRow->addWidget(new QLabel(tr("控えめ"), this));
     strengthRow->addWidget(m_strength, 1);
@@ -198,8 +204,6 @@ void VariationDialog::BuildControls()
     layout->addLayout(strengthRow);
     layout->addLayout(boxes);
     layout->addLayout(buttons);
-    grid->setFocus();
-    ShowSelection();
 }
 
 VariationOptions VariationDialog::options() const

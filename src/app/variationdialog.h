@@ -92,6 +92,7 @@ private:
         QString centreTip;
     };
     void BuildControls();
+    void LayOutControls(QWidget *grid, QPushButton *cancel);
     QWidget *BuildGrid();
     void MakeRing();
     void ShowSelection();
