@@ -6,6 +6,7 @@
 #include "core/viewstate.h"
 #include "view/picture.h"
 #include "view/record.h"
+#include "view/renderpipeline.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -61,20 +62,15 @@ QImage VariationThumbnail(const VariationTemplate &v, const VariationLook &look,
     // The window's path for a template: its rows placed in the default view of this size,
     // grown, recorded with the automatic fit.
     BranchTable table = v.table;
-    ViewState view;
-    view.SetViewSize(size.width(), size.height());
-    view.ResetView();
-    UpdateAllScreenPoints(table, view);
-    const int32_t depth =
-        DeepestOfferedDepth(table, std::min(look.depth, ThumbnailDepthLimit));
-    const auto store = std::make_unique<Tseglines>();
-    GrowTree(table, *store, depth);
-    DrawSettings s = look.settings;
-    s.TipColor = v.colors.tip;
-    s.TrunkColor = v.colors.trunk;
-    ColorRampTable ramp{};
-    BuildColorRamp(ramp, s, depth);
-    const auto picture = RecordTreePicture(*store, view, s, ramp, true);
+    RenderRequest r;
+    r.view = PlaceTemplate(table, size.width(), size.height());
+    r.depth = DeepestOfferedDepth(table, std::min(look.depth, ThumbnailDepthLimit));
+    r.settings = look.settings;
+    r.settings.TipColor = v.colors.tip;
+    r.settings.TrunkColor = v.colors.trunk;
+    r.fit = true;
+    RenderPipeline pipeline;
+    const auto picture = pipeline.Render(table, r);
     return ThumbnailImage(*picture, size);
 }
 

@@ -23,6 +23,7 @@
 #include "core/segments.h"
 #include "editor/editordraw.h"
 #include "io/templatefile.h"
+#include "view/renderpipeline.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -1981,16 +1982,17 @@ private:
         TMainform &w = *m_w;
         ++m_count.treeChecks;
         BranchTable copy = w.table();
-        GrowTree(copy, *m_spare, w.depth());
+        m_pipeline.Grow(copy, w.depth());
         const Tseglines &store = w.store();
-        if (m_spare->Count() != store.Count()) {
+        const Tseglines &grown = m_pipeline.store();
+        if (grown.Count() != store.Count()) {
             return QStringLiteral("the tree has %1 segments, the template grows %2")
                 .arg(store.Count())
-                .arg(m_spare->Count());
+                .arg(grown.Count());
         }
         for (int32_t i = 0; i < store.Count(); ++i) {
             const TSegLine &a = store.line(i);
-            const TSegLine &b = m_spare->line(i);
+            const TSegLine &b = grown.line(i);
             if (!(a.startPt == b.startPt) || !(a.endPt == b.endPt) || a.level != b.level ||
                 a.widthFactor != b.widthFactor) {
                 return QStringLiteral("segment %1 of the tree is not the template's").arg(i);
@@ -1999,12 +2001,14 @@ private:
         if (!w.view().HasArea()) {
             return QString();
         }
-        DrawSettings s = w.settings();
-        s.PenWidthSetting = PenList(w)->currentIndex() * 20;
-        ColorRampTable ramp{};
-        BuildColorRamp(ramp, s, w.depth());
-        const auto picture =
-            RecordTreePicture(store, w.view(), s, ramp, child<QCheckBox>("cboxWide")->isChecked());
+        RenderRequest r;
+        r.depth = w.depth();
+        r.view = w.view();
+        r.settings = w.settings();
+        r.settings.PenWidthSetting = PenList(w)->currentIndex() * 20;
+        r.fit = child<QCheckBox>("cboxWide")->isChecked();
+        const DrawSettings &s = r.settings;
+        const auto picture = m_pipeline.Record(store, r);
         QImage fresh(tree()->image().size(), QImage::Format_RGB32);
         fresh.fill(Qt::white);
         ShowTreePicture(fresh, *picture, s.BackColor, boxChecked("cboxSmooth"));
@@ -2239,7 +2243,7 @@ private:
         int treeChecks = 0;
         int windows = 0;
     } m_count;
-    std::unique_ptr<Tseglines> m_spare = std::make_unique<Tseglines>(); // for checkTree
+    RenderPipeline m_pipeline; // checkTree's own growth and picture
 
     std::vector<QString> m_files;
     int m_made = 0;
