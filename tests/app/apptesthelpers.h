@@ -173,6 +173,20 @@ inline std::unique_ptr<TMainform> MakeShownWindow(DialogLog &log)
     return w;
 }
 
+// A shown window at the design size: its views 636 x 634 (the menu bar above them).
+inline std::unique_ptr<TMainform> MakeDesignSizeWindow(DialogLog &log)
+{
+    auto w = MakeShownWindow(log);
+    if (!w) {
+        return nullptr;
+    }
+    w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
+    if (!QTest::qWaitFor([&w] { return w->editorView()->size() == QSize(636, 634); })) {
+        return nullptr;
+    }
+    return w;
+}
+
 inline void SendMouse(QWidget *target, QEvent::Type type, QPoint pos, Qt::MouseButton button,
                       Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {

@@ -70,10 +70,8 @@ private slots:
     void init()
     {
         log = DialogLog();
-        w = MakeShownWindow(log);
+        w = MakeDesignSizeWindow(log);
         QVERIFY(w);
-        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
-        QTRY_COMPARE(editor()->size(), QSize(636, 634));
         QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{413, 317}));
         QCOMPARE(w->table().Branches[2].screenEnd, (TPixel{223, 317}));
     }

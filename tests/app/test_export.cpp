@@ -87,10 +87,8 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
         log = DialogLog();
-        w = MakeShownWindow(log);
+        w = MakeDesignSizeWindow(log);
         QVERIFY(w);
-        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
-        QTRY_COMPARE(w->treeView()->size(), QSize(636, 634));
         fileAnswer.clear();
         filterAnswer.clear();
         widthAnswer.reset();

@@ -4,6 +4,7 @@
 // temporary folder.
 
 #include "apptesthelpers.h"
+#include "windowlook.h"
 
 #include "app/swatch.h"
 #include "io/templatefile.h"
@@ -89,41 +90,6 @@ QByteArray ReadBytes(const QString &path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
-
-// What a test compares to see that "nothing changed".
-struct Snapshot {
-    BranchTable table;
-    DrawSettings settings;
-    QString fileName;
-    QString caption;
-    bool editMode = true;
-    int32_t depth = 1;
-    int penIndex = 2;
-    QColor tipFill, trunkFill, backFill;
-    const void *picture = nullptr;
-
-    bool operator==(const Snapshot &o) const
-    {
-        if (table.BranchCount != o.table.BranchCount) {
-            return false;
-        }
-        for (int32_t i = 0; i <= table.BranchCount; ++i) {
-            const TBranch &a = table.Branches[static_cast<size_t>(i)];
-            const TBranch &b = o.table.Branches[static_cast<size_t>(i)];
-            if (!(a.P == b.P) || !(a.V == b.V) || a.kind != b.kind ||
-                !(a.screenStart == b.screenStart) || !(a.screenEnd == b.screenEnd)) {
-                return false;
-            }
-        }
-        return settings.BackColor == o.settings.BackColor &&
-               settings.TipColor == o.settings.TipColor &&
-               settings.TrunkColor == o.settings.TrunkColor &&
-               settings.PenWidthSetting == o.settings.PenWidthSetting &&
-               fileName == o.fileName && caption == o.caption && editMode == o.editMode &&
-               depth == o.depth && penIndex == o.penIndex && tipFill == o.tipFill &&
-               trunkFill == o.trunkFill && backFill == o.backFill && picture == o.picture;
-    }
-};
 
 // What a file dialog showed when it opened.
 struct FileDialogSeen {
@@ -214,22 +180,6 @@ class TestFiles : public QObject {
         SetDialogHooks(*w, hooks);
     }
 
-    Snapshot snapshot()
-    {
-        Snapshot s;
-        s.table = w->table();
-        s.settings = w->settings();
-        s.fileName = w->fileName();
-        s.caption = w->windowTitle();
-        s.editMode = w->editMode();
-        s.depth = w->depth();
-        s.penIndex = penList()->currentIndex();
-        s.tipFill = swatch("ShapeP")->fill();
-        s.trunkFill = swatch("Shape1")->fill();
-        s.backFill = swatch("shapeB")->fill();
-        s.picture = w->treePicture().get();
-        return s;
-    }
 
     // Opens the oak file, adds a branch and grows at depth 2: a state that differs from the
     // default everywhere a failed load or save could leave a trace.
@@ -298,11 +248,9 @@ private slots:
         useRealSave = false;
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
-        w = MakeShownWindow(log);
+        w = MakeDesignSizeWindow(log);
         QVERIFY(w);
         installHooks();
-        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
-        QTRY_COMPARE(w->editorView()->size(), QSize(636, 634));
     }
 
     void cleanup()
@@ -437,14 +385,14 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         openOakAndEdit();
-        const Snapshot before = snapshot();
+        const WindowLook before = LookAt(*w);
         QVERIFY(WriteBytes(path("bad.rm2"), bytes));
 
         w->LoadFromFile(path("bad.rm2"));
 
         QVERIFY2(IsOpenRefusal(log.warnings, path("bad.rm2")), qPrintable(log.warnings.join('|')));
         QCOMPARE(log.beeps, 0); // the refusal comes without a beep
-        QVERIFY(snapshot() == before);
+        COMPARE_LOOK(LookAt(*w), before, look::Everything);
         QVERIFY(!button("sbAdd")->isVisible());
         QVERIFY(w->treeView()->isVisible());
     }
@@ -461,7 +409,7 @@ private slots:
         QFETCH(QString, name);
         QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("folder.rm2")));
         openOakAndEdit();
-        const Snapshot before = snapshot();
+        const WindowLook before = LookAt(*w);
 
         w->LoadFromFile(path(name));
 
@@ -469,7 +417,7 @@ private slots:
         // The reason alone, not the command line's whole message.
         QVERIFY2(!log.warnings.first().contains(QStringLiteral("Cannot read")),
                  qPrintable(log.warnings.first()));
-        QVERIFY(snapshot() == before);
+        COMPARE_LOOK(LookAt(*w), before, look::Everything);
     }
 
     void oldFormatKeepsPenChoiceAndResetsColours()
@@ -711,11 +659,11 @@ private slots:
     void cancelledSaveChangesNothing()
     {
         openOakAndEdit();
-        const Snapshot before = snapshot();
+        const WindowLook before = LookAt(*w);
         const QStringList files = QDir(dir->path()).entryList(QDir::Files);
         save(QString());
         QCOMPARE(savePresets, QStringList{path("oak.rm2")});
-        QVERIFY(snapshot() == before);
+        COMPARE_LOOK(LookAt(*w), before, look::Everything);
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), files);
         QVERIFY(log.warnings.isEmpty());
     }
@@ -731,7 +679,7 @@ private slots:
         QFETCH(bool, yes);
         openOakAndEdit();
         QVERIFY(WriteBytes(path("tree.rm2"), "old bytes"));
-        const Snapshot before = snapshot();
+        const WindowLook before = LookAt(*w);
         log.answerYes = yes;
 
         save(path("tree"));
@@ -747,7 +695,7 @@ private slots:
             QCOMPARE(w->windowTitle(), QStringLiteral("Ramulet 2.3 : tree.rm2"));
         } else {
             QCOMPARE(ReadBytes(path("tree.rm2")), QByteArray("old bytes"));
-            QVERIFY(snapshot() == before);
+            COMPARE_LOOK(LookAt(*w), before, look::Everything);
         }
         QVERIFY(!QFileInfo::exists(path("tree")));
     }
@@ -778,7 +726,7 @@ private slots:
         QVERIFY(WriteBytes(path("plain"), "a plain file"));
         QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("folder.rm2")));
         openOakAndEdit();
-        const Snapshot before = snapshot();
+        const WindowLook before = LookAt(*w);
 
         save(path(chosen));
 
@@ -786,7 +734,7 @@ private slots:
         const QString &message = log.warnings.first();
         QVERIFY2(message.startsWith(QStringLiteral("ファイルに書き込めません")), qPrintable(message));
         QVERIFY2(message.contains(path(target)), qPrintable(message));
-        QVERIFY(snapshot() == before);
+        COMPARE_LOOK(LookAt(*w), before, look::Everything);
         QCOMPARE(ReadBytes(path("plain")), QByteArray("a plain file"));
         QVERIFY(QFileInfo(path("folder.rm2")).isDir());
     }
@@ -825,7 +773,7 @@ private slots:
         // process): the old file keeps its bytes and no temporary file is left.
         openOakAndEdit();
         QVERIFY(WriteBytes(path("tree.rm2"), "old bytes"));
-        const Snapshot before = snapshot();
+        const WindowLook before = LookAt(*w);
         rlimit old{};
         QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
         rlimit small = old;
@@ -837,7 +785,7 @@ private slots:
         QCOMPARE(log.warnings.size(), 1);
         QVERIFY(log.warnings.first().contains(path("tree.rm2")));
         QCOMPARE(ReadBytes(path("tree.rm2")), QByteArray("old bytes"));
-        QVERIFY(snapshot() == before);
+        COMPARE_LOOK(LookAt(*w), before, look::Everything);
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{QStringLiteral("oak.rm2"), QStringLiteral("tree.rm2")}));
     }
@@ -876,13 +824,13 @@ private slots:
 
         // Cancel opens nothing.
         w->sbAddClick();
-        const Snapshot before = snapshot();
+        const WindowLook before = LookAt(*w);
         FileDialogSeen third;
         AnswerFileDialog(third, QString());
         w->SBloadClick();
         QVERIFY(third.shown);
         QCOMPARE(third.selected, path("oak.rm2"));
-        QVERIFY(snapshot() == before);
+        COMPARE_LOOK(LookAt(*w), before, look::Everything);
         QCOMPARE(log.warnings.size(), 1);
     }
 
@@ -982,22 +930,22 @@ private slots:
         QByteArray newer = DefaultFile;
         newer.replace("Ramulet 2.3", "Ramulet 3");
         QVERIFY(WriteBytes(path("newer.rm2"), newer));
-        const Snapshot before = snapshot();
+        const WindowLook before = LookAt(*w);
 
         const auto data = UrlData({QUrl::fromLocalFile(path("newer.rm2"))});
         drop(*data);
 
         QVERIFY2(IsOpenRefusal(log.warnings, path("newer.rm2")), qPrintable(log.warnings.join('|')));
-        QVERIFY(snapshot() == before);
+        COMPARE_LOOK(LookAt(*w), before, look::Everything);
     }
 
     void dropWithoutLocalFileOpensNothing()
     {
         openOakAndEdit();
-        const Snapshot before = snapshot();
+        const WindowLook before = LookAt(*w);
         const auto data = UrlData({QUrl("https://example.org/a.rm2")});
         drop(*data);
-        QVERIFY(snapshot() == before);
+        COMPARE_LOOK(LookAt(*w), before, look::Everything);
         QVERIFY(log.warnings.isEmpty());
     }
 

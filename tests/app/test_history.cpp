@@ -4,6 +4,7 @@
 // (223,317).
 
 #include "apptesthelpers.h"
+#include "windowlook.h"
 
 #include "app/swatch.h"
 #include "app/undo.h"
@@ -26,80 +27,11 @@ const QPoint End1(413, 317);
 const QPoint OnLine1(342, 388); // on branch 1's shaft, 24 pixels below its start
 const QPoint Empty(100, 100);
 
-// What the user sees of the template: rows in use, count, the four settings, the list,
-// the file name and the caption. Compared field by field, independently of the code that
-// takes the snapshots.
-struct Seen {
-    BranchTable table;
-    DrawSettings settings;
-    int penIndex = 0;
-    QString fileName;
-    QString caption;
-};
-
-Seen Look(TMainform &w)
-{
-    return {w.table(), w.settings(), w.findChild<QComboBox *>("cboxPenWidth")->currentIndex(),
-            w.fileName(), w.windowTitle()};
-}
-
-QString Describe(const TBranch &r)
-{
-    return QStringLiteral("(%1,%2)-(%3,%4) P(%5,%6) V(%7,%8) kind %9")
-        .arg(r.screenStart.x)
-        .arg(r.screenStart.y)
-        .arg(r.screenEnd.x)
-        .arg(r.screenEnd.y)
-        .arg(static_cast<double>(r.P.x), 0, 'g', 21)
-        .arg(static_cast<double>(r.P.y), 0, 'g', 21)
-        .arg(static_cast<double>(r.V.x), 0, 'g', 21)
-        .arg(static_cast<double>(r.V.y), 0, 'g', 21)
-        .arg(r.kind);
-}
-
-// Empty when equal, else what differs first.
-QString Difference(const Seen &a, const Seen &b)
-{
-    if (a.table.BranchCount != b.table.BranchCount) {
-        return QStringLiteral("count %1 vs %2").arg(a.table.BranchCount).arg(b.table.BranchCount);
-    }
-    for (int32_t i = 0; i <= a.table.BranchCount; ++i) {
-        const TBranch &x = a.table.Branches[static_cast<size_t>(i)];
-        const TBranch &y = b.table.Branches[static_cast<size_t>(i)];
-        if (!(x.screenStart == y.screenStart && x.screenEnd == y.screenEnd && x.P == y.P &&
-              x.V == y.V && x.kind == y.kind)) {
-            return QStringLiteral("row %1: %2 vs %3").arg(i).arg(Describe(x), Describe(y));
-        }
-    }
-    const DrawSettings &s = a.settings;
-    const DrawSettings &t = b.settings;
-    if (s.BackColor != t.BackColor || s.TipColor != t.TipColor || s.TrunkColor != t.TrunkColor ||
-        s.PenWidthSetting != t.PenWidthSetting) {
-        return QStringLiteral("settings %1 %2 %3 %4 vs %5 %6 %7 %8")
-            .arg(s.BackColor, 0, 16)
-            .arg(s.TipColor, 0, 16)
-            .arg(s.TrunkColor, 0, 16)
-            .arg(s.PenWidthSetting)
-            .arg(t.BackColor, 0, 16)
-            .arg(t.TipColor, 0, 16)
-            .arg(t.TrunkColor, 0, 16)
-            .arg(t.PenWidthSetting);
-    }
-    if (a.penIndex != b.penIndex) {
-        return QStringLiteral("pen index %1 vs %2").arg(a.penIndex).arg(b.penIndex);
-    }
-    if (a.fileName != b.fileName || a.caption != b.caption) {
-        return QStringLiteral("file %1 [%2] vs %3 [%4]")
-            .arg(a.fileName, a.caption, b.fileName, b.caption);
-    }
-    return QString();
-}
-
-#define COMPARE_SEEN(actual, expected)                                                        \
-    do {                                                                                      \
-        const QString diff_ = Difference((actual), (expected));                              \
-        QVERIFY2(diff_.isEmpty(), qPrintable(diff_));                                        \
-    } while (false)
+// What a step brings back: the rows (their pixel points and exact values), the four settings,
+// the list, the file name and the caption.
+constexpr unsigned HistoryParts =
+    look::RowKinds | look::RowPoints | look::RowValues | look::Colours | look::PenWidth |
+    look::PenIndex | look::Names;
 
 TemplateState StateWithDefaultRows()
 {
@@ -212,10 +144,8 @@ private slots:
     void init()
     {
         log = DialogLog();
-        w = MakeShownWindow(log);
+        w = MakeDesignSizeWindow(log);
         QVERIFY(w);
-        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
-        QTRY_COMPARE(editor()->size(), QSize(636, 634));
         QCOMPARE(w->table().Branches[1].screenEnd, (TPixel{413, 317}));
         QCOMPARE(stack()->count(), 0);
     }
@@ -318,10 +248,10 @@ private slots:
             w->table().Branches[2].moved = true;
             w->DrawEditor();
         }
-        const Seen before = Look(*w);
+        const WindowLook before = LookAt(*w);
         perform(Step(step));
-        const Seen after = Look(*w);
-        QVERIFY2(!Difference(before, after).isEmpty(), "the step changed nothing");
+        const WindowLook after = LookAt(*w);
+        QVERIFY2(!Difference(before, after, HistoryParts).isEmpty(), "the step changed nothing");
         QCOMPARE(stack()->count(), 1);
         if (fileStep) {
             QVERIFY(after.fileName != before.fileName);
@@ -331,18 +261,18 @@ private slots:
         QVERIFY(button("SBUndo")->isEnabled());
         QVERIFY(!button("SBRedo")->isEnabled());
         QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
-        COMPARE_SEEN(Look(*w), before);
+        COMPARE_LOOK(LookAt(*w), before, HistoryParts);
         QVERIFY(!button("SBUndo")->isEnabled());
         QVERIFY(button("SBRedo")->isEnabled());
 
         QTest::mouseClick(button("SBRedo"), Qt::LeftButton);
-        COMPARE_SEEN(Look(*w), after);
+        COMPARE_LOOK(LookAt(*w), after, HistoryParts);
 
         // And once more, so that a step can go back and forth any number of times.
         QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
-        COMPARE_SEEN(Look(*w), before);
+        COMPARE_LOOK(LookAt(*w), before, HistoryParts);
         QTest::mouseClick(button("SBRedo"), Qt::LeftButton);
-        COMPARE_SEEN(Look(*w), after);
+        COMPARE_LOOK(LookAt(*w), after, HistoryParts);
         QCOMPARE(stack()->count(), 1);
     }
 
@@ -385,10 +315,10 @@ private slots:
             QTest::mouseClick(button("SBSave"), Qt::LeftButton);
             QCOMPARE(w->fileName(), dir.filePath("other.rm2"));
         }
-        const Seen before = Look(*w);
+        const WindowLook before = LookAt(*w);
         QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
         QTest::mouseClick(button("SBRedo"), Qt::LeftButton);
-        COMPARE_SEEN(Look(*w), before);
+        COMPARE_LOOK(LookAt(*w), before, HistoryParts);
     }
 
     void undoRepaintsTheEditor()
@@ -442,7 +372,7 @@ private slots:
             QCOMPARE(w->table().BranchCount, 20);
             stack()->clear();
         }
-        const Seen before = Look(*w);
+        const WindowLook before = LookAt(*w);
         if (what == "click point") {
             Move(editor(), End1);
             Press(editor(), End1);
@@ -471,7 +401,7 @@ private slots:
             QTest::mouseClick(button("SBInit"), Qt::LeftButton);
             QCOMPARE(log.questions.size(), 1);
         }
-        COMPARE_SEEN(Look(*w), before);
+        COMPARE_LOOK(LookAt(*w), before, HistoryParts);
         QCOMPARE(stack()->count(), 0);
         QVERIFY(!button("SBUndo")->isEnabled());
     }
@@ -521,7 +451,7 @@ private slots:
     void newEditDropsTheRedoBranch()
     {
         perform(DragPoint);
-        const Seen afterDrag = Look(*w);
+        const WindowLook afterDrag = LookAt(*w);
         perform(Add);
         QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
         QVERIFY(stack()->canRedo());
@@ -530,7 +460,7 @@ private slots:
         QVERIFY(!button("SBRedo")->isEnabled());
         QCOMPARE(stack()->count(), 2);
         QTest::mouseClick(button("SBUndo"), Qt::LeftButton);
-        COMPARE_SEEN(Look(*w), afterDrag);
+        COMPARE_LOOK(LookAt(*w), afterDrag, HistoryParts);
         QCOMPARE(w->table().BranchCount, 2); // the add is gone for good
     }
 

@@ -85,12 +85,10 @@ private slots:
     void init()
     {
         log = DialogLog();
-        w = MakeShownWindow(log);
+        w = MakeDesignSizeWindow(log);
         QVERIFY(w);
-        w->resize(w->WindowSizeFor({DesignClientWidth, DesignClientHeight}));
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
-        QTRY_COMPARE(editor()->size(), QSize(636, 634));
         QVERIFY(preview());
     }
 
