@@ -83,6 +83,17 @@ inline void ComputeChild(const TBranch &row, long double dx, long double dy, con
 
 } // namespace
 
+TSegLine TrunkSegment(const BranchTable &t, int32_t depth)
+{
+    const TBranch &trunk = t.Branches[0];
+    TSegLine seg;
+    seg.startPt = trunk.P;
+    seg.endPt = {trunk.P.x + trunk.V.x, trunk.P.y + trunk.V.y};
+    seg.level = depth + 1;
+    seg.widthFactor = 1.0L;
+    return seg;
+}
+
 void ExpandChildren(const BranchTable &t, const TSegLine &parent, int32_t m,
                     TSegLine (&children)[MaxBranches + 1])
 {
@@ -372,13 +383,7 @@ PartedGrowth::PartedGrowth(const BranchTable &t, Tseglines &store, int32_t depth
     st.rows = MakeGrowRows(t);
     st.sizes = CountSubtrees(st.rows);
     store.Clear();
-    const TBranch &trunk = t.Branches[0];
-    TSegLine seg;
-    seg.startPt = trunk.P;
-    seg.endPt = {trunk.P.x + trunk.V.x, trunk.P.y + trunk.V.y};
-    seg.level = st.depth + 1;
-    seg.widthFactor = 1.0L;
-    store.AddSegment(seg);
+    store.AddSegment(TrunkSegment(t, st.depth));
     st.trunk = store.line(0);
 
     const int64_t total =
@@ -431,13 +436,7 @@ void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth, bool 
     const bool split = total >= SplitGrowthAt && HelperThreadEnabled();
     if (!inRange || (!split && withBox)) {
         store.Clear();
-        const TBranch &trunk = t.Branches[0];
-        TSegLine seg;
-        seg.startPt = trunk.P;
-        seg.endPt = {trunk.P.x + trunk.V.x, trunk.P.y + trunk.V.y};
-        seg.level = depth + 1;
-        seg.widthFactor = 1.0L;
-        Grow(store, t, depth, seg, +1);
+        Grow(store, t, depth, TrunkSegment(t, depth), +1);
         return;
     }
     // Stretches of the pre-order walk grown side by side; their boxes merged in store order.

@@ -91,6 +91,10 @@ private:
     std::unique_ptr<TSegLine[]> lines_;
 };
 
+// The trunk of a growth to `depth`: template row 0 from its point along its vector, at level
+// depth + 1 with the full width.
+TSegLine TrunkSegment(const BranchTable &t, int32_t depth);
+
 // The child of each template row 1..BranchCount on `parent` under mirror sign `m`, written
 // into children[r]; children[0] is not used. Levels are left for Grow.
 void ExpandChildren(const BranchTable &t, const TSegLine &parent, int32_t m,
