@@ -54,19 +54,7 @@ public:
 
     // Every segment after the first starts on a segment stored before it, so its end point
     // alone widens the box.
-    void WidenByEnd(long double x, long double y)
-    {
-        if (x < minX) {
-            minX = x;
-        } else if (x > maxX) {
-            maxX = x;
-        }
-        if (y < minY) {
-            minY = y;
-        } else if (y > maxY) {
-            maxY = y;
-        }
-    }
+    void WidenByEnd(long double x, long double y);
 
     // WidenByEnd for the end points of segments first..last, in one pass.
     void WidenByEnds(int32_t first, int32_t last);
