@@ -123,7 +123,8 @@ struct NumberOption {
     std::optional<int32_t> Options::*field;
 };
 constexpr NumberOption kNumberOptions[] = {
-    {"--max-depth", 1, MaxDepth, "--max-depth takes a whole number from 1 to 16", &Options::maxDepth},
+    {"--max-depth", 1, MaxDepth, "--max-depth takes a whole number from 1 to 16",
+     &Options::maxDepth},
     {"--long-side", 1, 100000, "--long-side takes a size in pixels, 1..100000", &Options::longSide},
     {"--pen-index", 0, 10, "--pen-index takes a whole number from 0 to 10", &Options::penIndex},
 };
@@ -317,12 +318,13 @@ PictureFormat OutputFormat(const Options &opt)
 // The options that do not go together, and what --long-side implies.
 std::optional<int> CheckOptions(Options &opt)
 {
-    if (const std::string e = CheckAnimateOptions(opt.animate, opt.outputPath,
-                                                  opt.format != PictureFormat::None, opt.dumpSegments);
+    if (const std::string e = CheckAnimateOptions(
+            opt.animate, opt.outputPath, opt.format != PictureFormat::None, opt.dumpSegments);
         !e.empty()) {
         return UsageError(e);
     }
-    if (!opt.animate.active && !opt.outputPath.empty() && OutputFormat(opt) == PictureFormat::None) {
+    if (!opt.animate.active && !opt.outputPath.empty() &&
+        OutputFormat(opt) == PictureFormat::None) {
         return UsageError("the output file must end in .svg, .png or .pdf (or give --format)");
     }
     if (opt.format != PictureFormat::None && opt.outputPath.empty()) {
