@@ -52,10 +52,14 @@ done
 left=$(sed 's/.*x[0-9]*+\([0-9]*\)+.*/\1/' <<<"$geometry")
 top=$(sed 's/.*+\([0-9]*\)$/\1/' <<<"$geometry")
 width=$(sed 's/x.*//' <<<"$geometry")
+height=$(sed 's/[0-9]*x\([0-9]*\)+.*/\1/' <<<"$geometry")
+# The menu bar lies over the client area, which keeps its 672 pixels of height (on a screen
+# higher than 600): the side bar's offsets count from the client area's top.
+client_top=$((top + height - 672))
 
 # Depth button 10: the right column of the side bar (146 wide), 20 pixels a button from 16
 # at y 38 down, each 42 x 20 at x 60 of the bar.
-xdotool mousemove $((left + width - 146 + 60 + 21)) $((top + 38 + 6 * 20 + 10)) click 1
+xdotool mousemove $((left + width - 146 + 60 + 21)) $((client_top + 38 + 6 * 20 + 10)) click 1
 sleep 0.5
 xdotool key ctrl+shift+a
 # Away from the window, so that no button is shown hovered.

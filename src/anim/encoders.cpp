@@ -16,14 +16,6 @@
 
 namespace ramulet {
 
-namespace {
-
-QString Reason(const char *text) {
-    return QCoreApplication::translate("ramulet::Animation", text);
-}
-
-} // namespace
-
 AnimationFormat AnimationFormatForPath(const QString &path) {
     if (path.endsWith(QLatin1Char('/')) || QFileInfo(path).isDir()) {
         return AnimationFormat::PngFrames;
@@ -88,9 +80,9 @@ bool PngFramesSink::begin(const AnimationStream &stream, QString *error) {
     QDir dir(m_folder);
     if (!dir.exists()) {
         if (!QDir().mkpath(m_folder)) {
-            *error = CannotWrite(
-                m_folder,
-                Reason(QT_TRANSLATE_NOOP("ramulet::Animation", "the folder could not be made")));
+            *error =
+                CannotWrite(m_folder, AnimationReason(QT_TRANSLATE_NOOP(
+                                          "ramulet::Animation", "the folder could not be made")));
             return false;
         }
         m_madeFolder = true;
@@ -161,7 +153,8 @@ QString FfmpegSink::failure() const {
         QString::fromLocal8Bit(m_process ? m_process->readAllStandardError() : QByteArray())
             .trimmed();
     if (text.isEmpty()) {
-        text = Reason(QT_TRANSLATE_NOOP("ramulet::Animation", "the ffmpeg program failed"));
+        text =
+            AnimationReason(QT_TRANSLATE_NOOP("ramulet::Animation", "the ffmpeg program failed"));
     }
     return CannotWrite(m_path, text.section(QLatin1Char('\n'), -1));
 }
@@ -194,8 +187,8 @@ bool FfmpegSink::begin(const AnimationStream &stream, QString *error) {
     m_process->setStandardOutputFile(QProcess::nullDevice());
     m_process->start(QStringLiteral("ffmpeg"), args);
     if (!m_process->waitForStarted(-1)) {
-        *error = CannotWrite(m_path,
-                             Reason(QT_TRANSLATE_NOOP("ramulet::Animation",
+        *error = CannotWrite(
+            m_path, AnimationReason(QT_TRANSLATE_NOOP("ramulet::Animation",
                                                       "the ffmpeg program could not be started")));
         m_process.reset();
         return false;

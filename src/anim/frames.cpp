@@ -1,6 +1,7 @@
 #include "anim/frames.h"
 
 #include "core/interpolate.h"
+#include "view/pictureoutput.h"
 
 #include <algorithm>
 #include <array>
@@ -68,16 +69,6 @@ void SwayGrow(Tseglines &store, const SwayTables &tables, int32_t n, const TSegL
     }
 }
 
-TSegLine TrunkOf(const BranchTable &t, int32_t depth) {
-    const TBranch &trunk = t.Branches[0];
-    TSegLine seg{};
-    seg.startPt = trunk.P;
-    seg.endPt = {trunk.P.x + trunk.V.x, trunk.P.y + trunk.V.y};
-    seg.level = depth + 1;
-    seg.widthFactor = 1.0L;
-    return seg;
-}
-
 } // namespace
 
 int32_t AnimationFrameCount(double seconds, int32_t fps) {
@@ -112,11 +103,11 @@ long double GrowthOfGeneration(int32_t g, int32_t depth, long double t) {
 FrameMaker::FrameMaker(AnimationKind kind, const AnimationScene &scene, int32_t frameCount)
     : m_kind(kind), m_scene(scene), m_frameCount(std::max(frameCount, 2)) {
     m_scene.depth = std::clamp(m_scene.depth, 1, MaxDepth);
-    NormalizeTemplate(m_scene.table);
     if (kind == AnimationKind::Morph) {
+        NormalizeTemplate(m_scene.table);
         NormalizeTemplate(m_scene.other);
     } else {
-        GrowNormalized(m_scene.table, m_full, m_scene.depth);
+        GrowTree(m_scene.table, m_full, m_scene.depth);
     }
 }
 
@@ -135,14 +126,13 @@ std::vector<TColor> FrameMaker::keyColors() const {
     const int steps = m_kind == AnimationKind::Morph ? 4 : 0;
     for (int k = 0; k <= steps; ++k) {
         const long double t = steps == 0 ? 0.0L : static_cast<long double>(k) / steps;
-        DrawSettings s = m_scene.settings;
+        RenderRequest r = request(m_scene.settings);
         for (TColor DrawSettings::*c :
              {&DrawSettings::BackColor, &DrawSettings::TipColor, &DrawSettings::TrunkColor}) {
-            s.*c = InterpolateColor(m_scene.settings.*c, m_scene.otherSettings.*c, t);
+            r.settings.*c = InterpolateColor(m_scene.settings.*c, m_scene.otherSettings.*c, t);
         }
-        ColorRampTable ramp{};
-        BuildColorRamp(ramp, s, m_scene.depth);
-        colors.push_back(s.BackColor & 0xFFFFFFu);
+        const ColorRampTable ramp = RampFor(r);
+        colors.push_back(r.settings.BackColor & 0xFFFFFFu);
         for (int32_t l = 1; l <= m_scene.depth + 1; ++l) {
             colors.push_back(ramp[static_cast<size_t>(l)] & 0xFFFFFFu);
         }
@@ -240,7 +230,7 @@ void FrameMaker::swayFrame(long double t) {
         (*tables)[static_cast<size_t>(n)][1] = Turned(m_scene.table, -angle);
     }
     m_frame.Clear();
-    SwayGrow(m_frame, *tables, depth, TrunkOf(m_scene.table, depth), +1);
+    SwayGrow(m_frame, *tables, depth, TrunkSegment(m_scene.table, depth), +1);
     m_frame.SetFilled(m_frame.lastIndex, m_full.minX, m_full.minY, m_full.maxX, m_full.maxY);
 }
 
@@ -261,16 +251,21 @@ DrawSettings FrameMaker::morphFrame(long double t) {
     return s;
 }
 
+RenderRequest FrameMaker::request(const DrawSettings &s) const {
+    RenderRequest r;
+    r.depth = m_scene.depth;
+    r.view = m_scene.view;
+    r.settings = s;
+    r.fit = m_scene.fit;
+    return r;
+}
+
 QImage FrameMaker::draw(const DrawSettings &s) {
-    ColorRampTable ramp{};
-    BuildColorRamp(ramp, s, m_scene.depth);
-    const auto picture = m_recorder.Record(m_frame, m_scene.view, s, ramp, m_scene.fit);
-    QImage image(size(), QImage::Format_ARGB32_Premultiplied);
-    if (!image.isNull()) {
-        image.fill(Qt::transparent);
-        RasterizePicture(image, *picture, m_scene.smooth);
+    if (size().isEmpty()) {
+        return {}; // a view without area has no picture
     }
-    return image;
+    const auto picture = m_pipeline.Record(m_frame, request(s));
+    return TreePictureToImage(*picture, size(), m_scene.smooth);
 }
 
 } // namespace ramulet

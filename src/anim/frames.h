@@ -10,7 +10,7 @@
 #include "core/segments.h"
 #include "core/viewstate.h"
 #include "view/picture.h"
-#include "view/record.h"
+#include "view/renderpipeline.h"
 
 #include <QImage>
 #include <QSize>
@@ -50,7 +50,7 @@ long double FrameTime(AnimationKind kind, int32_t i, int32_t n);
 long double GrowthOfGeneration(int32_t g, int32_t depth, long double t);
 
 // Makes the frames one after another; not for use on two threads at once. Keeps two segment
-// stores and the buffers of the last recording, not the frames.
+// stores and the render pipeline's buffers of the last recording, not the frames.
 class FrameMaker {
 public:
     FrameMaker(AnimationKind kind, const AnimationScene &scene, int32_t frameCount);
@@ -73,6 +73,7 @@ private:
     void growFrame(long double t);
     void swayFrame(long double t);
     DrawSettings morphFrame(long double t);
+    RenderRequest request(const DrawSettings &s) const;
     QImage draw(const DrawSettings &s);
 
     AnimationKind m_kind;
@@ -80,7 +81,7 @@ private:
     int32_t m_frameCount;
     Tseglines m_full;  // the finished tree (grow) or the tree at rest (sway)
     Tseglines m_frame; // the tree of the frame being made
-    PictureRecorder m_recorder;
+    RenderPipeline m_pipeline; // records the frame's store: a frame is drawn like the still
 };
 
 } // namespace ramulet

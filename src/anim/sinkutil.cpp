@@ -59,6 +59,10 @@ QRect ChangedRect(const QImage &a, const QImage &b) {
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
+QString AnimationReason(const char *text) {
+    return QCoreApplication::translate("ramulet::Animation", text);
+}
+
 QString FileFailure(const SafeSaveFile &file) {
     if (!file.failed() || file.errorString().isEmpty()) {
         return QCoreApplication::translate("ramulet::Animation",

@@ -23,6 +23,10 @@ QImage OverWhite(const QImage &frame);
 // format differ; an empty rectangle when they are equal.
 QRect ChangedRect(const QImage &a, const QImage &b);
 
+// A reason of the animation's messages (marked with QT_TRANSLATE_NOOP in the context
+// "ramulet::Animation") in the program's language.
+QString AnimationReason(const char *text);
+
 // The reason a write to `file` failed, for a message.
 QString FileFailure(const SafeSaveFile &file);
 

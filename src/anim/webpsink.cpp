@@ -10,14 +10,6 @@
 
 namespace ramulet {
 
-namespace {
-
-QString Reason(const char *text) {
-    return QCoreApplication::translate("ramulet::Animation", text);
-}
-
-} // namespace
-
 WebpSink::WebpSink(const QString &path) : m_path(path) {}
 
 WebpSink::~WebpSink() {
@@ -32,18 +24,18 @@ bool WebpSink::begin(const AnimationStream &stream, QString *error) {
     m_stream = stream;
     WebPAnimEncoderOptions options;
     if (!WebPAnimEncoderOptionsInit(&options)) {
-        *error =
-            CannotWrite(m_path, Reason(QT_TRANSLATE_NOOP("ramulet::Animation",
-                                                         "the WebP encoder could not be started")));
+        *error = CannotWrite(
+            m_path, AnimationReason(QT_TRANSLATE_NOOP("ramulet::Animation",
+                                                      "the WebP encoder could not be started")));
         return false;
     }
     options.anim_params.loop_count = stream.loop ? 0 : 1;
     options.anim_params.bgcolor = 0x00FFFFFFu;
     m_encoder = WebPAnimEncoderNew(stream.width, stream.height, &options);
     if (!m_encoder) {
-        *error =
-            CannotWrite(m_path, Reason(QT_TRANSLATE_NOOP("ramulet::Animation",
-                                                         "the WebP encoder could not be started")));
+        *error = CannotWrite(
+            m_path, AnimationReason(QT_TRANSLATE_NOOP("ramulet::Animation",
+                                                      "the WebP encoder could not be started")));
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include "core/branches.h"
 #include "core/segments.h"
 #include "core/viewstate.h"
+#include "view/renderpipeline.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -23,6 +24,26 @@ QPixmap Transparent(int w, int h)
     QPixmap pm(w, h);
     pm.fill(Qt::transparent);
     return pm;
+}
+
+// A transparent picture of w x h pixels with `draw` painted on it, antialiased: how every
+// cursor and button glyph here is made.
+template <typename Draw>
+QPixmap Painted(int w, int h, Draw draw)
+{
+    QPixmap pm = Transparent(w, h);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p);
+    p.end();
+    return pm;
+}
+
+// A cursor of CursorSize x CursorSize pixels painted by `draw`, its hot spot at `hotSpot`.
+template <typename Draw>
+QCursor PaintedCursor(QPoint hotSpot, Draw draw)
+{
+    return QCursor(Painted(CursorSize, CursorSize, draw), hotSpot.x(), hotSpot.y());
 }
 
 // A white shape with a black outline, the usual look of a cursor.
@@ -52,189 +73,165 @@ void DrawTreeSheet(QPainter &p, const QRectF &sheet)
 
 QCursor MakeHandCursor()
 {
-    QPixmap pm = Transparent(CursorSize, CursorSize);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    // The hand leans to the upper left so that the index fingertip sits on the hot spot.
-    p.translate(HandHotSpot.x(), HandHotSpot.y());
-    p.rotate(-30.0);
-    QPainterPath hand;
-    // Palm.
-    hand.addRoundedRect(QRectF(-1.0, 9.0, 15.0, 14.0), 4.0, 4.0);
-    // Fingers: index (from the hot spot), middle, ring, little; then the thumb.
-    hand.addRoundedRect(QRectF(-1.0, 0.0, 4.0, 13.0), 2.0, 2.0);
-    hand.addRoundedRect(QRectF(3.5, -1.0, 4.0, 14.0), 2.0, 2.0);
-    hand.addRoundedRect(QRectF(8.0, 0.5, 4.0, 13.0), 2.0, 2.0);
-    hand.addRoundedRect(QRectF(12.0, 3.5, 3.5, 11.0), 1.75, 1.75);
-    hand.addRoundedRect(QRectF(-6.0, 12.0, 8.0, 4.0), 2.0, 2.0);
-    DrawCursorShape(p, hand.simplified());
-    p.end();
-    return QCursor(pm, HandHotSpot.x(), HandHotSpot.y());
+    return PaintedCursor(HandHotSpot, [](QPainter &p) {
+        // The hand leans to the upper left so that the index fingertip sits on the hot spot.
+        p.translate(HandHotSpot.x(), HandHotSpot.y());
+        p.rotate(-30.0);
+        QPainterPath hand;
+        // Palm.
+        hand.addRoundedRect(QRectF(-1.0, 9.0, 15.0, 14.0), 4.0, 4.0);
+        // Fingers: index (from the hot spot), middle, ring, little; then the thumb.
+        hand.addRoundedRect(QRectF(-1.0, 0.0, 4.0, 13.0), 2.0, 2.0);
+        hand.addRoundedRect(QRectF(3.5, -1.0, 4.0, 14.0), 2.0, 2.0);
+        hand.addRoundedRect(QRectF(8.0, 0.5, 4.0, 13.0), 2.0, 2.0);
+        hand.addRoundedRect(QRectF(12.0, 3.5, 3.5, 11.0), 1.75, 1.75);
+        hand.addRoundedRect(QRectF(-6.0, 12.0, 8.0, 4.0), 2.0, 2.0);
+        DrawCursorShape(p, hand.simplified());
+    });
 }
 
 QCursor MakeZoomCursor()
 {
-    QPixmap pm = Transparent(CursorSize, CursorSize);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QPointF c(ZoomHotSpot.x() + 0.5, ZoomHotSpot.y() + 0.5);
-    // Handle, drawn first so that the lens ring covers its inner end.
-    p.setPen(QPen(Qt::black, 5.0, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(c + QPointF(5.5, 5.5), c + QPointF(14.0, 14.0));
-    p.setPen(QPen(Qt::white, 2.0, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(c + QPointF(6.5, 6.5), c + QPointF(13.0, 13.0));
-    // Lens.
-    p.setPen(QPen(Qt::black, 2.0));
-    p.setBrush(Qt::white);
-    p.drawEllipse(c, 7.5, 7.5);
-    // Plus sign.
-    p.setPen(QPen(Qt::black, 2.0));
-    p.drawLine(c + QPointF(-4.0, 0.0), c + QPointF(4.0, 0.0));
-    p.drawLine(c + QPointF(0.0, -4.0), c + QPointF(0.0, 4.0));
-    p.end();
-    return QCursor(pm, ZoomHotSpot.x(), ZoomHotSpot.y());
+    return PaintedCursor(ZoomHotSpot, [](QPainter &p) {
+        const QPointF c(ZoomHotSpot.x() + 0.5, ZoomHotSpot.y() + 0.5);
+        // Handle, drawn first so that the lens ring covers its inner end.
+        p.setPen(QPen(Qt::black, 5.0, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(c + QPointF(5.5, 5.5), c + QPointF(14.0, 14.0));
+        p.setPen(QPen(Qt::white, 2.0, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(c + QPointF(6.5, 6.5), c + QPointF(13.0, 13.0));
+        // Lens.
+        p.setPen(QPen(Qt::black, 2.0));
+        p.setBrush(Qt::white);
+        p.drawEllipse(c, 7.5, 7.5);
+        // Plus sign.
+        p.setPen(QPen(Qt::black, 2.0));
+        p.drawLine(c + QPointF(-4.0, 0.0), c + QPointF(4.0, 0.0));
+        p.drawLine(c + QPointF(0.0, -4.0), c + QPointF(0.0, 4.0));
+    });
 }
 
 QCursor MakeMoveCursor()
 {
-    QPixmap pm = Transparent(CursorSize, CursorSize);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    const qreal x = MoveHotSpot.x() + 0.5;
-    const qreal y = MoveHotSpot.y() + 0.5;
-    QPainterPath arrows;
-    // One outline: the upper head, the shaft, the lower head.
-    QPolygonF poly;
-    poly << QPointF(x, y - 12.0) << QPointF(x + 6.0, y - 6.0) << QPointF(x + 2.0, y - 6.0)
-         << QPointF(x + 2.0, y + 6.0) << QPointF(x + 6.0, y + 6.0) << QPointF(x, y + 12.0)
-         << QPointF(x - 6.0, y + 6.0) << QPointF(x - 2.0, y + 6.0) << QPointF(x - 2.0, y - 6.0)
-         << QPointF(x - 6.0, y - 6.0) << QPointF(x, y - 12.0);
-    arrows.addPolygon(poly);
-    DrawCursorShape(p, arrows);
-    // A short bar where the arrows meet marks the hot spot.
-    p.setPen(QPen(Qt::black, 1.0));
-    p.drawLine(QPointF(x - 4.0, y), QPointF(x + 4.0, y));
-    p.end();
-    return QCursor(pm, MoveHotSpot.x(), MoveHotSpot.y());
+    return PaintedCursor(MoveHotSpot, [](QPainter &p) {
+        const qreal x = MoveHotSpot.x() + 0.5;
+        const qreal y = MoveHotSpot.y() + 0.5;
+        QPainterPath arrows;
+        // One outline: the upper head, the shaft, the lower head.
+        QPolygonF poly;
+        poly << QPointF(x, y - 12.0) << QPointF(x + 6.0, y - 6.0) << QPointF(x + 2.0, y - 6.0)
+             << QPointF(x + 2.0, y + 6.0) << QPointF(x + 6.0, y + 6.0) << QPointF(x, y + 12.0)
+             << QPointF(x - 6.0, y + 6.0) << QPointF(x - 2.0, y + 6.0) << QPointF(x - 2.0, y - 6.0)
+             << QPointF(x - 6.0, y - 6.0) << QPointF(x, y - 12.0);
+        arrows.addPolygon(poly);
+        DrawCursorShape(p, arrows);
+        // A short bar where the arrows meet marks the hot spot.
+        p.setPen(QPen(Qt::black, 1.0));
+        p.drawLine(QPointF(x - 4.0, y), QPointF(x + 4.0, y));
+    });
 }
 
 QPixmap EditGlyph()
 {
-    QPixmap pm = Transparent(24, 24);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    // A small green branch, the thing being edited.
-    p.setPen(QPen(QColor(0, 128, 0), 1.5, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(4, 22), QPointF(4, 12));
-    p.drawLine(QPointF(4, 12), QPointF(1, 8));
-    p.drawLine(QPointF(4, 14), QPointF(8, 10));
-    // The pencil, lying from the lower left to the upper right.
-    p.translate(13, 12);
-    p.rotate(-45.0);
-    const QRectF body(-8.0, -2.5, 13.0, 5.0);
-    p.setPen(QPen(Qt::black, 1.0));
-    p.setBrush(QColor(255, 200, 0));
-    p.drawRect(body);
-    p.setBrush(QColor(230, 120, 150));
-    p.drawRect(QRectF(5.0, -2.5, 3.0, 5.0)); // eraser
-    QPolygonF tip;
-    tip << QPointF(-8.0, -2.5) << QPointF(-12.0, 0.0) << QPointF(-8.0, 2.5);
-    p.setBrush(QColor(240, 220, 180));
-    p.drawPolygon(tip);
-    p.setBrush(Qt::black);
-    QPolygonF lead;
-    lead << QPointF(-10.5, -0.9) << QPointF(-12.0, 0.0) << QPointF(-10.5, 0.9);
-    p.drawPolygon(lead);
-    p.end();
-    return pm;
+    return Painted(24, 24, [](QPainter &p) {
+        // A small green branch, the thing being edited.
+        p.setPen(QPen(QColor(0, 128, 0), 1.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(4, 22), QPointF(4, 12));
+        p.drawLine(QPointF(4, 12), QPointF(1, 8));
+        p.drawLine(QPointF(4, 14), QPointF(8, 10));
+        // The pencil, lying from the lower left to the upper right.
+        p.translate(13, 12);
+        p.rotate(-45.0);
+        const QRectF body(-8.0, -2.5, 13.0, 5.0);
+        p.setPen(QPen(Qt::black, 1.0));
+        p.setBrush(QColor(255, 200, 0));
+        p.drawRect(body);
+        p.setBrush(QColor(230, 120, 150));
+        p.drawRect(QRectF(5.0, -2.5, 3.0, 5.0)); // eraser
+        QPolygonF tip;
+        tip << QPointF(-8.0, -2.5) << QPointF(-12.0, 0.0) << QPointF(-8.0, 2.5);
+        p.setBrush(QColor(240, 220, 180));
+        p.drawPolygon(tip);
+        p.setBrush(Qt::black);
+        QPolygonF lead;
+        lead << QPointF(-10.5, -0.9) << QPointF(-12.0, 0.0) << QPointF(-10.5, 0.9);
+        p.drawPolygon(lead);
+    });
 }
 
 QPixmap OpenGlyph()
 {
-    QPixmap pm = Transparent(20, 20);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(120, 80, 0), 1.0));
-    // The back of the folder with its tab.
-    QPolygonF back;
-    back << QPointF(1.5, 4.5) << QPointF(7.5, 4.5) << QPointF(9.0, 6.5) << QPointF(16.5, 6.5)
-         << QPointF(16.5, 16.5) << QPointF(1.5, 16.5);
-    p.setBrush(QColor(230, 180, 60));
-    p.drawPolygon(back);
-    // The open front flap.
-    QPolygonF front;
-    front << QPointF(4.0, 9.5) << QPointF(19.0, 9.5) << QPointF(16.5, 16.5)
-          << QPointF(1.5, 16.5);
-    p.setBrush(QColor(255, 220, 110));
-    p.drawPolygon(front);
-    // An arrow coming out: "read".
-    p.setPen(QPen(QColor(0, 0, 160), 1.5));
-    p.drawLine(QPointF(13.0, 8.0), QPointF(13.0, 1.5));
-    p.drawLine(QPointF(13.0, 1.5), QPointF(10.5, 4.0));
-    p.drawLine(QPointF(13.0, 1.5), QPointF(15.5, 4.0));
-    p.end();
-    return pm;
+    return Painted(20, 20, [](QPainter &p) {
+        p.setPen(QPen(QColor(120, 80, 0), 1.0));
+        // The back of the folder with its tab.
+        QPolygonF back;
+        back << QPointF(1.5, 4.5) << QPointF(7.5, 4.5) << QPointF(9.0, 6.5) << QPointF(16.5, 6.5)
+             << QPointF(16.5, 16.5) << QPointF(1.5, 16.5);
+        p.setBrush(QColor(230, 180, 60));
+        p.drawPolygon(back);
+        // The open front flap.
+        QPolygonF front;
+        front << QPointF(4.0, 9.5) << QPointF(19.0, 9.5) << QPointF(16.5, 16.5)
+              << QPointF(1.5, 16.5);
+        p.setBrush(QColor(255, 220, 110));
+        p.drawPolygon(front);
+        // An arrow coming out: "read".
+        p.setPen(QPen(QColor(0, 0, 160), 1.5));
+        p.drawLine(QPointF(13.0, 8.0), QPointF(13.0, 1.5));
+        p.drawLine(QPointF(13.0, 1.5), QPointF(10.5, 4.0));
+        p.drawLine(QPointF(13.0, 1.5), QPointF(15.5, 4.0));
+    });
 }
 
 QPixmap SaveGlyph()
 {
-    QPixmap pm = Transparent(20, 20);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    // The diskette's body with one cut corner.
-    QPolygonF body;
-    body << QPointF(2.5, 2.5) << QPointF(15.5, 2.5) << QPointF(17.5, 4.5) << QPointF(17.5, 17.5)
-         << QPointF(2.5, 17.5);
-    p.setPen(QPen(QColor(0, 0, 80), 1.0));
-    p.setBrush(QColor(40, 70, 160));
-    p.drawPolygon(body);
-    // Shutter and label.
-    p.setBrush(QColor(200, 200, 210));
-    p.drawRect(QRectF(6.5, 2.5, 7.0, 5.0));
-    p.setBrush(QColor(40, 70, 160));
-    p.drawRect(QRectF(10.5, 3.5, 2.0, 3.0));
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(5.0, 10.5, 10.0, 7.0));
-    p.setPen(QPen(QColor(150, 150, 150), 1.0));
-    p.drawLine(QPointF(6.5, 13.0), QPointF(13.5, 13.0));
-    p.drawLine(QPointF(6.5, 15.0), QPointF(13.5, 15.0));
-    p.end();
-    return pm;
+    return Painted(20, 20, [](QPainter &p) {
+        // The diskette's body with one cut corner.
+        QPolygonF body;
+        body << QPointF(2.5, 2.5) << QPointF(15.5, 2.5) << QPointF(17.5, 4.5) << QPointF(17.5, 17.5)
+             << QPointF(2.5, 17.5);
+        p.setPen(QPen(QColor(0, 0, 80), 1.0));
+        p.setBrush(QColor(40, 70, 160));
+        p.drawPolygon(body);
+        // Shutter and label.
+        p.setBrush(QColor(200, 200, 210));
+        p.drawRect(QRectF(6.5, 2.5, 7.0, 5.0));
+        p.setBrush(QColor(40, 70, 160));
+        p.drawRect(QRectF(10.5, 3.5, 2.0, 3.0));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(5.0, 10.5, 10.0, 7.0));
+        p.setPen(QPen(QColor(150, 150, 150), 1.0));
+        p.drawLine(QPointF(6.5, 13.0), QPointF(13.5, 13.0));
+        p.drawLine(QPointF(6.5, 15.0), QPointF(13.5, 15.0));
+    });
 }
 
 QPixmap CopyGlyph()
 {
-    QPixmap pm = Transparent(20, 20);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    // The clipboard.
-    p.setPen(QPen(QColor(90, 60, 20), 1.0));
-    p.setBrush(QColor(190, 140, 70));
-    p.drawRoundedRect(QRectF(1.5, 2.5, 12.0, 15.0), 1.5, 1.5);
-    p.setBrush(QColor(180, 180, 180));
-    p.drawRect(QRectF(4.5, 1.5, 6.0, 3.0));
-    // A sheet with a small tree laid over it.
-    DrawTreeSheet(p, QRectF(7.5, 6.5, 11.0, 12.0));
-    p.end();
-    return pm;
+    return Painted(20, 20, [](QPainter &p) {
+        // The clipboard.
+        p.setPen(QPen(QColor(90, 60, 20), 1.0));
+        p.setBrush(QColor(190, 140, 70));
+        p.drawRoundedRect(QRectF(1.5, 2.5, 12.0, 15.0), 1.5, 1.5);
+        p.setBrush(QColor(180, 180, 180));
+        p.drawRect(QRectF(4.5, 1.5, 6.0, 3.0));
+        // A sheet with a small tree laid over it.
+        DrawTreeSheet(p, QRectF(7.5, 6.5, 11.0, 12.0));
+    });
 }
 
 QPixmap ExportGlyph()
 {
-    QPixmap pm = Transparent(20, 20);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    // A sheet with a small tree, as on the copy button.
-    DrawTreeSheet(p, QRectF(1.5, 5.5, 11.0, 13.0));
-    // An arrow leaving it to the upper right: "write out".
-    p.setPen(QPen(QColor(0, 0, 160), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawLine(QPointF(10.0, 10.0), QPointF(18.0, 2.0));
-    QPolygonF head;
-    head << QPointF(18.5, 1.5) << QPointF(12.5, 2.0) << QPointF(18.0, 7.5);
-    p.setBrush(QColor(0, 0, 160));
-    p.drawPolygon(head);
-    p.end();
-    return pm;
+    return Painted(20, 20, [](QPainter &p) {
+        // A sheet with a small tree, as on the copy button.
+        DrawTreeSheet(p, QRectF(1.5, 5.5, 11.0, 13.0));
+        // An arrow leaving it to the upper right: "write out".
+        p.setPen(QPen(QColor(0, 0, 160), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawLine(QPointF(10.0, 10.0), QPointF(18.0, 2.0));
+        QPolygonF head;
+        head << QPointF(18.5, 1.5) << QPointF(12.5, 2.0) << QPointF(18.0, 7.5);
+        p.setBrush(QColor(0, 0, 160));
+        p.drawPolygon(head);
+    });
 }
 
 namespace {
@@ -243,28 +240,25 @@ namespace {
 // left end pointing down. `mirrored` flips it left to right.
 QPixmap TurnArrowGlyph(bool mirrored)
 {
-    QPixmap pm = Transparent(20, 20);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    if (mirrored) {
-        p.translate(20.0, 0.0);
-        p.scale(-1.0, 1.0);
-    }
-    const QColor c(0, 90, 170);
-    QPainterPath arc;
-    arc.moveTo(15.5, 16.0);
-    arc.cubicTo(QPointF(18.5, 8.0), QPointF(12.0, 3.0), QPointF(8.0, 4.0));
-    arc.cubicTo(QPointF(5.0, 4.8), QPointF(4.0, 7.0), QPointF(4.0, 9.0));
-    p.setPen(QPen(c, 2.2, Qt::SolidLine, Qt::RoundCap));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(arc);
-    QPolygonF head;
-    head << QPointF(0.5, 8.5) << QPointF(7.5, 8.5) << QPointF(4.0, 13.5);
-    p.setPen(QPen(c, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(c);
-    p.drawPolygon(head);
-    p.end();
-    return pm;
+    return Painted(20, 20, [&](QPainter &p) {
+        if (mirrored) {
+            p.translate(20.0, 0.0);
+            p.scale(-1.0, 1.0);
+        }
+        const QColor c(0, 90, 170);
+        QPainterPath arc;
+        arc.moveTo(15.5, 16.0);
+        arc.cubicTo(QPointF(18.5, 8.0), QPointF(12.0, 3.0), QPointF(8.0, 4.0));
+        arc.cubicTo(QPointF(5.0, 4.8), QPointF(4.0, 7.0), QPointF(4.0, 9.0));
+        p.setPen(QPen(c, 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(arc);
+        QPolygonF head;
+        head << QPointF(0.5, 8.5) << QPointF(7.5, 8.5) << QPointF(4.0, 13.5);
+        p.setPen(QPen(c, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(c);
+        p.drawPolygon(head);
+    });
 }
 
 } // namespace
@@ -284,10 +278,7 @@ QPixmap DrawGrownTree(BranchTable &t, int depth, QSize size, qreal trunkWidth, q
         return pm;
     }
     // The growth reads the template's pixel points, so give them a generous editor scale.
-    ViewState view;
-    view.SetViewSize(600, 600);
-    view.ResetView();
-    UpdateAllScreenPoints(t, view);
+    PlaceTemplate(t, 600, 600);
     auto store = std::make_unique<Tseglines>();
     GrowTree(t, *store, depth);
 

@@ -51,15 +51,6 @@ std::optional<AnimationKind> KindOf(std::string_view text, std::string &other) {
     return std::nullopt;
 }
 
-DrawSettings DrawSettingsOf(const TemplateSettings &file, int32_t penIndex) {
-    DrawSettings s;
-    s.BackColor = static_cast<TColor>(file.BackColor);
-    s.TipColor = static_cast<TColor>(file.TipColor);
-    s.TrunkColor = static_cast<TColor>(file.TrunkColor);
-    s.PenWidthSetting = penIndex * 20;
-    return s;
-}
-
 // The morph's other template as the still picture of it would be drawn: its rows placed
 // in the same view, its colours and (unless --pen-index says) its pen width.
 bool LoadOther(const std::string &path, const AnimateInput &in, AnimationScene &scene) {
@@ -79,7 +70,7 @@ bool LoadOther(const std::string &path, const AnimateInput &in, AnimationScene &
         loaded.data.hasSettings ? loaded.data.settings : TemplateSettings{};
     const int32_t pen = in.penIndexOption.value_or(
         loaded.data.hasSettings ? PenIndexForSetting(settings.PenWidthSetting) : 2);
-    scene.otherSettings = DrawSettingsOf(settings, pen);
+    scene.otherSettings = DrawSettingsFor(settings, pen);
     return true;
 }
 
@@ -151,7 +142,7 @@ int RunAnimate(const AnimateOptions &opt, const AnimateInput &in) {
     job.path = PathFromBytes(QByteArray::fromStdString(in.outputPath));
     AnimationScene &scene = job.scene;
     scene.table = in.table;
-    scene.settings = DrawSettingsOf(in.settings, in.penIndex);
+    scene.settings = DrawSettingsFor(in.settings, in.penIndex);
     scene.view = in.view;
     scene.depth = in.depth;
     scene.fit = in.fit;

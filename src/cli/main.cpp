@@ -92,6 +92,43 @@ struct Options {
 // are too fine to be seen in a small picture.
 constexpr int32_t kAutoDepthLimit = 10;
 
+// The options that are a word alone, those that take a file name, and those that take a
+// whole number in a range.
+struct FlagOption {
+    std::string_view name;
+    bool Options::*field;
+};
+constexpr FlagOption kFlagOptions[] = {
+    {"--dump-segments", &Options::dumpSegments},
+    {"--fit", &Options::fit},
+    {"--smooth", &Options::smooth},
+    {"--allow-partial", &Options::allowPartial},
+};
+
+struct PathOption {
+    std::string_view name;
+    std::string Options::*field;
+};
+constexpr PathOption kPathOptions[] = {
+    {"-o", &Options::outputPath},
+    {"--output", &Options::outputPath},
+    {"--save", &Options::savePath},
+};
+
+struct NumberOption {
+    std::string_view name;
+    long lo;
+    long hi;
+    const char *wrong; // the usage error for a value out of the range
+    std::optional<int32_t> Options::*field;
+};
+constexpr NumberOption kNumberOptions[] = {
+    {"--max-depth", 1, MaxDepth, "--max-depth takes a whole number from 1 to 16",
+     &Options::maxDepth},
+    {"--long-side", 1, 100000, "--long-side takes a size in pixels, 1..100000", &Options::longSide},
+    {"--pen-index", 0, 10, "--pen-index takes a whole number from 0 to 10", &Options::penIndex},
+};
+
 bool ParseInt(std::string_view text, long lo, long hi, int32_t &out)
 {
     if (text.empty() || text.size() > 12) {
@@ -115,217 +152,186 @@ int UsageError(const std::string &message)
     return 1;
 }
 
-// False when standard output could not take all of it (a full disk, a closed pipe).
-bool DumpSegments(const Tseglines &store)
-{
-    std::printf("index,start_x,start_y,end_x,end_y,level,width_factor\n");
-    for (int32_t i = 0; i <= store.lastIndex; ++i) {
-        const TSegLine &s = store.line(i);
-        std::printf("%d,%.21Lg,%.21Lg,%.21Lg,%.21Lg,%d,%.21Lg\n", i, s.startPt.x, s.startPt.y,
-                    s.endPt.x, s.endPt.y, s.level, s.widthFactor);
+// The command line, read one argument at a time. The readers below return nullopt to go on
+// and an exit status to stop with (1 after a usage error, 0 after --help or --version).
+struct Arguments {
+    int argc;
+    char **argv;
+    int i = 1; // the argument being read
+
+    std::string_view current() const { return argv[i]; }
+
+    // The value after the current option, stepped over; nullopt, the usage error printed,
+    // when the option is the last argument.
+    std::optional<std::string_view> value()
+    {
+        if (i + 1 >= argc) {
+            UsageError(std::string(current()) + " needs a value");
+            return std::nullopt;
+        }
+        return std::string_view(argv[++i]);
     }
-    return std::fflush(stdout) == 0 && !std::ferror(stdout);
+};
+
+std::optional<int> ReadDepth(Arguments &a, Options &opt)
+{
+    const auto v = a.value();
+    if (!v) {
+        return 1;
+    }
+    opt.autoDepth = *v == "auto";
+    if (!opt.autoDepth && !ParseInt(*v, 1, MaxDepth, opt.depth)) {
+        return UsageError("--depth takes a whole number from 1 to 16, or auto");
+    }
+    return std::nullopt;
 }
 
-// The window's render of the grown tree, then the file. PDF output goes through the GUI
-// module's font and page machinery, which needs an application object; the offscreen
-// platform serves without a display.
-int WritePicture(const Options &opt, RenderPipeline &pipeline, const ViewState &view,
-                 const TemplateSettings &file)
+std::optional<int> ReadSize(Arguments &a, Options &opt)
 {
-    const QString path = PathFromBytes(QByteArray::fromStdString(opt.outputPath));
-    const PictureFormat format =
-        opt.format != PictureFormat::None ? opt.format : PictureFormatForPath(path);
-    std::unique_ptr<QGuiApplication> app;
-    if (format == PictureFormat::Pdf && !QGuiApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "ramulet-render";
-        static char *argv[] = {name, nullptr};
-        app = std::make_unique<QGuiApplication>(argc, argv);
+    const auto v = a.value();
+    if (!v) {
+        return 1;
     }
-    RenderRequest r;
-    r.depth = opt.depth;
-    r.view = view;
-    r.settings.BackColor = static_cast<TColor>(file.BackColor);
-    r.settings.TipColor = static_cast<TColor>(file.TipColor);
-    r.settings.TrunkColor = static_cast<TColor>(file.TrunkColor);
-    r.settings.PenWidthSetting = opt.penIndex.value_or(2) * 20;
-    r.fit = opt.fit;
-    const auto picture = pipeline.Record(r);
-    QString error;
-    if (!WriteTreePicture(*picture, path, format, QSize(view.viewWidth, view.viewHeight),
-                          &error, opt.smooth)) {
-        std::fprintf(stderr, "ramulet-render: %s\n", PathToBytes(error).c_str());
-        return 2;
+    const size_t x = v->find('x');
+    if (x == std::string_view::npos || !ParseInt(v->substr(0, x), 1, 100000, opt.width) ||
+        !ParseInt(v->substr(x + 1), 1, 100000, opt.height)) {
+        return UsageError("--size takes WIDTHxHEIGHT in pixels, each 1..100000");
     }
-    return 0;
+    opt.sizeGiven = true;
+    return std::nullopt;
 }
 
-// The view size for --long-side: the proportions of the grown tree's box (model units, which
-// the view maps with one scale for both axes), so that the fitted tree fills the picture with
-// the fit's margin on all sides; `longSide` pixels on the longer side, at least a quarter of
-// that on the other, so that a tree as thin as a line still gets a picture.
-QSize LongSideViewSize(const Tseglines &store, int32_t longSide)
+std::optional<int> ReadFormat(Arguments &a, Options &opt)
 {
-    const long double spanX = store.maxX - store.minX;
-    const long double spanY = store.maxY - store.minY;
-    const int32_t least = std::max(int32_t{1}, longSide / 4);
-    auto shortSide = [&](long double shorter, long double longer) {
-        const long double side = static_cast<long double>(longSide) * shorter / longer;
-        return std::isfinite(side) ? std::clamp(RoundEven(side), least, longSide) : longSide;
-    };
-    if (spanX > spanY) {
-        return {longSide, shortSide(spanY, spanX)};
+    const auto v = a.value();
+    if (!v) {
+        return 1;
     }
-    if (spanY > spanX) {
-        return {shortSide(spanX, spanY), longSide};
+    // A name is a picture format when a file of that extension would be one.
+    opt.format = PictureFormatForPath(QStringLiteral("picture.") +
+                                      QString::fromLocal8Bit(v->data(), qsizetype(v->size())));
+    if (opt.format == PictureFormat::None || v->find('.') != std::string_view::npos) {
+        return UsageError("--format takes png, svg or pdf");
     }
-    return {longSide, longSide};
+    return std::nullopt;
 }
 
-// Reads the arguments into `opt`; a usage error prints its message and gives 1, --help and
-// --version print and give 0; nullopt to go on.
-std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
+std::optional<int> ReadNumber(Arguments &a, const NumberOption &option, Options &opt)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        auto value = [&](std::string_view name) -> std::optional<std::string_view> {
-            if (i + 1 >= argc) {
-                UsageError(std::string(name) + " needs a value");
-                return std::nullopt;
-            }
-            return std::string_view(argv[++i]);
-        };
-        std::string variationError;
-        const VariationArgument variationArg =
-            ReadVariationArgument(argc, argv, i, opt.variation, variationError);
-        if (variationArg == VariationArgument::Wrong) {
-            return UsageError(variationError);
-        }
-        if (variationArg == VariationArgument::Taken) {
-            continue;
-        }
-        if (arg == "-h" || arg == "--help") {
-            PrintUsage(stdout);
-            return 0;
-        }
-        if (arg == "--version") {
-            std::puts("ramulet-render (Ramulet 2.3)");
-            return 0;
-        }
-        if (const auto taken = TakeAnimateArgument(argc, argv, i, opt.animate)) {
-            if (!taken->empty()) {
-                return UsageError(*taken);
-            }
-        } else if (arg == "--depth") {
-            const auto v = value(arg);
-            if (!v) {
-                return 1;
-            }
-            opt.autoDepth = *v == "auto";
-            if (!opt.autoDepth && !ParseInt(*v, 1, MaxDepth, opt.depth)) {
-                return UsageError("--depth takes a whole number from 1 to 16, or auto");
-            }
-        } else if (arg == "--max-depth") {
-            const auto v = value(arg);
-            if (!v) {
-                return 1;
-            }
-            int32_t limit = 0;
-            if (!ParseInt(*v, 1, MaxDepth, limit)) {
-                return UsageError("--max-depth takes a whole number from 1 to 16");
-            }
-            opt.maxDepth = limit;
-        } else if (arg == "--size") {
-            const auto v = value(arg);
-            if (!v) {
-                return 1;
-            }
-            const size_t x = v->find('x');
-            if (x == std::string_view::npos ||
-                !ParseInt(v->substr(0, x), 1, 100000, opt.width) ||
-                !ParseInt(v->substr(x + 1), 1, 100000, opt.height)) {
-                return UsageError("--size takes WIDTHxHEIGHT in pixels, each 1..100000");
-            }
-            opt.sizeGiven = true;
-        } else if (arg == "--long-side") {
-            const auto v = value(arg);
-            if (!v) {
-                return 1;
-            }
-            int32_t side = 0;
-            if (!ParseInt(*v, 1, 100000, side)) {
-                return UsageError("--long-side takes a size in pixels, 1..100000");
-            }
-            opt.longSide = side;
-        } else if (arg == "--dump-segments") {
-            opt.dumpSegments = true;
-        } else if (arg == "--pen-index") {
-            const auto v = value(arg);
-            if (!v) {
-                return 1;
-            }
-            int32_t index = 0;
-            if (!ParseInt(*v, 0, 10, index)) {
-                return UsageError("--pen-index takes a whole number from 0 to 10");
-            }
-            opt.penIndex = index;
-        } else if (arg == "--fit") {
-            opt.fit = true;
-        } else if (arg == "--smooth") {
-            opt.smooth = true;
-        } else if (arg == "--allow-partial") {
-            opt.allowPartial = true;
-        } else if (arg == "-o" || arg == "--output") {
-            const auto v = value(arg);
-            if (!v) {
-                return 1;
-            }
-            opt.outputPath = std::string(*v);
-        } else if (arg == "--format") {
-            const auto v = value(arg);
-            if (!v) {
-                return 1;
-            }
-            // A name is a picture format when a file of that extension would be one.
-            opt.format = PictureFormatForPath(QStringLiteral("picture.") +
-                                              QString::fromLocal8Bit(v->data(), qsizetype(v->size())));
-            if (opt.format == PictureFormat::None || v->find('.') != std::string_view::npos) {
-                return UsageError("--format takes png, svg or pdf");
-            }
-        } else if (arg == "--save") {
-            const auto v = value(arg);
-            if (!v) {
-                return 1;
-            }
-            opt.savePath = std::string(*v);
-        } else if (!arg.empty() && arg[0] != '-' && opt.templatePath.empty()) {
-            opt.templatePath = std::string(arg);
-        } else {
-            return UsageError("unknown argument '" + std::string(arg) + "'");
+    const auto v = a.value();
+    if (!v) {
+        return 1;
+    }
+    int32_t number = 0;
+    if (!ParseInt(*v, option.lo, option.hi, number)) {
+        return UsageError(option.wrong);
+    }
+    opt.*option.field = number;
+    return std::nullopt;
+}
+
+std::optional<int> ReadPath(Arguments &a, std::string &path)
+{
+    const auto v = a.value();
+    if (!v) {
+        return 1;
+    }
+    path = std::string(*v);
+    return std::nullopt;
+}
+
+// One of this program's own options, or the template's name.
+std::optional<int> ReadOption(Arguments &a, Options &opt)
+{
+    const std::string_view arg = a.current();
+    for (const FlagOption &flag : kFlagOptions) {
+        if (arg == flag.name) {
+            opt.*flag.field = true;
+            return std::nullopt;
         }
     }
+    for (const PathOption &path : kPathOptions) {
+        if (arg == path.name) {
+            return ReadPath(a, opt.*path.field);
+        }
+    }
+    for (const NumberOption &number : kNumberOptions) {
+        if (arg == number.name) {
+            return ReadNumber(a, number, opt);
+        }
+    }
+    if (arg == "--depth") {
+        return ReadDepth(a, opt);
+    }
+    if (arg == "--size") {
+        return ReadSize(a, opt);
+    }
+    if (arg == "--format") {
+        return ReadFormat(a, opt);
+    }
+    if (!arg.empty() && arg[0] != '-' && opt.templatePath.empty()) {
+        opt.templatePath = std::string(arg);
+        return std::nullopt;
+    }
+    return UsageError("unknown argument '" + std::string(arg) + "'");
+}
 
-    if (const std::string e = CheckAnimateOptions(opt.animate, opt.outputPath,
-                                                  opt.format != PictureFormat::None, opt.dumpSegments);
+// The argument at a.i: a variation option, help or version, an animation option, or one of
+// ours.
+std::optional<int> ReadArgument(Arguments &a, Options &opt)
+{
+    std::string variationError;
+    const VariationArgument variationArg =
+        ReadVariationArgument(a.argc, a.argv, a.i, opt.variation, variationError);
+    if (variationArg == VariationArgument::Wrong) {
+        return UsageError(variationError);
+    }
+    if (variationArg == VariationArgument::Taken) {
+        return std::nullopt;
+    }
+    const std::string_view arg = a.current();
+    if (arg == "-h" || arg == "--help") {
+        PrintUsage(stdout);
+        return 0;
+    }
+    if (arg == "--version") {
+        std::puts("ramulet-render (Ramulet 2.3)");
+        return 0;
+    }
+    if (const auto taken = TakeAnimateArgument(a.argc, a.argv, a.i, opt.animate)) {
+        if (!taken->empty()) {
+            return UsageError(*taken);
+        }
+        return std::nullopt;
+    }
+    return ReadOption(a, opt);
+}
+
+// The picture's format: --format, else the output file's extension.
+PictureFormat OutputFormat(const Options &opt)
+{
+    return opt.format != PictureFormat::None
+               ? opt.format
+               : PictureFormatForPath(PathFromBytes(QByteArray::fromStdString(opt.outputPath)));
+}
+
+// The options that do not go together, and what --long-side implies.
+std::optional<int> CheckOptions(Options &opt)
+{
+    if (const std::string e = CheckAnimateOptions(
+            opt.animate, opt.outputPath, opt.format != PictureFormat::None, opt.dumpSegments);
         !e.empty()) {
         return UsageError(e);
     }
-    if (!opt.animate.active && !opt.outputPath.empty() && opt.format == PictureFormat::None &&
-        PictureFormatForPath(PathFromBytes(QByteArray::fromStdString(opt.outputPath))) ==
-            PictureFormat::None) {
+    if (!opt.animate.active && !opt.outputPath.empty() &&
+        OutputFormat(opt) == PictureFormat::None) {
         return UsageError("the output file must end in .svg, .png or .pdf (or give --format)");
     }
     if (opt.format != PictureFormat::None && opt.outputPath.empty()) {
         return UsageError("--format needs an output file (-o)");
     }
     if (opt.smooth && !opt.animate.active &&
-        (opt.outputPath.empty() ||
-         (opt.format != PictureFormat::None
-              ? opt.format
-              : PictureFormatForPath(PathFromBytes(QByteArray::fromStdString(opt.outputPath)))) !=
-             PictureFormat::Png)) {
+        (opt.outputPath.empty() || OutputFormat(opt) != PictureFormat::Png)) {
         return UsageError("--smooth goes with a PNG picture (-o FILE.png or --format png)");
     }
     if (const std::string wrong = CheckVariationRequest(opt.variation); !wrong.empty()) {
@@ -351,6 +357,218 @@ std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
     return std::nullopt;
 }
 
+// Reads the arguments into `opt`; a usage error prints its message and gives 1, --help and
+// --version print and give 0; nullopt to go on.
+std::optional<int> ParseArguments(int argc, char **argv, Options &opt)
+{
+    for (Arguments a{argc, argv}; a.i < argc; ++a.i) {
+        if (const std::optional<int> done = ReadArgument(a, opt)) {
+            return done;
+        }
+    }
+    return CheckOptions(opt);
+}
+
+// The template to draw, as the window has it once it is opened.
+struct Input {
+    BranchTable table;
+    TemplateSettings settings; // what a file without settings leaves: the defaults
+    ViewState view;
+};
+
+// The window's loading path: the file's model values (or the default template), with the
+// pen index of the file unless --pen-index says, then the variation and the depth auto
+// chooses. Exit status 2 when the file is refused or cannot be read.
+std::optional<int> LoadInput(Options &opt, Input &in)
+{
+    in.view.SetViewSize(opt.width, opt.height);
+    in.view.ResetView();
+    SetDefaultTemplate(in.table, in.view);
+    if (!opt.templatePath.empty()) {
+        const QString path = PathFromBytes(QByteArray::fromStdString(opt.templatePath));
+        LoadResult loaded = ReadTemplateFile(path);
+        if (loaded.status == LoadStatus::Refused) {
+            std::fprintf(stderr, "ramulet-render: %s: this file cannot be opened: %s\n",
+                         opt.templatePath.c_str(), PathToBytes(loaded.message).c_str());
+            return 2;
+        }
+        if (loaded.status == LoadStatus::Unreadable) {
+            std::fprintf(stderr, "ramulet-render: %s\n", PathToBytes(loaded.message).c_str());
+            return 2;
+        }
+        in.table = loaded.data.table;
+        if (loaded.data.hasSettings) {
+            in.settings = loaded.data.settings;
+            if (!opt.penIndex) {
+                opt.penIndex = PenIndexForSetting(in.settings.PenWidthSetting);
+            }
+        }
+    }
+    if (!opt.penIndex) {
+        opt.penIndex = 2;
+    }
+    ApplyVariation(opt.variation, in.table, in.settings, in.view);
+    if (opt.autoDepth) {
+        opt.depth = DeepestOfferedDepth(in.table, opt.maxDepth.value_or(kAutoDepthLimit));
+    }
+    return std::nullopt;
+}
+
+// The depth buttons stop where the tree no longer fits the store; deeper, the growth would
+// stop part way and the picture show only the part grown first.
+std::optional<int> CheckDepth(const Options &opt, const BranchTable &table)
+{
+    if (!DepthUsable(EstimateSegmentCount(table, opt.depth)) && !opt.allowPartial) {
+        std::fprintf(stderr,
+                     "ramulet-render: depth %d is not offered for this template: its tree may "
+                     "not fit the store of %d segments; the deepest depth offered is %d "
+                     "(--allow-partial draws what fits)\n",
+                     opt.depth, MaxSegIndex + 1, DeepestOfferedDepth(table, MaxDepth));
+        return 1;
+    }
+    return std::nullopt;
+}
+
+// --save, before the growth, which re-derives the rows from their pixel points.
+std::optional<int> SaveTemplate(const Options &opt, const Input &in)
+{
+    if (opt.savePath.empty()) {
+        return std::nullopt;
+    }
+    QString error;
+    if (!WriteTemplateFile(PathFromBytes(QByteArray::fromStdString(opt.savePath)),
+                           FormatTemplate(in.table, in.settings), &error)) {
+        std::fprintf(stderr, "ramulet-render: %s\n", PathToBytes(error).c_str());
+        return 2;
+    }
+    return std::nullopt;
+}
+
+// The view size for --long-side: the proportions of the grown tree's box (model units, which
+// the view maps with one scale for both axes), so that the fitted tree fills the picture with
+// the fit's margin on all sides; `longSide` pixels on the longer side, at least a quarter of
+// that on the other, so that a tree as thin as a line still gets a picture.
+QSize LongSideViewSize(const Tseglines &store, int32_t longSide)
+{
+    const long double spanX = store.maxX - store.minX;
+    const long double spanY = store.maxY - store.minY;
+    const int32_t least = std::max(int32_t{1}, longSide / 4);
+    auto shortSide = [&](long double shorter, long double longer) {
+        const long double side = static_cast<long double>(longSide) * shorter / longer;
+        return std::isfinite(side) ? std::clamp(RoundEven(side), least, longSide) : longSide;
+    };
+    if (spanX > spanY) {
+        return {longSide, shortSide(spanY, spanX)};
+    }
+    if (spanY > spanX) {
+        return {shortSide(spanX, spanY), longSide};
+    }
+    return {longSide, longSide};
+}
+
+// The window's way from the template to the tree: the screen points in the default view of
+// the size, then the growth (which normalises from them). With --long-side, grown once in a
+// square view to learn the tree's proportions, then again, as the window would, in a view of
+// those proportions.
+void GrowInView(const Options &opt, Input &in, RenderPipeline &pipeline)
+{
+    in.view = PlaceTemplate(in.table, opt.width, opt.height);
+    pipeline.Grow(in.table, opt.depth);
+    if (opt.longSide) {
+        const QSize size = LongSideViewSize(pipeline.store(), *opt.longSide);
+        if (size != QSize(opt.width, opt.height)) {
+            in.view = PlaceTemplate(in.table, size.width(), size.height());
+            pipeline.Grow(in.table, opt.depth);
+        }
+    }
+}
+
+// False when standard output could not take all of it (a full disk, a closed pipe).
+bool DumpSegments(const Tseglines &store)
+{
+    std::printf("index,start_x,start_y,end_x,end_y,level,width_factor\n");
+    for (int32_t i = 0; i <= store.lastIndex; ++i) {
+        const TSegLine &s = store.line(i);
+        std::printf("%d,%.21Lg,%.21Lg,%.21Lg,%.21Lg,%d,%.21Lg\n", i, s.startPt.x, s.startPt.y,
+                    s.endPt.x, s.endPt.y, s.level, s.widthFactor);
+    }
+    return std::fflush(stdout) == 0 && !std::ferror(stdout);
+}
+
+// The window's render of the grown tree, then the file. PDF output goes through the GUI
+// module's font and page machinery, which needs an application object; the offscreen
+// platform serves without a display.
+int WritePicture(const Options &opt, RenderPipeline &pipeline, const Input &in)
+{
+    const QString path = PathFromBytes(QByteArray::fromStdString(opt.outputPath));
+    const PictureFormat format = OutputFormat(opt);
+    std::unique_ptr<QGuiApplication> app;
+    if (format == PictureFormat::Pdf && !QGuiApplication::instance()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "ramulet-render";
+        static char *argv[] = {name, nullptr};
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    RenderRequest r;
+    r.depth = opt.depth;
+    r.view = in.view;
+    r.settings = DrawSettingsFor(in.settings, opt.penIndex.value_or(2));
+    r.fit = opt.fit;
+    const auto picture = pipeline.Record(r);
+    QString error;
+    if (!WriteTreePicture(*picture, path, format, QSize(in.view.viewWidth, in.view.viewHeight),
+                          &error, opt.smooth)) {
+        std::fprintf(stderr, "ramulet-render: %s\n", PathToBytes(error).c_str());
+        return 2;
+    }
+    return 0;
+}
+
+// What the options ask for after the growth: the warning of a cut tree, the segments, then
+// the animation or the picture.
+int WriteOutputs(const Options &opt, const std::optional<int32_t> &penOption, const Input &in,
+                 RenderPipeline &pipeline)
+{
+    const Tseglines &store = pipeline.store();
+    if (store.Full()) {
+        std::fprintf(stderr,
+                     "ramulet-render: warning: the tree was cut: the store is full at %d "
+                     "segments, so depth %d is drawn only in part\n",
+                     store.Count(), opt.depth);
+    }
+    if (opt.dumpSegments && !DumpSegments(store)) {
+        std::fprintf(stderr, "ramulet-render: cannot write the segments to standard output\n");
+        return 2;
+    }
+    if (opt.animate.active) {
+        return RunAnimate(opt.animate, {in.table, in.settings, in.view, opt.depth, opt.fit,
+                                        opt.smooth, *opt.penIndex, penOption, opt.outputPath});
+    }
+    if (!opt.outputPath.empty()) {
+        return WritePicture(opt, pipeline, in);
+    }
+    return 0;
+}
+
+int Run(Options &opt)
+{
+    const std::optional<int32_t> penOption = opt.penIndex; // before a file fills it in
+    Input in;
+    if (const std::optional<int> failed = LoadInput(opt, in)) {
+        return *failed;
+    }
+    if (const std::optional<int> refused = CheckDepth(opt, in.table)) {
+        return *refused;
+    }
+    if (const std::optional<int> failed = SaveTemplate(opt, in)) {
+        return *failed;
+    }
+    RenderPipeline pipeline;
+    GrowInView(opt, in, pipeline);
+    return WriteOutputs(opt, penOption, in, pipeline);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -367,97 +585,5 @@ int main(int argc, char **argv)
     if (english.load(QStringLiteral(":/i18n/ramulet_en.qm"))) {
         SetReasonTranslator(&english);
     }
-
-    // The window's loading path: the file's model values (or the default template), then
-    // the screen points for this view size in the default view, then the growth.
-    const std::optional<int32_t> penOption = opt.penIndex; // before a file fills it in
-    BranchTable table;
-    TemplateSettings settings; // what a file without settings leaves: the defaults
-    ViewState view;
-    view.SetViewSize(opt.width, opt.height);
-    view.ResetView();
-    SetDefaultTemplate(table, view);
-    if (!opt.templatePath.empty()) {
-        const QString path = PathFromBytes(QByteArray::fromStdString(opt.templatePath));
-        LoadResult loaded = ReadTemplateFile(path);
-        if (loaded.status == LoadStatus::Refused) {
-            std::fprintf(stderr, "ramulet-render: %s: this file cannot be opened: %s\n",
-                         opt.templatePath.c_str(), PathToBytes(loaded.message).c_str());
-            return 2;
-        }
-        if (loaded.status == LoadStatus::Unreadable) {
-            std::fprintf(stderr, "ramulet-render: %s\n", PathToBytes(loaded.message).c_str());
-            return 2;
-        }
-        table = loaded.data.table;
-        if (loaded.data.hasSettings) {
-            settings = loaded.data.settings;
-            if (!opt.penIndex) {
-                opt.penIndex = PenIndexForSetting(settings.PenWidthSetting);
-            }
-        }
-    }
-    if (!opt.penIndex) {
-        opt.penIndex = 2;
-    }
-    ApplyVariation(opt.variation, table, settings, view);
-    if (opt.autoDepth) {
-        opt.depth = DeepestOfferedDepth(table, opt.maxDepth.value_or(kAutoDepthLimit));
-    }
-
-    // The depth buttons stop where the tree no longer fits the store; deeper, the growth
-    // would stop part way and the picture show only the part grown first.
-    if (!DepthUsable(EstimateSegmentCount(table, opt.depth)) && !opt.allowPartial) {
-        std::fprintf(stderr,
-                     "ramulet-render: depth %d is not offered for this template: its tree may "
-                     "not fit the store of %d segments; the deepest depth offered is %d "
-                     "(--allow-partial draws what fits)\n",
-                     opt.depth, MaxSegIndex + 1, DeepestOfferedDepth(table, MaxDepth));
-        return 1;
-    }
-
-    // Saved before the growth, which re-derives the rows from their pixel points.
-    if (!opt.savePath.empty()) {
-        QString error;
-        if (!WriteTemplateFile(PathFromBytes(QByteArray::fromStdString(opt.savePath)),
-                               FormatTemplate(table, settings), &error)) {
-            std::fprintf(stderr, "ramulet-render: %s\n", PathToBytes(error).c_str());
-            return 2;
-        }
-    }
-
-    // The window's way from the template to the tree: the screen points in the default view
-    // of the size, then the growth (which normalises from them).
-    RenderPipeline pipeline;
-    view = PlaceTemplate(table, opt.width, opt.height);
-    pipeline.Grow(table, opt.depth);
-    if (opt.longSide) {
-        // Grown once in a square view to learn the tree's proportions, then again, as the
-        // window would, in a view of those proportions.
-        const QSize size = LongSideViewSize(pipeline.store(), *opt.longSide);
-        if (size != QSize(opt.width, opt.height)) {
-            view = PlaceTemplate(table, size.width(), size.height());
-            pipeline.Grow(table, opt.depth);
-        }
-    }
-
-    const Tseglines &store = pipeline.store();
-    if (store.Full()) {
-        std::fprintf(stderr,
-                     "ramulet-render: warning: the tree was cut: the store is full at %d "
-                     "segments, so depth %d is drawn only in part\n",
-                     store.Count(), opt.depth);
-    }
-    if (opt.dumpSegments && !DumpSegments(store)) {
-        std::fprintf(stderr, "ramulet-render: cannot write the segments to standard output\n");
-        return 2;
-    }
-    if (opt.animate.active) {
-        return RunAnimate(opt.animate, {table, settings, view, opt.depth, opt.fit, opt.smooth,
-                                        *opt.penIndex, penOption, opt.outputPath});
-    }
-    if (!opt.outputPath.empty()) {
-        return WritePicture(opt, pipeline, view, settings);
-    }
-    return 0;
+    return Run(opt);
 }

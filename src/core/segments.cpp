@@ -9,6 +9,44 @@
 
 namespace ramulet {
 
+namespace {
+
+// A bounding box, held apart from the store so that loops keep it in registers and parts
+// of a growth widen boxes of their own.
+struct EndBox {
+    long double minX, minY, maxX, maxY;
+};
+
+// Widens the box by the end point (x, y) of a segment that starts on one already in it, so
+// that a point below the minimum is never above the maximum. Strict comparisons keep the
+// earliest of equal values, so boxes of consecutive ranges merged in order give the box of
+// the whole.
+inline void WidenBoxBy(EndBox &box, long double x, long double y)
+{
+    if (x < box.minX) {
+        box.minX = x;
+    } else if (x > box.maxX) {
+        box.maxX = x;
+    }
+    if (y < box.minY) {
+        box.minY = y;
+    } else if (y > box.maxY) {
+        box.maxY = y;
+    }
+}
+
+// The box widened by the end points of segments [first, last).
+void WidenBox(EndBox &box, const TSegLine *lines, int64_t first, int64_t last)
+{
+    EndBox b = box; // a local, which the compiler can hold in registers through the loop
+    for (int64_t i = first; i < last; ++i) {
+        WidenBoxBy(b, lines[i].endPt.x, lines[i].endPt.y);
+    }
+    box = b;
+}
+
+} // namespace
+
 Tseglines::Tseglines() : lines_(new TSegLine[static_cast<size_t>(MaxSegIndex) + 1]) {}
 
 void Tseglines::Clear()
@@ -37,32 +75,18 @@ void Tseglines::AddSegment(const TSegLine &seg)
     WidenByEnd(seg.endPt.x, seg.endPt.y);
 }
 
+void Tseglines::WidenByEnd(long double x, long double y)
+{
+    EndBox box{minX, minY, maxX, maxY};
+    WidenBoxBy(box, x, y);
+    SetFilled(lastIndex, box.minX, box.minY, box.maxX, box.maxY);
+}
+
 void Tseglines::WidenByEnds(int32_t first, int32_t last)
 {
-    // The box is kept in locals, which the compiler can hold in registers through the loop.
-    long double x0 = minX;
-    long double x1 = maxX;
-    long double y0 = minY;
-    long double y1 = maxY;
-    for (int32_t i = first; i <= last; ++i) {
-        const TSegLine &s = lines_[static_cast<size_t>(i)];
-        const long double x = s.endPt.x;
-        const long double y = s.endPt.y;
-        if (x < x0) {
-            x0 = x;
-        } else if (x > x1) {
-            x1 = x;
-        }
-        if (y < y0) {
-            y0 = y;
-        } else if (y > y1) {
-            y1 = y;
-        }
-    }
-    minX = x0;
-    maxX = x1;
-    minY = y0;
-    maxY = y1;
+    EndBox box{minX, minY, maxX, maxY};
+    WidenBox(box, data(), first, int64_t{last} + 1);
+    SetFilled(lastIndex, box.minX, box.minY, box.maxX, box.maxY);
 }
 
 namespace {
@@ -82,6 +106,17 @@ inline void ComputeChild(const TBranch &row, long double dx, long double dy, con
 }
 
 } // namespace
+
+TSegLine TrunkSegment(const BranchTable &t, int32_t depth)
+{
+    const TBranch &trunk = t.Branches[0];
+    TSegLine seg;
+    seg.startPt = trunk.P;
+    seg.endPt = {trunk.P.x + trunk.V.x, trunk.P.y + trunk.V.y};
+    seg.level = depth + 1;
+    seg.widthFactor = 1.0L;
+    return seg;
+}
 
 void ExpandChildren(const BranchTable &t, const TSegLine &parent, int32_t m,
                     TSegLine (&children)[MaxBranches + 1])
@@ -287,33 +322,6 @@ struct RangeGrowth {
     }
 };
 
-// The bounding box of the end points of segments [first, last), widened from `box` with
-// the comparisons of Tseglines::WidenByEnd. Strict comparisons keep the earliest of equal
-// values, so boxes of consecutive ranges merged in order give the box of the whole.
-struct EndBox {
-    long double minX, minY, maxX, maxY;
-};
-
-void WidenBox(EndBox &box, const TSegLine *lines, int64_t first, int64_t last)
-{
-    EndBox b = box;
-    for (int64_t i = first; i < last; ++i) {
-        const long double x = lines[i].endPt.x;
-        const long double y = lines[i].endPt.y;
-        if (x < b.minX) {
-            b.minX = x;
-        } else if (x > b.maxX) {
-            b.maxX = x;
-        }
-        if (y < b.minY) {
-            b.minY = y;
-        } else if (y > b.maxY) {
-            b.maxY = y;
-        }
-    }
-    box = b;
-}
-
 void MergeBox(EndBox &box, const EndBox &later)
 {
     // The min and the max run independently: a value below the minimum is never above the
@@ -372,13 +380,7 @@ PartedGrowth::PartedGrowth(const BranchTable &t, Tseglines &store, int32_t depth
     st.rows = MakeGrowRows(t);
     st.sizes = CountSubtrees(st.rows);
     store.Clear();
-    const TBranch &trunk = t.Branches[0];
-    TSegLine seg;
-    seg.startPt = trunk.P;
-    seg.endPt = {trunk.P.x + trunk.V.x, trunk.P.y + trunk.V.y};
-    seg.level = st.depth + 1;
-    seg.widthFactor = 1.0L;
-    store.AddSegment(seg);
+    store.AddSegment(TrunkSegment(t, st.depth));
     st.trunk = store.line(0);
 
     const int64_t total =
@@ -431,13 +433,7 @@ void GrowNormalized(const BranchTable &t, Tseglines &store, int32_t depth, bool 
     const bool split = total >= SplitGrowthAt && HelperThreadEnabled();
     if (!inRange || (!split && withBox)) {
         store.Clear();
-        const TBranch &trunk = t.Branches[0];
-        TSegLine seg;
-        seg.startPt = trunk.P;
-        seg.endPt = {trunk.P.x + trunk.V.x, trunk.P.y + trunk.V.y};
-        seg.level = depth + 1;
-        seg.widthFactor = 1.0L;
-        Grow(store, t, depth, seg, +1);
+        Grow(store, t, depth, TrunkSegment(t, depth), +1);
         return;
     }
     // Stretches of the pre-order walk grown side by side; their boxes merged in store order.

@@ -54,19 +54,7 @@ public:
 
     // Every segment after the first starts on a segment stored before it, so its end point
     // alone widens the box.
-    void WidenByEnd(long double x, long double y)
-    {
-        if (x < minX) {
-            minX = x;
-        } else if (x > maxX) {
-            maxX = x;
-        }
-        if (y < minY) {
-            minY = y;
-        } else if (y > maxY) {
-            maxY = y;
-        }
-    }
+    void WidenByEnd(long double x, long double y);
 
     // WidenByEnd for the end points of segments first..last, in one pass.
     void WidenByEnds(int32_t first, int32_t last);
@@ -90,6 +78,10 @@ public:
 private:
     std::unique_ptr<TSegLine[]> lines_;
 };
+
+// The trunk of a growth to `depth`: template row 0 from its point along its vector, at level
+// depth + 1 with the full width.
+TSegLine TrunkSegment(const BranchTable &t, int32_t depth);
 
 // The child of each template row 1..BranchCount on `parent` under mirror sign `m`, written
 // into children[r]; children[0] is not used. Levels are left for Grow.

@@ -847,6 +847,16 @@ int32_t PenIndexForSetting(int32_t penWidthSetting)
     return std::clamp(penWidthSetting / 20, int32_t{0}, int32_t{10});
 }
 
+DrawSettings DrawSettingsFor(const TemplateSettings &file, int32_t penIndex)
+{
+    DrawSettings s;
+    s.BackColor = static_cast<TColor>(file.BackColor);
+    s.TipColor = static_cast<TColor>(file.TipColor);
+    s.TrunkColor = static_cast<TColor>(file.TrunkColor);
+    s.PenWidthSetting = penIndex * 20;
+    return s;
+}
+
 QString FileNamePart(const QString &path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);

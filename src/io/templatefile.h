@@ -8,6 +8,7 @@
 // "Ramulet 2" end after the rows.
 
 #include "core/branches.h"
+#include "core/drawsettings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -118,6 +119,11 @@ QString SaveFileName(const QString &chosen);
 // The pen-width list index (0..10) that a pen width setting selects: the setting divided by
 // 20, truncated toward zero, clamped to the list.
 int32_t PenIndexForSetting(int32_t penWidthSetting);
+
+// What a picture of a file's template is drawn with: the file's colours (kept as signed
+// 32-bit integers, drawn as 0x00BBGGRR values: a modular conversion both ways) and the pen
+// width of list index `penIndex`.
+DrawSettings DrawSettingsFor(const TemplateSettings &file, int32_t penIndex);
 
 // The text after the last "/" (the whole text when there is none); the caption shows it.
 QString FileNamePart(const QString &path);
