@@ -716,6 +716,18 @@ Do you want to replace it?</translation>
         <source>ドラッグの取り消し</source>
         <translation>Cancel the drag</translation>
     </message>
+    <message>
+        <source>選んだ枝の先を 0.01 動かす (Shift: 0.1)</source>
+        <translation>Move the selected branch&apos;s end by 0.01 (Shift: 0.1)</translation>
+    </message>
+    <message>
+        <source>選んだ枝を削除する</source>
+        <translation>Delete the selected branch</translation>
+    </message>
+    <message>
+        <source>木の画面を標準の表示に戻す</source>
+        <translation>Back to the default view of the tree</translation>
+    </message>
 </context>
 <context>
     <name>ramulet::TemplateFile</name>

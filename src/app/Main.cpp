@@ -102,6 +102,7 @@ void TMainform::BuildParts()
     connect(&m_doc, &TemplateDocument::settingsChanged, this, &TMainform::ShowSettings);
     connect(&m_doc, &TemplateDocument::fileNameChanged, this, &TMainform::SetCurrentFile);
     connect(&m_doc, &TemplateDocument::restored, this, &TMainform::ShowRestored);
+    connect(&m_state, &WindowState::changed, this, &TMainform::ShowMode);
 }
 
 void TMainform::WireControls()
@@ -243,11 +244,15 @@ void TMainform::ShowSettings() { ShowDrawSettings(m_doc.settings(), m_doc.penInd
 
 void TMainform::ShowMode()
 {
-    if (m_state.editMode()) {
+    const bool edit = m_state.editMode();
+    if (edit) {
         SBEdit->setChecked(true);
     } else if (QToolButton *b = depthButton(m_state.depth())) {
         b->setChecked(true);
     }
+    Img1->setVisible(edit);
+    sbAdd->setVisible(edit);
+    CImg->setVisible(!edit);
 }
 
 void TMainform::ApplySettings(const DrawSettings &s) { m_doc.applySettings(s); }
@@ -312,21 +317,13 @@ void TMainform::HighlightBranch(int32_t row) { m_editorPane->HighlightBranch(row
 void TMainform::SpeedButton1Click(QToolButton *button)
 {
     m_state.setDepth(button->property("tag").toInt());
-    m_state.setEditMode(false);
-    ShowMode();
-    Img1->hide();
-    sbAdd->hide();
-    CImg->show();
+    m_state.setEditMode(false); // the state's views show (ShowMode)
     GenerateTree();
 }
 
 void TMainform::SBEditClick()
 {
     m_state.setEditMode(true);
-    ShowMode();
-    Img1->show();
-    sbAdd->show();
-    CImg->hide();
     // The editor's last painting was made in the default view and stays valid.
     m_view.ResetView();
     m_editorPane->Refresh(); // unless the live tree's depth has changed meanwhile
@@ -434,11 +431,8 @@ void TMainform::ResetAll()
     m_editorPane->ForgetHover();
     m_editorPane->ForgetSelection();
     FormResize();
-    m_state.setEditMode(true);
+    // The editor and its add button shown at once, also after a reset begun in view mode.
     ShowMode();
-    Img1->show();
-    // Shown at once, also after a reset begun in view mode.
-    sbAdd->show();
     sbAdd->raise();
 }
 

@@ -163,7 +163,7 @@ private:
     // the views' frame (their last size with area) changes, a reset always does.
     void ResizeViews(bool rebuildPoints);
     // The swatches and the pen-width list show the document's settings; the mode buttons
-    // show the state's mode.
+    // and the views show the state's mode.
     void ShowSettings();
     void ShowMode();
     // Puts a step undone or redone on show.

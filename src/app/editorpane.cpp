@@ -76,23 +76,16 @@ void EditorPane::Paint(QImage &img, const ViewState &editorView)
                 [this](QPainter &painter) { m_liveTree->Draw(painter); });
 }
 
-void EditorPane::HighlightPoint(int32_t row)
-{
-    QImage &img = m_img1->image();
-    if (!img.isNull()) {
-        QPainter p(&img);
-        PaintHighlightPoint(p, m_doc.table(), row);
-    }
-    m_editor.HighlightShown = true;
-    m_img1->update();
-}
+void EditorPane::HighlightPoint(int32_t row) { Highlight(PaintHighlightPoint, row); }
 
-void EditorPane::HighlightBranch(int32_t row)
+void EditorPane::HighlightBranch(int32_t row) { Highlight(PaintHighlightBranch, row); }
+
+void EditorPane::Highlight(void (*paint)(QPainter &, const BranchTable &, int32_t), int32_t row)
 {
     QImage &img = m_img1->image();
     if (!img.isNull()) {
         QPainter p(&img);
-        PaintHighlightBranch(p, m_doc.table(), row);
+        paint(p, m_doc.table(), row);
     }
     m_editor.HighlightShown = true;
     m_img1->update();

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 
+class QPainter;
 class QToolButton;
 class QWidget;
 
@@ -91,6 +92,8 @@ signals:
 
 private:
     void Paint(QImage &img, const ViewState &editorView);
+    // A mark painted over the editor's image until its next repaint.
+    void Highlight(void (*paint)(QPainter &, const BranchTable &, int32_t), int32_t row);
     void ShowStep(const EditorRepaint &r);
     // A hover or drag step's repaint while the live tree is shown: the step is already made;
     // its repaint, and that of every step made before it runs, is done once, on the next

@@ -5,6 +5,7 @@
 #include "app/dialogs.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -80,6 +81,17 @@ QString ShortcutsText(const WindowActions &actions, const QString &editorGesture
     for (const auto &[keys, what] : actions.ShortcutList()) {
         rows += row(keys, what);
     }
+    // The keys that work on what the views show (EditorKeys), which are no actions.
+    const auto key = [](Qt::Key k) { return QKeySequence(k).toString(QKeySequence::NativeText); };
+    rows += row(QStringList{key(Qt::Key_Left), key(Qt::Key_Right), key(Qt::Key_Up),
+                            key(Qt::Key_Down)}
+                    .join(QStringLiteral(", ")),
+                WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform",
+                                             "選んだ枝の先を 0.01 動かす (Shift: 0.1)")));
+    rows += row(key(Qt::Key_Delete),
+                WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "選んだ枝を削除する")));
+    rows += row(key(Qt::Key_Home), WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform",
+                                                                 "木の画面を標準の表示に戻す")));
     rows += row(WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "編集画面")), editorGestures);
     rows += row(WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "木の画面")), treeGestures);
     return QStringLiteral("<table>") + rows + QStringLiteral("</table>");

@@ -794,9 +794,12 @@ private slots:
     void shortcutsList()
     {
         const QString text = w->ShortcutsText();
-        for (const char *key : {"Ctrl+S", "Ctrl+Shift+S", "Ctrl+Z", "Ctrl+Y", "Ctrl+L", "F1"}) {
+        for (const char *key : {"Ctrl+S", "Ctrl+Shift+S", "Ctrl+Z", "Ctrl+Y", "Ctrl+L", "F1", "Esc",
+                                "Home", "Del"}) {
             QVERIFY2(text.contains(QLatin1String(key)), key);
         }
+        // Every row names what its keys do.
+        QVERIFY(!text.contains(QStringLiteral("<td></td>")));
         QVERIFY(text.contains(w->treeView()->statusTip()));
         QVERIFY(text.contains(w->editorView()->statusTip()));
     }
