@@ -56,13 +56,13 @@ bool WindowActions::run(const QString &name)
             continue;
         }
         // A shortcut reaches a command that its menu would show disabled: it does nothing.
-        const bool may = (e.spec.whileHeld || m_idle()) && (!e.spec.enabled || e.spec.enabled());
+        const bool may = (e.command.whileHeld || m_idle()) && (!e.command.enabled || e.command.enabled());
         if (may) {
-            e.spec.target();
+            e.command.target();
         }
         // A toggle's mark follows the state, whether or not the command ran.
-        if (e.spec.checked) {
-            e.action->setChecked(e.spec.checked());
+        if (e.command.checked) {
+            e.action->setChecked(e.command.checked());
         }
         return may;
     }
@@ -72,11 +72,11 @@ bool WindowActions::run(const QString &name)
 void WindowActions::refresh()
 {
     for (const Entry &e : m_entries) {
-        if (e.spec.enabled) {
-            e.action->setEnabled(e.spec.enabled());
+        if (e.command.enabled) {
+            e.action->setEnabled(e.command.enabled());
         }
-        if (e.spec.checked) {
-            e.action->setChecked(e.spec.checked());
+        if (e.command.checked) {
+            e.action->setChecked(e.command.checked());
         }
     }
 }
@@ -95,15 +95,15 @@ std::vector<std::pair<QString, QString>> WindowActions::ShortcutList() const
 {
     std::vector<std::pair<QString, QString>> rows;
     for (const Entry &e : m_entries) {
-        if (e.spec.keys.isEmpty()) {
+        if (e.command.keys.isEmpty()) {
             continue;
         }
         QStringList keys;
-        for (const QKeySequence &k : e.spec.keys) {
+        for (const QKeySequence &k : e.command.keys) {
             keys << k.toString(QKeySequence::NativeText);
         }
         // "元に戻す(&U)" is listed as "元に戻す", "&Undo" and "Open..." as "Undo" and "Open".
-        QString what = Text(*e.spec.text ? e.spec.text : e.spec.hint);
+        QString what = Text(*e.command.text ? e.command.text : e.command.hint);
         what.remove(QRegularExpression(QStringLiteral("\\(&\\w\\)")));
         what.remove(QLatin1Char('&')).remove(QStringLiteral("..."));
         rows.emplace_back(keys.join(QStringLiteral(", ")), what.trimmed());

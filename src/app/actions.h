@@ -60,7 +60,7 @@ public:
     QAction *action(const QString &name) const;
 
     struct Entry {
-        WindowAction spec;
+        WindowAction command;
         QAction *action;
     };
     // In the order of registration.

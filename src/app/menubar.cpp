@@ -31,15 +31,15 @@ void FillMenu(QMenu *target, const WindowActions &actions, ActionMenu menu)
 {
     std::vector<const WindowActions::Entry *> items;
     for (const WindowActions::Entry &e : actions.entries()) {
-        if (e.spec.menu == menu) {
+        if (e.command.menu == menu) {
             items.push_back(&e);
         }
     }
     std::stable_sort(items.begin(), items.end(), [](const auto *a, const auto *b) {
-        return a->spec.group < b->spec.group;
+        return a->command.group < b->command.group;
     });
     for (size_t i = 0; i < items.size(); ++i) {
-        if (i > 0 && items[i]->spec.group != items[i - 1]->spec.group) {
+        if (i > 0 && items[i]->command.group != items[i - 1]->command.group) {
             target->addSeparator();
         }
         target->addAction(items[i]->action);
