@@ -143,6 +143,11 @@ QPolygonF BandOutline(const QLine &l, long double r, const ClipRect &box)
             }
         }
     }
+    // A band beside a corner of the box (its segment within half its width of the box's
+    // edges, yet farther than that from the corner) has no point in it: nothing to draw.
+    if (pts.size() < 3) {
+        return {};
+    }
     // The convex hull (monotone chain), counter-clockwise.
     std::sort(pts.begin(), pts.end(),
               [](const Pt &p, const Pt &q) { return p.x < q.x || (p.x == q.x && p.y < q.y); });

@@ -505,6 +505,33 @@ private slots:
         }
     }
 
+    // A band wider than any pen whose segment lies within half its width of the frame's
+    // edges, but off a corner so far that the band itself misses the frame: it is kept, and
+    // the painter replay (PDF, SVG) draws nothing of it instead of failing.
+    void wideBandBesideACornerDrawsNothing()
+    {
+        const ViewState view = DefaultView();
+        // About 90,000 picture units above and left of the frame; the band is 200,000 wide.
+        const TPointE a = view.ScreenToModel({-7155, -7155});
+        const TPointE b = view.ScreenToModel({-7154, -7155});
+        Tseglines store;
+        store.AddSegment(Seg(a.x, a.y, b.x, b.y, 1, 1000.0L));
+        DrawSettings s;
+        s.BackColor = White;
+        s.PenWidthSetting = 200;
+        const auto pic = Record(store, view, s, 1);
+        QCOMPARE(pic->segmentCount(), int64_t{1});
+        QCOMPARE(pic->runs()[0].width, 200000);
+        QImage image(200, 200, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            pic->PlayStretched(p, QRectF(0, 0, 200, 200));
+        }
+        QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
+        QCOMPARE(image.pixelColor(100, 100).alpha(), 0);
+    }
+
     // A branch that starts 10 trunk lengths below the trunk's foot and points 300 trunk
     // lengths down, at pen index 10 (setting 200): its level-1 band is 60,000 units wide, far
     // wider than a pen takes, and each deeper band is 300 times wider again (past 32 bits from
