@@ -184,7 +184,12 @@ void EditorPane::ScheduleRepaint(const EditorRepaint &r)
 
 void EditorPane::MouseDown(MouseButton button, int x, int y)
 {
-    m_doc.endDrag();
+    if (m_doc.dragOpen()) {
+        // Another button pressed during a drag ends its step; a row back in place has its
+        // exact values again.
+        m_doc.endDrag();
+        emit shown();
+    }
     if (button == MouseButton::Left) {
         m_doc.beginDrag(m_editor.PointIndex != -1
                             ? WindowText(QT_TRANSLATE_NOOP("ramulet::TMainform", "点の移動"))

@@ -62,6 +62,12 @@ void SetRowValues(BranchTable &t, int32_t row, long double position, TPointE v,
     if (row < 1 || row > t.BranchCount) {
         return;
     }
+    // A zero is stored as +0 (x + 0 is +0 for x = -0 and x itself otherwise): a typed "-0",
+    // or an angle given to a branch of length 0, would otherwise change the file's text
+    // ("-0.00000000000000E+0000") while the template compares equal, an edit no undo step holds.
+    position += 0.0L;
+    v.x += 0.0L;
+    v.y += 0.0L;
     const TBranch &trunk = t.Branches[0];
     TBranch &r = t.Branches[static_cast<size_t>(row)];
     r.P = {0.0L, position};

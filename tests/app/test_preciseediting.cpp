@@ -144,6 +144,28 @@ private slots:
         QCOMPARE(w->undoStack()->count(), 2);
     }
 
+    // A drag back to where it began, ended by pressing another button: the row has its exact
+    // values again, and the values window shows them.
+    void dragEndedByAnotherButton()
+    {
+        w->SBValuesClick();
+        BranchValuesWindow *v = w->branchValues();
+        PictureView *img = w->editorView();
+        const QPoint end(w->table().Branches[1].screenEnd.x, w->table().Branches[1].screenEnd.y);
+        const auto length = [v] { return v->grid()->item(1, BranchValuesWindow::ColLength)->text(); };
+        QCOMPARE(length(), QString("0.707106781186548"));
+        Move(img, end);
+        Press(img, end);
+        Move(img, end + QPoint(20, 15), Qt::LeftButton);
+        Move(img, end, Qt::LeftButton);
+        QVERIFY(length() != QString("0.707106781186548")); // taken from the pixels meanwhile
+        Press(img, end, Qt::MiddleButton, Qt::NoModifier, Qt::LeftButton);
+        QCOMPARE(length(), QString("0.707106781186548"));
+        Release(img, end, Qt::MiddleButton, Qt::NoModifier, Qt::LeftButton);
+        Release(img, end);
+        QCOMPARE(w->undoStack()->count(), 0);
+    }
+
     void shiftDragSnaps()
     {
         PictureView *img = w->editorView();

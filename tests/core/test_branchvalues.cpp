@@ -170,6 +170,32 @@ private slots:
         QVERIFY(NormalizedCopy(t).Branches[2].V == t.Branches[2].V);
     }
 
+    // Zeros are stored as +0, so that a set value that equals the row's changes no byte of
+    // the file either.
+    void setZerosArePositive_data()
+    {
+        QTest::addColumn<double>("position");
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("y");
+        const TPointE turned = VectorFromAngle(30.0L, 0.0L); // (-0, 0)
+        QTest::addRow("an angle for a branch of length 0")
+            << 0.0 << static_cast<double>(turned.x) << static_cast<double>(turned.y);
+        QTest::addRow("typed minus zeros") << -0.0 << -0.0 << -0.0;
+    }
+    void setZerosArePositive()
+    {
+        QFETCH(double, position);
+        QFETCH(double, x);
+        QFETCH(double, y);
+        QVERIFY(std::signbit(x)); // the case at hand
+        BranchTable t;
+        const ViewState view = test::DefaultView(636, 634);
+        SetDefaultTemplate(t, view);
+        SetRowValues(t, 1, position, {x, y}, view);
+        const TBranch &r = t.Branches[1];
+        QVERIFY(!std::signbit(r.P.y) && !std::signbit(r.V.x) && !std::signbit(r.V.y));
+    }
+
     void setValuesUnderAnotherTrunk()
     {
         // A trunk from a file, not (0,0)-(0,1): the values still come back from a growth.
