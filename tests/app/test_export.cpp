@@ -81,6 +81,16 @@ class TestExport : public QObject {
         return QDir(dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     }
 
+    // The animation dialog is handed what the tree view shows: the window's table, depth
+    // and view.
+    void countAnimation(const AnimationSource &source)
+    {
+        QCOMPARE(source.table.BranchCount, w->table().BranchCount);
+        QCOMPARE(source.depth, w->depth());
+        QCOMPARE(source.view.viewWidth, w->view().viewWidth);
+        ++animationRequests;
+    }
+
 private slots:
     void init()
     {
@@ -505,13 +515,7 @@ private slots:
             ++galleryRequests;
             return QString();
         };
-        hooks.animation = [this](const AnimationSource &source) {
-            // What the tree view shows: the window's table, depth and view.
-            QCOMPARE(source.table.BranchCount, w->table().BranchCount);
-            QCOMPARE(source.depth, w->depth());
-            QCOMPARE(source.view.viewWidth, w->view().viewWidth);
-            ++animationRequests;
-        };
+        hooks.animation = [this](const AnimationSource &source) { countAnimation(source); };
         SetDialogHooks(*w, hooks);
         QGuiApplication::clipboard()->clear();
         // One step done and undone, so that both undo and redo have something to do.
@@ -563,13 +567,7 @@ private slots:
             ++galleryRequests;
             return QString();
         };
-        hooks.animation = [this](const AnimationSource &source) {
-            // What the tree view shows: the window's table, depth and view.
-            QCOMPARE(source.table.BranchCount, w->table().BranchCount);
-            QCOMPARE(source.depth, w->depth());
-            QCOMPARE(source.view.viewWidth, w->view().viewWidth);
-            ++animationRequests;
-        };
+        hooks.animation = [this](const AnimationSource &source) { countAnimation(source); };
         SetDialogHooks(*w, hooks);
         fileAnswer = dir->filePath(QStringLiteral("tree.svg"));
         QGuiApplication::clipboard()->clear();
